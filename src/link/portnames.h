@@ -1,0 +1,13 @@
+#pragma once
+
+#include <QString>
+
+/** Highest port number offered in the "Com Port" menu. */
+constexpr int kPortCount = 4;
+
+/**
+ * Port number 1-4 -> device. The optional key COMn in section SETTINGS of the settings
+ * file overrides the default (COM2=/dev/ttyUSB0); the default is "COMn" on Windows and
+ * /dev/ttyS<n-1> on Linux.
+ */
+QString portDevice(int portNumber, const QString& settingsFile);

@@ -1,0 +1,56 @@
+#pragma once
+
+#include "link/framecutter.h"
+
+#include <QObject>
+#include <QString>
+#include <QTimer>
+
+#include <chrono>
+
+class QSerialPort;
+
+/**
+ * The serial link to the radio: 9600 baud, 8N1, raw bytes, DTR and RTS on where the port
+ * supports them. The only code that includes <QSerialPort>. Receiving never blocks: every
+ * complete frame in the buffer is handed on at once, in order; a partial frame waits for
+ * its next bytes and is dropped after a quiet gap.
+ */
+class SerialLink : public QObject {
+    Q_OBJECT
+public:
+    /** Quiet gap after which a partial frame is dropped; see the definition. */
+    static const std::chrono::milliseconds kQuietGap;
+
+    explicit SerialLink(QObject* parent = nullptr);
+    ~SerialLink() override;
+
+    /** Opens device at 9600 8N1. On failure returns false with an error number from the
+     *  error catalogue (8002 missing, 8005 in use, ...) and its text. */
+    bool open(const QString& device, int* errorNumber, QString* errorText);
+    void close();
+    bool isOpen() const;
+    QString device() const;
+
+    /** Writes one whole frame. Returns false (and writes nothing) when the port is
+     *  closed or the write fails. */
+    bool write(const QByteArray& frame);
+
+signals:
+    /** One complete frame, as frame text (upper-case hex, through FD). */
+    void frameReceived(const QString& frameText);
+    /** A line event other than data, in the serial-control numbering (1001 break, 1004
+     *  framing, ...); the window turns it into a message. */
+    void lineEvent(int code);
+    /** The device went away (USB cable pulled): the port is closed already. Emitted once. */
+    void portLost(int errorNumber, const QString& errorText);
+
+private:
+    void onReadyRead();
+    void onErrorOccurred();
+    void onQuietGap();
+
+    QSerialPort* m_port;
+    FrameCutter m_cutter;
+    QTimer m_quietTimer;
+};
