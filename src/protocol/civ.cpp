@@ -1,1 +1,96 @@
-// to be written
+#include "protocol/civ.h"
+
+#include <algorithm>
+#include <array>
+
+namespace {
+
+/** The mode names, indexed by their CI-V code (00 LSB ... 06 WFM). */
+constexpr std::array<const char16_t*, 7> kModeNames = {u"LSB",  u"USB", u"AM", u"CW",
+                                                       u"RTTY", u"FM",  u"WFM"};
+
+/** A character converted as a decimal digit: only '0'-'9' convert. */
+std::optional<int> decimalDigit(QChar c)
+{
+    if (c < u'0' || c > u'9')
+        return std::nullopt;
+    return c.unicode() - u'0';
+}
+
+}  // namespace
+
+std::optional<quint8> Hex2Dec(QStringView numHex)
+{
+    if (numHex.isEmpty())
+        return std::nullopt;
+    const std::optional<int> high = decimalDigit(numHex.front());
+    const std::optional<int> low = decimalDigit(numHex.back());
+    if (!high || !low)
+        return std::nullopt;
+    return static_cast<quint8>(*high * 16 + *low);
+}
+
+QString BCD2STRING(QStringView ByteString)
+{
+    // Wire order is 10/1 Hz, 1k/100 Hz, 100k/10 kHz, 10M/1 MHz, 1G/100 MHz: the display
+    // reads the pairs back to front, and the 1 GHz digit (character 9) is not shown.
+    QString text;
+    text += textPart(ByteString, 10, 1);
+    text += textPart(ByteString, 7, 2);
+    text += u'.';
+    text += textPart(ByteString, 5, 2);
+    text += textPart(ByteString, 3, 1);
+    text += u'.';
+    text += textPart(ByteString, 4, 1);
+    text += textPart(ByteString, 1, 2);
+    qsizetype zeros = 0;
+    while (zeros < text.size() && text.at(zeros) == u'0')
+        ++zeros;
+    return text.sliced(zeros);
+}
+
+QStringView textPart(QStringView text, qsizetype position, qsizetype length)
+{
+    const qsizetype start = position - 1;
+    if (start < 0 || start >= text.size())
+        return {};
+    const qsizetype available = text.size() - start;
+    return text.sliced(start, length < 0 ? available : std::min(length, available));
+}
+
+QString byteText(quint8 value)
+{
+    static constexpr char16_t kDigits[] = u"0123456789ABCDEF";
+    const QChar chars[2] = {QChar(kDigits[value >> 4]), QChar(kDigits[value & 0x0F])};
+    return QString(chars, 2);
+}
+
+QString frameText(QByteArrayView frame)
+{
+    QString text;
+    text.reserve(frame.size() * 2);
+    for (const char byte : frame)
+        text += byteText(static_cast<quint8>(byte));
+    return text;
+}
+
+QString addressText(quint8 address)
+{
+    return byteText(address);
+}
+
+std::optional<quint8> modeCode(QStringView name)
+{
+    for (std::size_t code = 0; code < kModeNames.size(); ++code) {
+        if (name == QStringView(kModeNames[code]))
+            return static_cast<quint8>(code);
+    }
+    return std::nullopt;
+}
+
+QString modeName(quint8 code)
+{
+    if (code >= kModeNames.size())
+        return {};
+    return QString::fromUtf16(kModeNames[code]);
+}

@@ -16,13 +16,13 @@
  */
 namespace civ {
 
-constexpr quint8 kPreamble = 0xFE;           ///< bytes 1 and 2 of every frame
-constexpr quint8 kEndOfFrame = 0xFD;         ///< last byte of every frame
-constexpr quint8 kControllerAddress = 0xE0;  ///< this program's own address
-constexpr quint8 kBroadcastAddress = 0x00;   ///< transceive announcements go here
+constexpr quint8 kPreamble = 0xFE;             ///< bytes 1 and 2 of every frame
+constexpr quint8 kEndOfFrame = 0xFD;           ///< last byte of every frame
+constexpr quint8 kControllerAddress = 0xE0;    ///< this program's own address
+constexpr quint8 kBroadcastAddress = 0x00;     ///< transceive announcements go here
 constexpr quint8 kDefaultRadioAddress = 0x48;  ///< 72 decimal, the settings default
-constexpr quint8 kOk = 0xFB;                 ///< radio accepted the last command
-constexpr quint8 kNg = 0xFA;                 ///< radio refused the last command
+constexpr quint8 kOk = 0xFB;                   ///< radio accepted the last command
+constexpr quint8 kNg = 0xFA;                   ///< radio refused the last command
 
 // Command codes.
 constexpr quint8 kCmdAnnounceFrequency = 0x00;
@@ -55,6 +55,12 @@ QString frameText(QByteArrayView frame);
 
 /** The radio address as compared by the recogniser: 72 -> "48", 5 -> "05". */
 QString addressText(quint8 address);
+
+/** The characters of a frame text from position (counted from 1, as the header layout is
+ *  described: 5-6 destination, 7-8 source, 9-10 command), at most length of them, all the
+ *  rest for a negative length. A part beyond the end is empty and a part running past the
+ *  end is cut there, so a short text never equals a longer key. */
+QStringView textPart(QStringView text, qsizetype position, qsizetype length = -1);
 
 /** Mode name -> mode code ("LSB" 0 ... "WFM" 6), exact, case-sensitive. */
 std::optional<quint8> modeCode(QStringView name);
