@@ -1,0 +1,49 @@
+#include "ui/navigationbar.h"
+
+#include "ui/uilook.h"
+
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QToolButton>
+
+NavigationBar::NavigationBar(QWidget* parent) : QWidget(parent)
+{
+    setObjectName(QStringLiteral("DataFreq"));
+    look::paint(this, look::kLightGrey, Qt::black);
+    look::place(this, 120, 7620, 9240, 345);
+
+    auto* row = new QHBoxLayout(this);
+    row->setContentsMargins(0, 0, 0, 0);
+    row->setSpacing(0);
+
+    m_first = addButton("DataFreqFirst", QStringLiteral("|\u25C0"), QStringLiteral("First"));
+    m_previous =
+        addButton("DataFreqPrevious", QStringLiteral("\u25C0"), QStringLiteral("Previous"));
+    m_caption = new QLabel(QStringLiteral("Memoria"), this);
+    m_caption->setObjectName(QStringLiteral("DataFreqCaption"));
+    m_caption->setContentsMargins(look::px(this, 90), 0, 0, 0);
+    row->addWidget(m_first);
+    row->addWidget(m_previous);
+    row->addWidget(m_caption, 1);
+    m_next = addButton("DataFreqNext", QStringLiteral("\u25B6"), QStringLiteral("Next"));
+    m_last = addButton("DataFreqLast", QStringLiteral("\u25B6|"), QStringLiteral("Last"));
+    row->addWidget(m_next);
+    row->addWidget(m_last);
+
+    connect(m_first, &QToolButton::clicked, this, &NavigationBar::moveFirstRequested);
+    connect(m_previous, &QToolButton::clicked, this, &NavigationBar::movePreviousRequested);
+    connect(m_next, &QToolButton::clicked, this, &NavigationBar::moveNextRequested);
+    connect(m_last, &QToolButton::clicked, this, &NavigationBar::moveLastRequested);
+}
+
+QToolButton* NavigationBar::addButton(const char* name, const QString& text, const QString& tip)
+{
+    auto* button = new QToolButton(this);
+    button->setObjectName(QString::fromLatin1(name));
+    button->setText(text);
+    button->setToolTip(tip);
+    button->setAutoRaise(false);
+    button->setFixedWidth(look::px(this, 375));
+    button->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Expanding);
+    return button;
+}

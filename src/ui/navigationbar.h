@@ -1,0 +1,37 @@
+#pragma once
+
+#include <QWidget>
+
+class QLabel;
+class QToolButton;
+
+/**
+ * The record-navigation strip DataFreq under the grid: first, previous, next and last
+ * buttons around the caption "Memoria". It only asks for moves; the data control moves.
+ */
+class NavigationBar : public QWidget {
+    Q_OBJECT
+public:
+    explicit NavigationBar(QWidget* parent = nullptr);
+
+    QToolButton* firstButton() const { return m_first; }
+    QToolButton* previousButton() const { return m_previous; }
+    QToolButton* nextButton() const { return m_next; }
+    QToolButton* lastButton() const { return m_last; }
+    QLabel* caption() const { return m_caption; }
+
+signals:
+    void moveFirstRequested();
+    void movePreviousRequested();
+    void moveNextRequested();
+    void moveLastRequested();
+
+private:
+    QToolButton* addButton(const char* name, const QString& text, const QString& tip);
+
+    QToolButton* m_first;
+    QToolButton* m_previous;
+    QLabel* m_caption;
+    QToolButton* m_next;
+    QToolButton* m_last;
+};

@@ -1,0 +1,40 @@
+#pragma once
+
+#include <QColor>
+#include <QFont>
+
+class QWidget;
+
+/**
+ * The window's look: its colours, the Arial faces, and placement in twips.
+ *
+ * Every position of the window is given in twips (1440 to the inch). They are turned into
+ * pixels through the screen's logical DPI, so at 96 dpi 15 twips make one pixel and the
+ * window keeps its proportions on a screen with larger text.
+ */
+namespace look {
+
+inline const QColor kNavy{0, 0, 128};             ///< window and group-box background
+inline const QColor kLightGreen{128, 255, 128};   ///< the live radio display
+inline const QColor kLightYellow{255, 255, 128};  ///< the current database label
+inline const QColor kLightGrey{192, 192, 192};    ///< the RECALL button face
+
+constexpr int kTwipsPerInch = 1440;
+
+/** Twips to pixels for the logical DPI of widget's screen (rounded to nearest). */
+int px(const QWidget* widget, int twips);
+
+/** Pixels back to twips (for the resize rule and tests). */
+int twips(const QWidget* widget, int pixels);
+
+/** Sets the widget's geometry from Left, Top, Width, Height in twips, relative to its
+ *  parent. */
+void place(QWidget* widget, int left, int top, int width, int height);
+
+/** Arial (Liberation Sans on Linux has its metrics) in points. */
+QFont arial(double pointSize, bool bold = false);
+
+/** Filled background and text colour for a label, frame or option button. */
+void paint(QWidget* widget, const QColor& background, const QColor& text);
+
+}  // namespace look
