@@ -14,17 +14,26 @@ public:
      *  beyond it is dropped. */
     static const int kMaxFrameLength;
 
-    /** Appends bytes; returns the frame text of every frame completed, in order. */
+    /** Appends bytes; returns the frame text of every frame completed, in order. A frame
+     *  runs from the first byte kept through FD; bytes in front of a later preamble (FE FE)
+     *  are the remains of a frame that lost its FD and are dropped. */
     QStringList feed(QByteArrayView bytes);
 
     bool hasPartial() const { return !m_partial.isEmpty(); }
     qsizetype partialSize() const { return m_partial.size(); }
-    void dropPartial() { m_partial.clear(); }
+    void dropPartial()
+    {
+        m_dropped += m_partial.size();
+        m_partial.clear();
+    }
 
     /** Count of bytes dropped so far (over-long or stale partial frames). */
     qint64 droppedBytes() const { return m_dropped; }
 
 private:
+    void trimOverlong();
+    void dropBeforeLastPreamble();
+
     QByteArray m_partial;
     qint64 m_dropped = 0;
 };

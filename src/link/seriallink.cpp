@@ -1,1 +1,234 @@
-// to be written
+#include "link/seriallink.h"
+
+#include "common/errorcatalogue.h"
+
+#include <QFileInfo>
+#include <QPointer>
+#include <QSerialPort>
+
+#include <array>
+
+/**
+ * Quiet gap after which a partial frame is dropped. At 9600 baud 8N1 a byte takes about
+ * 1.04 ms, so an 11-byte frame lasts about 11.5 ms and the longest (15 bytes) about 16 ms.
+ * A radio sends a frame's bytes back to back; a USB serial adapter may hand them over in
+ * pieces up to its latency timer apart (16 ms by default), and the event loop adds a few
+ * milliseconds. 100 ms is five times the widest gap seen inside one frame, yet well below
+ * the 200 ms between two commands of a sequence, so a frame cut short never glues onto the
+ * answer of the next command.
+ */
+const std::chrono::milliseconds SerialLink::kQuietGap{100};
+
+namespace {
+
+/** What a port error means while the port is open. */
+enum class Reaction {
+    Ignore,     ///< nothing to tell (no error, or only raised by calls this class never makes)
+    LineEvent,  ///< reported as lineEvent(number); the port stays open
+    PortLost,   ///< the device is unusable: the port is closed and portLost sent once
+};
+
+struct ErrorRow {
+    QSerialPort::SerialPortError error;
+    int number;  ///< serial-control event or error number from the error catalogue
+    Reaction whileOpen;
+};
+
+/**
+ * The one map from QSerialPort's errors to this program's numbers, for opening and while
+ * open. Break (1001) and framing error (1004) have no row: Qt 6's QSerialPort no longer
+ * reports break, framing or parity conditions, so those events cannot be told apart here.
+ *
+ * A read or write that fails is a lost port, not a line event: Qt keeps the notifier of
+ * the failed descriptor armed and reports the same failure again in a tight loop (a pty
+ * whose other end closed, a USB adapter pulled out), so the only sound reaction is to
+ * close the port at once.
+ */
+constexpr std::array<ErrorRow, 11> kErrorTable = {{
+    {QSerialPort::NoError, 0, Reaction::Ignore},
+    {QSerialPort::DeviceNotFoundError, errors::kInvalidPortNumber, Reaction::PortLost},
+    {QSerialPort::PermissionError, errors::kPortAlreadyOpen, Reaction::LineEvent},
+    {QSerialPort::OpenError, errors::kPortAlreadyOpen, Reaction::Ignore},
+    {QSerialPort::WriteError, errors::kPortWriteFailed, Reaction::PortLost},
+    {QSerialPort::ReadError, errors::kPortReadFailed, Reaction::PortLost},
+    {QSerialPort::ResourceError, errors::kPortRemoved, Reaction::PortLost},
+    {QSerialPort::UnsupportedOperationError, errors::kSetCommStateFailed, Reaction::LineEvent},
+    {QSerialPort::UnknownError, errors::kSetCommStateFailed, Reaction::LineEvent},
+    {QSerialPort::TimeoutError, 0, Reaction::Ignore},  // only from waitFor...(), never called
+    {QSerialPort::NotOpenError, errors::kPortNotOpen, Reaction::Ignore},
+}};
+
+static_assert(kErrorTable[QSerialPort::UnknownError].error == QSerialPort::UnknownError);
+
+const ErrorRow& rowFor(QSerialPort::SerialPortError error)
+{
+    for (const ErrorRow& row : kErrorTable) {
+        if (row.error == error)
+            return row;
+    }
+    return kErrorTable[static_cast<std::size_t>(QSerialPort::UnknownError)];
+}
+
+void setOut(int* number, QString* text, const AppError& error)
+{
+    if (number)
+        *number = error.number;
+    if (text)
+        *text = error.text;
+}
+
+}  // namespace
+
+SerialLink::SerialLink(QObject* parent) : QObject(parent), m_port(new QSerialPort(this))
+{
+    m_quietTimer.setSingleShot(true);
+    m_quietTimer.setInterval(kQuietGap);
+    connect(&m_quietTimer, &QTimer::timeout, this, &SerialLink::onQuietGap);
+    connect(m_port, &QSerialPort::readyRead, this, &SerialLink::onReadyRead);
+    connect(m_port, &QSerialPort::errorOccurred, this, &SerialLink::onErrorOccurred);
+}
+
+SerialLink::~SerialLink()
+{
+    close();
+}
+
+bool SerialLink::open(const QString& device, int* errorNumber, QString* errorText)
+{
+    close();
+    m_port->setPortName(device);
+    m_port->setBaudRate(QSerialPort::Baud9600);
+    m_port->setDataBits(QSerialPort::Data8);
+    m_port->setParity(QSerialPort::NoParity);
+    m_port->setStopBits(QSerialPort::OneStop);
+    m_port->setFlowControl(QSerialPort::NoFlowControl);
+    m_configuring = true;
+    const bool opened = m_port->open(QIODevice::ReadWrite);
+    if (!opened) {
+        m_configuring = false;
+        setOut(errorNumber, errorText, openError(device));
+        m_port->clearError();
+        return false;
+    }
+    // A pseudo-terminal or a bare three-wire adapter has no modem lines: not an error.
+    m_port->setDataTerminalReady(true);
+    m_port->setRequestToSend(true);
+    m_port->clearError();
+    m_configuring = false;
+    m_device = device;
+    ++m_generation;
+    setOut(errorNumber, errorText, AppError{});
+    return true;
+}
+
+AppError SerialLink::openError(const QString& device) const
+{
+    const QSerialPort::SerialPortError error = m_port->error();
+    if (error == QSerialPort::PermissionError) {
+        // Qt reports a lock held by another program (or by another link in this one) as a
+        // permission error. A device we may read and write is therefore in use.
+        const QFileInfo info(device);
+        const int number = info.isReadable() && info.isWritable() ? errors::kPortAlreadyOpen
+                                                                  : errors::kPermissionDenied;
+        return AppError::withDetail(number, device);
+    }
+    const int number = rowFor(error).number;
+    return AppError::withDetail(number != 0 ? number : errors::kInvalidPortNumber, device);
+}
+
+void SerialLink::close()
+{
+    m_quietTimer.stop();
+    m_cutter.dropPartial();
+    m_pending.clear();
+    if (m_port->isOpen())
+        m_port->close();
+    m_port->clearError();
+}
+
+bool SerialLink::isOpen() const
+{
+    return m_port->isOpen();
+}
+
+QString SerialLink::device() const
+{
+    return m_device;
+}
+
+bool SerialLink::write(const QByteArray& frame)
+{
+    if (!m_port->isOpen())
+        return false;
+    return m_port->write(frame) == frame.size();
+}
+
+void SerialLink::onReadyRead()
+{
+    const QByteArray bytes = m_port->readAll();
+    m_pending.append(m_cutter.feed(bytes));
+    if (m_cutter.hasPartial())
+        m_quietTimer.start();
+    else
+        m_quietTimer.stop();
+    deliverPending();
+}
+
+void SerialLink::deliverPending()
+{
+    // A receiver may wait (Delay) and so let more bytes in while it handles a frame. The
+    // newer frames join the queue and this loop hands them over after the older ones:
+    // frames always arrive in order and two deliveries never overlap.
+    if (m_delivering)
+        return;
+    m_delivering = true;
+    const QPointer<SerialLink> alive(this);
+    while (!m_pending.isEmpty()) {
+        const QString frame = m_pending.takeFirst();
+        emit frameReceived(frame);
+        if (!alive)
+            return;
+    }
+    m_delivering = false;
+}
+
+void SerialLink::onQuietGap()
+{
+    m_cutter.dropPartial();
+}
+
+void SerialLink::onErrorOccurred()
+{
+    // Errors while opening are told by open(); after close() nothing is left to report.
+    if (m_configuring || !m_port->isOpen())
+        return;
+    const ErrorRow& row = rowFor(m_port->error());
+    switch (row.whileOpen) {
+        case Reaction::Ignore:
+            return;
+        case Reaction::LineEvent:
+            m_port->clearError();
+            emit lineEvent(row.number);
+            return;
+        case Reaction::PortLost:
+            losePort(row.number);
+            return;
+    }
+}
+
+void SerialLink::losePort(int number)
+{
+    // Closing here removes the descriptor's notifiers, which ends Qt's error loop on a
+    // dead descriptor. The news goes out from the event loop, not from inside
+    // QSerialPort's notification, so a receiver may safely delete this link.
+    const AppError error = AppError::withDetail(number, m_device);
+    close();
+    const quint64 generation = m_generation;
+    QMetaObject::invokeMethod(
+        this,
+        [this, error, generation] {
+            if (generation == m_generation && !m_port->isOpen())
+                emit portLost(error.number, error.text);
+        },
+        Qt::QueuedConnection);
+}

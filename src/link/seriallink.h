@@ -1,9 +1,11 @@
 #pragma once
 
+#include "common/errorcatalogue.h"
 #include "link/framecutter.h"
 
 #include <QObject>
 #include <QString>
+#include <QStringList>
 #include <QTimer>
 
 #include <chrono>
@@ -26,7 +28,8 @@ public:
     ~SerialLink() override;
 
     /** Opens device at 9600 8N1. On failure returns false with an error number from the
-     *  error catalogue (8002 missing, 8005 in use, ...) and its text. */
+     *  error catalogue (8002 missing, 8005 in use, 70 no permission, 8015 line settings
+     *  refused) and its text, which names the device. Opening an open link reopens it. */
     bool open(const QString& device, int* errorNumber, QString* errorText);
     void close();
     bool isOpen() const;
@@ -49,8 +52,16 @@ private:
     void onReadyRead();
     void onErrorOccurred();
     void onQuietGap();
+    void deliverPending();
+    void losePort(int number);
+    AppError openError(const QString& device) const;
 
     QSerialPort* m_port;
     FrameCutter m_cutter;
     QTimer m_quietTimer;
+    QString m_device;
+    QStringList m_pending;       ///< frames cut but not yet handed over, oldest first
+    bool m_delivering = false;   ///< a frameReceived emission is running up the stack
+    bool m_configuring = false;  ///< errors now belong to open(), not to the line
+    quint64 m_generation = 0;    ///< counts successful opens; stale news is not sent
 };
