@@ -1,0 +1,162 @@
+#include "sim/frontpanel.h"
+
+#include "protocol/civ.h"
+#include "sim/simcodec.h"
+#include "sim/virtualradio.h"
+
+namespace {
+
+/** The most garbage one command sends: enough to overrun any frame buffer many times. */
+constexpr int kMaxGarbage = 1'000'000;
+
+FrontPanel::Result done(const QString& message)
+{
+    return {true, false, message};
+}
+
+FrontPanel::Result refused(const QString& message)
+{
+    return {false, false, message};
+}
+
+/** A decimal number, or hexadecimal with 0x in front. */
+std::optional<quint64> parseNumber(const QString& text)
+{
+    bool ok = false;
+    const bool hex = text.startsWith(QLatin1String("0x"), Qt::CaseInsensitive);
+    const quint64 value = hex ? text.mid(2).toULongLong(&ok, 16) : text.toULongLong(&ok, 10);
+    if (!ok || text.startsWith(QLatin1Char('+'))) {
+        return std::nullopt;
+    }
+    return value;
+}
+
+}  // namespace
+
+FrontPanel::Result FrontPanel::execute(const QString& line)
+{
+    const QString trimmed = line.trimmed();
+    const qsizetype blank = trimmed.indexOf(QLatin1Char(' '));
+    const QString word = trimmed.left(blank < 0 ? trimmed.size() : blank).toLower();
+    const QString argument = blank < 0 ? QString() : trimmed.mid(blank + 1).trimmed();
+    if (word == QLatin1String("freq")) {
+        return frequency(argument);
+    }
+    if (word == QLatin1String("mode")) {
+        return mode(argument);
+    }
+    if (word == QLatin1String("vfo")) {
+        return vfo(argument);
+    }
+    if (word == QLatin1String("raw")) {
+        return raw(argument);
+    }
+    if (word == QLatin1String("garbage")) {
+        return garbage(argument);
+    }
+    if (word == QLatin1String("silent")) {
+        return silent(argument);
+    }
+    if (!argument.isEmpty()) {
+        return refused(QStringLiteral("%1 takes no argument").arg(word));
+    }
+    if (word == QLatin1String("double")) {
+        m_radio->sendTwoFramesInOneWrite();
+        return done(QStringLiteral("two frames sent in one write"));
+    }
+    if (word == QLatin1String("cut")) {
+        m_radio->sendCutFrame();
+        return done(QStringLiteral("half a frame sent"));
+    }
+    if (word == QLatin1String("state")) {
+        return done(stateText());
+    }
+    if (word == QLatin1String("quit")) {
+        return {true, true, QStringLiteral("quitting")};
+    }
+    return refused(QStringLiteral("unknown command: %1").arg(trimmed));
+}
+
+QString FrontPanel::stateText() const
+{
+    return QStringLiteral("freq=%1 mode=%2 filter=%3 vfo=%4 split=%5 scan=%6 step=%7 silent=%8")
+        .arg(m_radio->frequency())
+        .arg(m_radio->mode())
+        .arg(m_radio->filter())
+        .arg(m_radio->currentVfo() == VirtualRadio::VfoId::A ? QLatin1Char('A') : QLatin1Char('B'))
+        .arg(int(m_radio->split()))
+        .arg(int(m_radio->scanning()))
+        .arg(m_radio->tuningStep())
+        .arg(int(m_radio->silent()));
+}
+
+FrontPanel::Result FrontPanel::frequency(const QString& argument)
+{
+    bool ok = false;
+    const quint64 hz = argument.toULongLong(&ok, 10);
+    if (!ok || argument.startsWith(QLatin1Char('+')) || hz > simcodec::kMaxBcdFrequency) {
+        return refused(QStringLiteral("freq needs a frequency in hertz, 0 to %1")
+                           .arg(simcodec::kMaxBcdFrequency));
+    }
+    m_radio->setFrequency(hz);
+    return done(QStringLiteral("frequency %1").arg(hz));
+}
+
+FrontPanel::Result FrontPanel::mode(const QString& argument)
+{
+    std::optional<quint64> code;
+    if (const std::optional<quint8> named = modeCode(argument.toUpper())) {
+        code = *named;
+    } else {
+        code = parseNumber(argument);
+    }
+    if (!code || *code > 0xFF) {
+        return refused(
+            QStringLiteral("mode needs LSB, USB, AM, CW, RTTY, FM, WFM or a code 0-255"));
+    }
+    m_radio->setMode(quint8(*code));
+    return done(QStringLiteral("mode %1").arg(*code));
+}
+
+FrontPanel::Result FrontPanel::vfo(const QString& argument)
+{
+    const QString which = argument.toLower();
+    if (which != QLatin1String("a") && which != QLatin1String("b")) {
+        return refused(QStringLiteral("vfo needs a or b"));
+    }
+    m_radio->selectVfo(which == QLatin1String("a") ? VirtualRadio::VfoId::A
+                                                   : VirtualRadio::VfoId::B);
+    return done(QStringLiteral("VFO %1").arg(which.toUpper()));
+}
+
+FrontPanel::Result FrontPanel::raw(const QString& argument)
+{
+    const std::optional<QByteArray> bytes = simcodec::bytesFromHexText(argument);
+    if (!bytes) {
+        return refused(
+            QStringLiteral("raw needs hexadecimal bytes, e.g. raw FE FE 00 48 01 03 FD"));
+    }
+    m_radio->sendRaw(*bytes);
+    return done(QStringLiteral("%1 bytes sent").arg(bytes->size()));
+}
+
+FrontPanel::Result FrontPanel::garbage(const QString& argument)
+{
+    bool ok = false;
+    const int count = argument.toInt(&ok, 10);
+    if (!ok || count < 1 || count > kMaxGarbage) {
+        return refused(QStringLiteral("garbage needs a byte count, 1 to %1").arg(kMaxGarbage));
+    }
+    m_radio->sendGarbage(count);
+    return done(QStringLiteral("%1 garbage bytes sent").arg(count));
+}
+
+FrontPanel::Result FrontPanel::silent(const QString& argument)
+{
+    const QString state = argument.toLower();
+    if (state != QLatin1String("on") && state != QLatin1String("off")) {
+        return refused(QStringLiteral("silent needs on or off"));
+    }
+    m_radio->setSilent(state == QLatin1String("on"));
+    return done(QStringLiteral("silent %1").arg(state));
+}

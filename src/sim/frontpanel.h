@@ -1,0 +1,48 @@
+#pragma once
+
+#include <QString>
+
+class VirtualRadio;
+
+/**
+ * The virtual radio's front panel: one text command a line, as typed on corvane-sim's
+ * standard input.
+ *
+ *   freq HZ            set the frequency of the current VFO (decimal hertz) and announce it
+ *   mode NAME|CODE     set the mode (LSB USB AM CW RTTY FM WFM, or a code: 5, 0x05) and
+ *                      announce it
+ *   vfo a|b            switch VFO and announce its frequency and mode
+ *   raw HEX BYTES      send bytes as they are, one write ("raw FE FE 00 48 01 03 FD")
+ *   garbage N          send N random bytes, none of them FD
+ *   double             send the frequency and mode announcements in one write
+ *   cut                send the first half of a frequency announcement, no FD
+ *   silent on|off      stop (or resume) echo, answers and announcements
+ *   state              report the radio's state in the result message
+ *   quit               end the program
+ * Words are separated by blanks; command words are not case-sensitive.
+ */
+class FrontPanel {
+public:
+    struct Result {
+        bool ok = false;
+        bool quit = false;
+        QString message;  ///< what was done, or why the command was refused
+    };
+
+    explicit FrontPanel(VirtualRadio* radio) : m_radio(radio) {}
+
+    Result execute(const QString& line);
+
+    /** "freq=145400000 mode=5 filter=1 vfo=A split=0 scan=0 step=0 silent=0". */
+    QString stateText() const;
+
+private:
+    Result frequency(const QString& argument);
+    Result mode(const QString& argument);
+    Result vfo(const QString& argument);
+    Result raw(const QString& argument);
+    Result garbage(const QString& argument);
+    Result silent(const QString& argument);
+
+    VirtualRadio* m_radio;
+};

@@ -1,0 +1,35 @@
+#pragma once
+
+#include <QByteArray>
+#include <QByteArrayView>
+#include <QStringView>
+
+#include <optional>
+
+/**
+ * Encodings the virtual radio needs beyond the controller's frame builders: frames from
+ * any address to any address, and frequencies as whole numbers of hertz.
+ */
+namespace simcodec {
+
+/** Highest frequency five BCD bytes can carry: ten decimal digits. */
+constexpr quint64 kMaxBcdFrequency = 9'999'999'999ULL;
+
+/** FE FE <to> <from> <command> <data...> FD. */
+QByteArray radioFrame(quint8 to, quint8 from, quint8 command, QByteArrayView data = {});
+
+/** Five packed-BCD bytes, least significant pair first: 145400000 -> 00 00 40 45 01.
+ *  Values above kMaxBcdFrequency keep only their lowest ten digits. */
+QByteArray frequencyBytes(quint64 hz);
+
+/** The two data bytes of a mode frame: mode code, filter. */
+QByteArray modeBytes(quint8 mode, quint8 filter);
+
+/** The inverse of frequencyBytes(): exactly five bytes, every nibble 0-9, or nullopt. */
+std::optional<quint64> frequencyFromBytes(QByteArrayView bytes);
+
+/** Text of hexadecimal bytes, spaces allowed between bytes ("FE FE 00 48" or "FEFE0048"),
+ *  to bytes. nullopt for an empty text, an odd digit count or a non-hex character. */
+std::optional<QByteArray> bytesFromHexText(QStringView text);
+
+}  // namespace simcodec
