@@ -8,6 +8,7 @@ constexpr int kPortCount = 4;
 /**
  * Port number 1-4 -> device. The optional key COMn in section SETTINGS of the settings
  * file overrides the default (COM2=/dev/ttyUSB0); the default is "COMn" on Windows and
- * /dev/ttyS<n-1> on Linux.
+ * /dev/ttyS<n-1> on Linux. The override is read whole (a /dev/serial/by-id/ path is often
+ * longer than the 79 characters of an ordinary setting). Empty for a number below 1.
  */
 QString portDevice(int portNumber, const QString& settingsFile);
