@@ -1,20 +1,13 @@
 #include "sim/virtualradio.h"
 
 #include "protocol/civ.h"
+#include "sim/ptyline.h"
 #include "sim/simcodec.h"
 
 #include <QRandomGenerator>
-#include <QSocketNotifier>
 #include <QTimer>
 
-#include <fcntl.h>
-#include <sys/ioctl.h>
-#include <termios.h>
-#include <unistd.h>
 #include <array>
-#include <cerrno>
-#include <cstdlib>
-#include <cstring>
 
 namespace {
 
@@ -29,17 +22,6 @@ constexpr qsizetype kMinFrameLength = 6;
  *  FD is line noise and is dropped rather than grown without bound. */
 constexpr qsizetype kMaxFrameLength = 64;
 
-/** Bytes read from the line in one go. */
-constexpr qsizetype kReadChunk = 4096;
-
-/** Outgoing bytes the radio holds while the line is full; beyond this it drops them, as a
- *  radio's own buffer would overflow. */
-constexpr qsizetype kMaxQueued = 64 * 1024;
-
-/** A full line that nobody reads for this long has no client: what waits there is stale and
- *  is discarded so the radio never stalls. */
-constexpr std::chrono::seconds kStallTime{2};
-
 constexpr std::chrono::milliseconds kDefaultScanInterval{100};
 
 constexpr quint8 kVfoA = 0x00;
@@ -48,99 +30,26 @@ constexpr quint8 kVfoEqualize = 0xA0;
 constexpr quint8 kVfoExchange = 0xB0;
 constexpr quint8 kMaxFilter = 0x03;
 
-QString systemError(const char* what)
-{
-    return QStringLiteral("%1: %2").arg(QLatin1String(what),
-                                        QString::fromLocal8Bit(std::strerror(errno)));
-}
-
 }  // namespace
 
 VirtualRadio::VirtualRadio(quint8 address, QObject* parent)
-    : QObject(parent),
-      m_address(address),
-      m_stallTimer(new QTimer(this)),
-      m_scanTimer(new QTimer(this))
+    : QObject(parent), m_address(address), m_line(new PtyLine(this)), m_scanTimer(new QTimer(this))
 {
     m_scanTimer->setInterval(kDefaultScanInterval);
     connect(m_scanTimer, &QTimer::timeout, this, &VirtualRadio::scanStep);
-    m_stallTimer->setSingleShot(true);
-    m_stallTimer->setInterval(kStallTime);
-    connect(m_stallTimer, &QTimer::timeout, this, &VirtualRadio::onWriteStalled);
+    connect(m_line, &PtyLine::bytesRead, this, &VirtualRadio::onBytesRead);
 }
 
-VirtualRadio::~VirtualRadio()
-{
-    delete m_notifier;
-    delete m_writeNotifier;
-    if (m_masterFd >= 0) {
-        ::close(m_masterFd);
-    }
-    if (m_slaveFd >= 0) {
-        ::close(m_slaveFd);
-    }
-}
+VirtualRadio::~VirtualRadio() = default;
 
 bool VirtualRadio::start(QString* error)
 {
-    if (m_masterFd >= 0) {
-        *error = QStringLiteral("the virtual radio is already started");
-        return false;
-    }
-    if (!openPty(error)) {
-        return false;
-    }
-    m_notifier = new QSocketNotifier(m_masterFd, QSocketNotifier::Read, this);
-    connect(m_notifier, &QSocketNotifier::activated, this, &VirtualRadio::onReadable);
-    m_writeNotifier = new QSocketNotifier(m_masterFd, QSocketNotifier::Write, this);
-    m_writeNotifier->setEnabled(false);
-    connect(m_writeNotifier, &QSocketNotifier::activated, this, &VirtualRadio::onWritable);
-    return true;
-}
-
-bool VirtualRadio::openPty(QString* error)
-{
-    const int master = ::posix_openpt(O_RDWR | O_NOCTTY | O_NONBLOCK);
-    if (master < 0) {
-        *error = systemError("posix_openpt");
-        return false;
-    }
-    char name[128] = {};
-    if (::grantpt(master) != 0 || ::unlockpt(master) != 0 ||
-        ::ptsname_r(master, name, sizeof name) != 0) {
-        *error = systemError("pseudo-terminal set-up");
-        ::close(master);
-        return false;
-    }
-    const int slave = ::open(name, O_RDWR | O_NOCTTY | O_NONBLOCK);
-    termios tio{};
-    if (slave < 0 || ::tcgetattr(slave, &tio) != 0) {
-        *error = systemError("pseudo-terminal slave");
-        if (slave >= 0) {
-            ::close(slave);
-        }
-        ::close(master);
-        return false;
-    }
-    // Raw, so the slave side never echoes or translates what the client writes.
-    ::cfmakeraw(&tio);
-    ::cfsetispeed(&tio, B9600);
-    ::cfsetospeed(&tio, B9600);
-    if (::tcsetattr(slave, TCSANOW, &tio) != 0) {
-        *error = systemError("tcsetattr");
-        ::close(slave);
-        ::close(master);
-        return false;
-    }
-    m_masterFd = master;
-    m_slaveFd = slave;
-    m_devicePath = QString::fromLocal8Bit(name);
-    return true;
+    return m_line->open(error);
 }
 
 QString VirtualRadio::devicePath() const
 {
-    return m_devicePath;
+    return m_line->devicePath();
 }
 
 quint64 VirtualRadio::frequency() const
@@ -255,26 +164,13 @@ void VirtualRadio::setSilent(bool silent)
 
 void VirtualRadio::discardUnread()
 {
-    m_txQueue.clear();
-    if (m_writeNotifier) {
-        m_writeNotifier->setEnabled(false);
-    }
-    m_stallTimer->stop();
-    if (m_slaveFd >= 0) {
-        ::tcflush(m_slaveFd, TCIFLUSH);
-    }
+    m_line->discardUnread();
 }
 
 // ---- the line ------------------------------------------------------------------------
 
-void VirtualRadio::onReadable()
+void VirtualRadio::onBytesRead(const QByteArray& bytes)
 {
-    char buffer[kReadChunk];
-    const ssize_t n = ::read(m_masterFd, buffer, sizeof buffer);
-    if (n <= 0) {
-        return;  // EAGAIN or a transient error: the notifier fires again when data comes
-    }
-    const QByteArray bytes(buffer, n);
     send(bytes);  // the bus: every byte comes back before any answer
     for (const char byte : bytes) {
         receiveByte(quint8(byte));
@@ -323,49 +219,11 @@ void VirtualRadio::handleFrame(const QByteArray& frame)
 
 void VirtualRadio::send(const QByteArray& bytes)
 {
-    if (m_silent || bytes.isEmpty() || m_masterFd < 0) {
+    if (m_silent || bytes.isEmpty() || !m_line->isOpen()) {
         return;
     }
     emit bytesSent(bytes);
-    if (m_txQueue.size() + bytes.size() > kMaxQueued) {
-        return;  // the radio's buffer overflows: these bytes never reach the line
-    }
-    m_txQueue.append(bytes);
-    flushQueue();
-}
-
-void VirtualRadio::flushQueue()
-{
-    while (!m_txQueue.isEmpty()) {
-        const ssize_t n = ::write(m_masterFd, m_txQueue.constData(), m_txQueue.size());
-        if (n < 0) {
-            if (errno == EINTR) {
-                continue;
-            }
-            break;  // EAGAIN: the line is full until the client reads
-        }
-        m_txQueue.remove(0, n);
-        m_stallTimer->stop();
-    }
-    const bool waiting = !m_txQueue.isEmpty();
-    m_writeNotifier->setEnabled(waiting);
-    if (waiting && !m_stallTimer->isActive()) {
-        m_stallTimer->start();
-    }
-}
-
-void VirtualRadio::onWritable()
-{
-    flushQueue();
-}
-
-void VirtualRadio::onWriteStalled()
-{
-    // Nobody has read the line for a while: drop what waits there unread, keep the queue.
-    if (m_slaveFd >= 0) {
-        ::tcflush(m_slaveFd, TCIFLUSH);
-    }
-    flushQueue();
+    m_line->write(bytes);
 }
 
 // ---- commands ------------------------------------------------------------------------

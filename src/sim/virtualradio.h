@@ -1,13 +1,12 @@
 #pragma once
 
 #include <QByteArray>
-#include <QElapsedTimer>
 #include <QObject>
 #include <QString>
 
 #include <chrono>
 
-class QSocketNotifier;
+class PtyLine;
 class QTimer;
 
 /**
@@ -98,10 +97,7 @@ private:
         QByteArray data;
     };
 
-    bool openPty(QString* error);
-    void onReadable();
-    void onWritable();
-    void onWriteStalled();
+    void onBytesRead(const QByteArray& bytes);
     void receiveByte(quint8 byte);
     void handleFrame(const QByteArray& frame);
     Answer execute(quint8 command, const QByteArray& data);
@@ -113,7 +109,6 @@ private:
     Answer stepCommand(const QByteArray& data);
     void switchVfo(VfoId vfo);
     void send(const QByteArray& bytes);
-    void flushQueue();
     QByteArray frequencyAnnounce() const;
     QByteArray modeAnnounce() const;
     void announceFrequency();
@@ -124,14 +119,8 @@ private:
     int current() const { return index(m_vfo); }
 
     quint8 m_address;
-    int m_masterFd = -1;
-    int m_slaveFd = -1;  // kept open and raw so the line never hangs up between clients
-    QString m_devicePath;
-    QSocketNotifier* m_notifier = nullptr;
-    QSocketNotifier* m_writeNotifier = nullptr;
-    QTimer* m_stallTimer = nullptr;
+    PtyLine* m_line;
     QByteArray m_rxBuffer;
-    QByteArray m_txQueue;
     quint64 m_frequency[2] = {145400000, 145400000};
     quint8 m_mode[2] = {5, 5};
     quint8 m_filter[2] = {kDefaultFilter, kDefaultFilter};

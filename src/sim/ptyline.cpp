@@ -1,0 +1,160 @@
+#include "sim/ptyline.h"
+
+#include <QSocketNotifier>
+#include <QTimer>
+
+#include <fcntl.h>
+#include <termios.h>
+#include <unistd.h>
+#include <cerrno>
+#include <chrono>
+#include <cstdlib>
+#include <cstring>
+
+namespace {
+
+/** Bytes read from the line in one go. */
+constexpr qsizetype kReadChunk = 4096;
+
+/** Outgoing bytes held while the line is full; beyond this they are dropped, as a radio's
+ *  own buffer would overflow. */
+constexpr qsizetype kMaxQueued = 64 * 1024;
+
+/** A full line that nobody reads for this long has no client: what waits there is stale. */
+constexpr std::chrono::seconds kStallTime{2};
+
+QString systemError(const char* what)
+{
+    return QStringLiteral("%1: %2").arg(QLatin1String(what),
+                                        QString::fromLocal8Bit(std::strerror(errno)));
+}
+
+}  // namespace
+
+PtyLine::PtyLine(QObject* parent) : QObject(parent), m_stallTimer(new QTimer(this))
+{
+    m_stallTimer->setSingleShot(true);
+    m_stallTimer->setInterval(kStallTime);
+    connect(m_stallTimer, &QTimer::timeout, this, &PtyLine::onWriteStalled);
+}
+
+PtyLine::~PtyLine()
+{
+    delete m_readNotifier;
+    delete m_writeNotifier;
+    if (m_masterFd >= 0) {
+        ::close(m_masterFd);
+    }
+    if (m_slaveFd >= 0) {
+        ::close(m_slaveFd);
+    }
+}
+
+bool PtyLine::open(QString* error)
+{
+    if (isOpen()) {
+        *error = QStringLiteral("the line is open already");
+        return false;
+    }
+    if (!openDescriptors(error)) {
+        return false;
+    }
+    m_readNotifier = new QSocketNotifier(m_masterFd, QSocketNotifier::Read, this);
+    connect(m_readNotifier, &QSocketNotifier::activated, this, &PtyLine::onReadable);
+    m_writeNotifier = new QSocketNotifier(m_masterFd, QSocketNotifier::Write, this);
+    m_writeNotifier->setEnabled(false);
+    connect(m_writeNotifier, &QSocketNotifier::activated, this, &PtyLine::flushQueue);
+    return true;
+}
+
+bool PtyLine::openDescriptors(QString* error)
+{
+    const int master = ::posix_openpt(O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    char name[128] = {};
+    if (master < 0 || ::grantpt(master) != 0 || ::unlockpt(master) != 0 ||
+        ::ptsname_r(master, name, sizeof name) != 0) {
+        *error = systemError("cannot create a pseudo-terminal");
+        if (master >= 0) {
+            ::close(master);
+        }
+        return false;
+    }
+    const int slave = ::open(name, O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    termios tio{};
+    bool ok = slave >= 0 && ::tcgetattr(slave, &tio) == 0;
+    if (ok) {
+        // Raw: the slave side never echoes or translates what a client writes.
+        ::cfmakeraw(&tio);
+        ::cfsetispeed(&tio, B9600);
+        ::cfsetospeed(&tio, B9600);
+        ok = ::tcsetattr(slave, TCSANOW, &tio) == 0;
+    }
+    if (!ok) {
+        *error = systemError("cannot set up the pseudo-terminal");
+        if (slave >= 0) {
+            ::close(slave);
+        }
+        ::close(master);
+        return false;
+    }
+    m_masterFd = master;
+    m_slaveFd = slave;
+    m_devicePath = QString::fromLocal8Bit(name);
+    return true;
+}
+
+void PtyLine::onReadable()
+{
+    char buffer[kReadChunk];
+    const ssize_t n = ::read(m_masterFd, buffer, sizeof buffer);
+    if (n > 0) {
+        emit bytesRead(QByteArray(buffer, n));
+    }
+    // n <= 0: EAGAIN or a transient error; the notifier fires again when data comes.
+}
+
+void PtyLine::write(const QByteArray& bytes)
+{
+    if (!isOpen() || bytes.isEmpty() || m_queue.size() + bytes.size() > kMaxQueued) {
+        return;
+    }
+    m_queue.append(bytes);
+    flushQueue();
+}
+
+void PtyLine::flushQueue()
+{
+    while (!m_queue.isEmpty()) {
+        const ssize_t n = ::write(m_masterFd, m_queue.constData(), m_queue.size());
+        if (n < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            break;  // EAGAIN: the line is full until the client reads
+        }
+        m_queue.remove(0, n);
+        m_stallTimer->stop();
+    }
+    const bool waiting = !m_queue.isEmpty();
+    m_writeNotifier->setEnabled(waiting);
+    if (waiting && !m_stallTimer->isActive()) {
+        m_stallTimer->start();
+    }
+}
+
+void PtyLine::onWriteStalled()
+{
+    // Nobody has read the full line for a while: drop what waits there, keep the queue.
+    ::tcflush(m_slaveFd, TCIFLUSH);
+    flushQueue();
+}
+
+void PtyLine::discardUnread()
+{
+    m_queue.clear();
+    m_stallTimer->stop();
+    if (isOpen()) {
+        m_writeNotifier->setEnabled(false);
+        ::tcflush(m_slaveFd, TCIFLUSH);
+    }
+}

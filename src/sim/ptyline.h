@@ -1,0 +1,52 @@
+#pragma once
+
+#include <QByteArray>
+#include <QObject>
+#include <QString>
+
+class QSocketNotifier;
+class QTimer;
+
+/**
+ * The radio's end of a pseudo-terminal: the master side, read and written without
+ * blocking. A slave descriptor stays open in raw mode for the life of the line, so the
+ * line never hangs up between clients and the slave never echoes what a client writes.
+ * What the line cannot take at once waits in a small queue and goes out as the client
+ * reads; when nobody reads a full line for a while, the unread bytes are stale and are
+ * discarded so the radio never stalls.
+ */
+class PtyLine : public QObject {
+    Q_OBJECT
+public:
+    explicit PtyLine(QObject* parent = nullptr);
+    ~PtyLine() override;
+
+    bool open(QString* error);
+    bool isOpen() const { return m_masterFd >= 0; }
+    /** The path a client opens, e.g. /dev/pts/7. */
+    QString devicePath() const { return m_devicePath; }
+
+    /** Queues bytes for the client; they go out in order, never blocking the caller. */
+    void write(const QByteArray& bytes);
+
+    /** Drops everything sent that the client has not read yet, queued bytes included. */
+    void discardUnread();
+
+signals:
+    /** Bytes the client wrote, as they arrived. */
+    void bytesRead(const QByteArray& bytes);
+
+private:
+    bool openDescriptors(QString* error);
+    void onReadable();
+    void flushQueue();
+    void onWriteStalled();
+
+    int m_masterFd = -1;
+    int m_slaveFd = -1;
+    QString m_devicePath;
+    QSocketNotifier* m_readNotifier = nullptr;
+    QSocketNotifier* m_writeNotifier = nullptr;
+    QTimer* m_stallTimer;
+    QByteArray m_queue;
+};
