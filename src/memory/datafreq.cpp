@@ -1,1 +1,375 @@
-// to be written
+#include "memory/datafreq.h"
+
+#include "memory/memorymodel.h"
+#include "memory/rowstore.h"
+#include "memory/sqlitefile.h"
+
+#include <QSqlDatabase>
+#include <QSqlError>
+#include <QSqlQuery>
+
+#include <algorithm>
+
+namespace {
+
+constexpr int kColumns = 10;
+constexpr int kSplitParts[] = {memcol::kSMHz, memcol::kSKHz, memcol::kSHz};
+
+/** The column of a field name, without regard to case; -1 for none. */
+int columnOf(const QString& name)
+{
+    for (int c = 0; c < kColumns; ++c) {
+        if (name.compare(QLatin1String(kMemoryFields[c]), Qt::CaseInsensitive) == 0)
+            return c;
+    }
+    return -1;
+}
+
+/** A yes/no value as the grid or code may hand it over: bool, number, or text. */
+int splitValueOf(const QVariant& value)
+{
+    if (value.typeId() == QMetaType::QString) {
+        const QString text = value.toString().trimmed().toLower();
+        return text == QLatin1String("true") || text == QLatin1String("yes") ||
+                       text == QLatin1String("y") || text == QLatin1String("1") ||
+                       text == QLatin1String("-1")
+                   ? 1
+                   : 0;
+    }
+    return value.toBool() ? 1 : 0;
+}
+
+/** The stored form of a cell value: text for the text fields, 0/1 for Split. */
+QVariant storedValue(int column, const QVariant& value)
+{
+    if (!value.isValid() || value.isNull())
+        return {};
+    if (column == memcol::kSplit)
+        return splitValueOf(value);
+    return value.toString();
+}
+
+/** Row write rule: a row whose Split is false keeps no split parts. */
+void emptySplitPartsUnlessSplit(MemoryRecord* record, unsigned* changedColumns)
+{
+    if (record->values[memcol::kSplit].toInt() != 0)
+        return;
+    for (int c : kSplitParts) {
+        const QVariant& part = record->values[c];
+        if (part.isNull() || !part.toString().isEmpty()) {
+            record->values[c] = QString(QLatin1String(""));
+            *changedColumns |= 1u << c;
+        }
+    }
+}
+
+}  // namespace
+
+class DataFreq::Private {
+public:
+    QString path;
+    QString source = QStringLiteral("TabFreq");
+    QString connection = sqlitefile::uniqueConnectionName(QStringLiteral("corvane.datafreq"));
+    bool open = false;
+    bool readOnly = false;
+    RowStore rows;
+    int current = -1;
+    int pendingRow = -1;
+    MemoryRecord pending;
+    unsigned pendingColumns = 0;
+    MemoryModel* model = nullptr;
+
+    void closeFile()
+    {
+        rows.clear();
+        if (open || QSqlDatabase::contains(connection))
+            sqlitefile::close(connection);
+        open = false;
+        readOnly = false;
+    }
+    bool refuseWrite(AppError* error) const
+    {
+        if (!open) {
+            *error = sqlitefile::fileError(errors::kDatabaseError, path,
+                                           QStringLiteral("the database is not open"));
+            return true;
+        }
+        if (readOnly) {
+            *error = sqlitefile::fileError(errors::kDatabaseReadOnly, path,
+                                           QStringLiteral("the file is read-only"));
+            return true;
+        }
+        return false;
+    }
+    bool update(const MemoryRecord& record, unsigned columns, AppError* error);
+};
+
+bool DataFreq::Private::update(const MemoryRecord& record, unsigned columns, AppError* error)
+{
+    QStringList assignments;
+    for (int c = 0; c < kColumns; ++c) {
+        if (columns & (1u << c))
+            assignments.append(QLatin1String(kMemoryFields[c]) + QStringLiteral("=?"));
+    }
+    if (assignments.isEmpty())
+        return true;
+    QSqlQuery query(QSqlDatabase::database(connection, false));
+    if (!query.prepare(QStringLiteral("UPDATE TabFreq SET ") + assignments.join(QLatin1Char(',')) +
+                       QStringLiteral(" WHERE id=?"))) {
+        *error = sqlitefile::errorFor(query.lastError(), path, errors::kDatabaseError);
+        return false;
+    }
+    for (int c = 0; c < kColumns; ++c) {
+        if (columns & (1u << c))
+            query.addBindValue(record.values[c]);
+    }
+    query.addBindValue(record.id);
+    if (!query.exec()) {
+        *error = sqlitefile::errorFor(query.lastError(), path, errors::kDatabaseError);
+        return false;
+    }
+    if (query.numRowsAffected() == 0) {
+        *error = sqlitefile::fileError(errors::kNoCurrentRecord, path,
+                                       QStringLiteral("the memory is no longer in the file"));
+        return false;
+    }
+    return true;
+}
+
+DataFreq::DataFreq(QObject* parent) : QObject(parent), d(new Private)
+{
+    d->model = new MemoryModel(this);
+}
+
+DataFreq::~DataFreq()
+{
+    AppError ignored;
+    writePendingRow(&ignored);  // last chance: a pending edit is not dropped silently
+    delete d->model;
+    d->closeFile();
+    delete d;
+}
+
+void DataFreq::setDatabaseName(const QString& path)
+{
+    d->path = path;
+}
+QString DataFreq::databaseName() const
+{
+    return d->path;
+}
+void DataFreq::setRecordSource(const QString& sql)
+{
+    d->source = sql;
+}
+QString DataFreq::recordSource() const
+{
+    return d->source;
+}
+bool DataFreq::isOpen() const
+{
+    return d->open;
+}
+bool DataFreq::isReadOnly() const
+{
+    return d->open && d->readOnly;
+}
+QAbstractItemModel* DataFreq::model() const
+{
+    return d->model;
+}
+int DataFreq::recordCount() const
+{
+    return d->rows.count();
+}
+int DataFreq::currentRow() const
+{
+    return d->current;
+}
+bool DataFreq::hasPendingRow() const
+{
+    return d->pendingRow >= 0;
+}
+int DataFreq::pendingRow() const
+{
+    return d->pendingRow;
+}
+
+bool DataFreq::isEof() const
+{
+    return d->rows.count() == 0 || d->current >= d->rows.count();
+}
+
+bool DataFreq::refresh(AppError* error)
+{
+    if (!writePendingRow(error))
+        return false;
+    d->model->announceResetBegin();
+    d->closeFile();
+    d->current = -1;
+    bool ok = sqlitefile::open(d->connection, d->path, &d->readOnly, error);
+    if (ok) {
+        d->open = true;
+        ok = d->rows.load(d->connection, d->path, d->source, error);
+        if (!ok)
+            d->closeFile();
+    }
+    if (ok && d->rows.count() > 0)
+        d->current = 0;
+    d->model->announceResetEnd();
+    emit Reposition();
+    return ok;
+}
+
+void DataFreq::moveFirst()
+{
+    moveTo(0);
+}
+void DataFreq::moveLast()
+{
+    moveTo(d->rows.count() - 1);
+}
+void DataFreq::moveNext()
+{
+    moveTo(d->current + 1);
+}
+void DataFreq::movePrevious()
+{
+    moveTo(std::max(d->current - 1, 0));
+}
+
+void DataFreq::moveTo(int row)
+{
+    const int count = d->rows.count();
+    if (count == 0)
+        return;
+    row = std::clamp(row, 0, count);
+    if (row == d->current)
+        return;
+    if (d->pendingRow >= 0 && d->pendingRow != row) {
+        AppError error;
+        if (!writePendingRow(&error)) {
+            emit rowWriteFailed(error);
+            return;
+        }
+    }
+    d->current = row;
+    emit Reposition();
+}
+
+QVariant DataFreq::field(const QString& name) const
+{
+    if (d->current < 0 || d->current >= d->rows.count())
+        return {};
+    if (name.compare(QLatin1String("id"), Qt::CaseInsensitive) == 0)
+        return d->rows.idAt(d->current);
+    const int column = columnOf(name);
+    return column < 0 ? QVariant() : cell(d->current, column);
+}
+
+QVariant DataFreq::cell(int row, int column) const
+{
+    if (column < 0 || column >= kColumns)
+        return {};
+    QVariant value;
+    if (row == d->pendingRow) {
+        value = d->pending.values[column];
+    } else {
+        const MemoryRecord* record = d->rows.record(row);
+        if (!record)
+            return {};
+        value = record->values[column];
+    }
+    if (column == memcol::kSplit && !value.isNull())
+        return value.toInt() != 0;
+    return value;
+}
+
+bool DataFreq::setCell(int row, int column, const QVariant& value)
+{
+    if (!d->open || row < 0 || row >= d->rows.count() || column < 0 || column >= kColumns)
+        return false;
+    if (d->pendingRow >= 0 && d->pendingRow != row) {
+        AppError error;
+        if (!writePendingRow(&error)) {
+            emit rowWriteFailed(error);
+            return false;
+        }
+    }
+    if (d->pendingRow < 0) {
+        const MemoryRecord* record = d->rows.record(row);
+        if (!record)
+            return false;
+        d->pending = *record;
+        d->pendingRow = row;
+        d->pendingColumns = 0;
+    }
+    d->pending.values[column] = storedValue(column, value);
+    d->pendingColumns |= 1u << column;
+    d->model->announceRowChanged(row);
+    return true;
+}
+
+void DataFreq::setCurrentCell(int column, const QVariant& value)
+{
+    setCell(d->current, column, value);
+}
+
+bool DataFreq::writePendingRow(AppError* error)
+{
+    if (d->pendingRow < 0)
+        return true;
+    if (d->refuseWrite(error))
+        return false;
+    MemoryRecord record = d->pending;
+    unsigned columns = d->pendingColumns;
+    emptySplitPartsUnlessSplit(&record, &columns);
+    if (!d->update(record, columns, error))
+        return false;
+    const int row = d->pendingRow;
+    d->rows.update(row, record);
+    d->pendingRow = -1;
+    d->pendingColumns = 0;
+    d->model->announceRowChanged(row);
+    return true;
+}
+
+void DataFreq::discardPendingRow()
+{
+    const int row = d->pendingRow;
+    d->pendingRow = -1;
+    d->pendingColumns = 0;
+    if (row >= 0)
+        d->model->announceRowChanged(row);
+}
+
+bool DataFreq::deleteCurrentRow(AppError* error)
+{
+    const int row = d->current;
+    if (row < 0 || row >= d->rows.count()) {
+        *error = sqlitefile::fileError(errors::kNoCurrentRecord, d->path, QString());
+        return false;
+    }
+    if (d->refuseWrite(error))
+        return false;
+    if (d->pendingRow >= 0 && d->pendingRow != row && !writePendingRow(error))
+        return false;
+    QSqlQuery query(QSqlDatabase::database(d->connection, false));
+    if (!query.prepare(QStringLiteral("DELETE FROM TabFreq WHERE id=?"))) {
+        *error = sqlitefile::errorFor(query.lastError(), d->path, errors::kDatabaseError);
+        return false;
+    }
+    query.addBindValue(d->rows.idAt(row));
+    if (!query.exec()) {
+        *error = sqlitefile::errorFor(query.lastError(), d->path, errors::kDatabaseError);
+        return false;
+    }
+    if (d->pendingRow == row)
+        discardPendingRow();
+    d->model->announceRemoveBegin(row);
+    d->rows.remove(row);
+    d->model->announceRemoveEnd();
+    d->current = std::min(row, d->rows.count() - 1);
+    emit Reposition();
+    return true;
+}

@@ -10,15 +10,15 @@ class QAbstractItemModel;
 
 /** Fields of TabFreq in grid column order (column 0 .. 9). The hidden integer primary
  *  key "id" is not a grid column. */
-inline const char* const kMemoryFields[10] = {"Name", "MHz", "KHz", "Hz", "Mode",
+inline const char* const kMemoryFields[10] = {"Name", "MHz",  "KHz", "Hz",    "Mode",
                                               "sMHz", "sKHz", "sHz", "Split", "Scan"};
 /** Column captions of the grid (column 7 is captioned "sHZ", bound to sHz). */
-inline const char* const kMemoryCaptions[10] = {"Name", "MHz", "KHz", "Hz", "Mode",
+inline const char* const kMemoryCaptions[10] = {"Name", "MHz",  "KHz", "Hz",    "Mode",
                                                 "sMHz", "sKHz", "sHZ", "Split", "Scan"};
 
 namespace memcol {
-constexpr int kName = 0, kMHz = 1, kKHz = 2, kHz = 3, kMode = 4, kSMHz = 5, kSKHz = 6,
-              kSHz = 7, kSplit = 8, kScan = 9;
+constexpr int kName = 0, kMHz = 1, kKHz = 2, kHz = 3, kMode = 4, kSMHz = 5, kSKHz = 6, kSHz = 7,
+              kSplit = 8, kScan = 9;
 }
 
 /**
@@ -29,6 +29,20 @@ constexpr int kName = 0, kMHz = 1, kKHz = 2, kHz = 3, kMode = 4, kSMHz = 5, kSKH
  *
  * Position: currentRow() is 0..recordCount()-1 on a record, recordCount() past the last
  * record (end of file), -1 when the view is empty or failed to open.
+ *
+ * The file: an SQLite 3 file holding TabFreq, opened on a connection of this instance's
+ * own; a missing file is never created, a file without write permission is shown
+ * read-only, a file locked by another program fails after a short wait. Every failure is
+ * an AppError whose text names the file and the cause; nothing in the file changes then.
+ *
+ * Rows: refresh() runs the record source once and keeps the row key of every row, so
+ * recordCount() is exact at once; the fields of a row are read when the grid or field()
+ * first needs them (see RowStore), so a view of 100 000 memories opens at once.
+ *
+ * The pending row: cell edits go into a one-row buffer; the row is written (UPDATE by its
+ * key) by writePendingRow(), and before the current row moves to another row, before a
+ * refresh, before another row is edited, and when the object is destroyed. Rows keep their
+ * place in the view until the next refresh, as the grid shows them.
  */
 class DataFreq : public QObject {
     Q_OBJECT
@@ -51,15 +65,28 @@ public:
     int currentRow() const;
     bool isEof() const;
     void moveFirst();
-    void moveNext();      ///< may move past the last record (end of file)
+    void moveNext();  ///< may move past the last record (end of file)
     void movePrevious();
     void moveLast();
-    void moveTo(int row); ///< row in 0..recordCount(); recordCount() is end of file
+    /** row in 0..recordCount() (clamped); recordCount() is end of file. Emits Reposition
+     *  when the position changes. Moving off an edited row writes it first; if that write
+     *  fails, rowWriteFailed is emitted and the position and the edit stay as they were. */
+    void moveTo(int row);
 
     /** Value of a field of the current record, by name without regard to case; a null
      *  QVariant for a null field or when there is no current record. Pending edits of the
      *  current row are included. */
     QVariant field(const QString& name) const;
+
+    /** Value of a cell, pending edits included: a QString for the text fields, a bool for
+     *  Split, a null QVariant for a null field or a row outside the view. */
+    QVariant cell(int row, int column) const;
+    /** Puts a value into the pending row buffer (row 0..recordCount()-1). A pending edit of
+     *  another row is written first; false when that fails (rowWriteFailed is emitted) or
+     *  the row or column is outside the view. Split takes a bool, 0/1 or "True"/"False". */
+    bool setCell(int row, int column, const QVariant& value);
+    /** True when the file is open read-only: every write is refused with an error. */
+    bool isReadOnly() const;
 
     /** The grid's model: ten columns in kMemoryFields order, headers kMemoryCaptions, one
      *  row per record of the view. Cells are editable; setData puts the value into the
@@ -72,8 +99,11 @@ public:
 
     bool hasPendingRow() const;
     int pendingRow() const;
-    /** Writes the pending row (empties the split parts when Split is false first). */
+    /** Writes the pending row (empties the split parts when Split is false first). On
+     *  failure the edit stays pending and error names the file and the cause. */
     bool writePendingRow(AppError* error);
+    /** Forgets the pending edit; the row shows its stored values again. */
+    void discardPendingRow();
     /** Deletes the current record from the file and re-reads the view, staying at the same
      *  position (or the new last record). */
     bool deleteCurrentRow(AppError* error);
@@ -81,6 +111,9 @@ public:
 signals:
     /** The current record changed (also past the last record, and after refresh). */
     void Reposition();
+    /** A row write that the object made on its own (on a move or a new edit) failed; the
+     *  edit is still pending. */
+    void rowWriteFailed(const AppError& error);
 
 private:
     class Private;

@@ -1,0 +1,130 @@
+#include "memory/bookmarkfiles.h"
+
+#include "memory/sqlitefile.h"
+#include "settings/inifile.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+namespace {
+
+constexpr char kExtension[] = ".MDB";
+constexpr int kMaxStemLength = 8;
+
+/** Blanks (spaces) trimmed from both ends, as the add dialog trims its name box. */
+QString trimBlanks(const QString& text)
+{
+    qsizetype first = 0;
+    qsizetype last = text.size();
+    while (first < last && text.at(first) == QLatin1Char(' '))
+        ++first;
+    while (last > first && text.at(last - 1) == QLatin1Char(' '))
+        --last;
+    return text.mid(first, last - first);
+}
+
+QString bookKey(int n, bool caption)
+{
+    return QStringLiteral("BOOK") + QString::number(n) +
+           (caption ? QStringLiteral("CAPTION") : QString());
+}
+
+}  // namespace
+
+QString bookmarkFileName(const QString& typed)
+{
+    QString name = typed;
+    if (!name.toUpper().endsWith(QLatin1String(kExtension)))
+        name += QLatin1String(kExtension);
+    return trimBlanks(name);
+}
+
+bool isValidBookmarkName(const QString& name)
+{
+    const qsizetype point = name.indexOf(QLatin1Char('.'));
+    if (point < 1 || point > kMaxStemLength)
+        return false;
+    return !name.contains(QLatin1Char('/')) && !name.contains(QLatin1Char('\\')) &&
+           !name.contains(QLatin1Char(':')) && !name.contains(QLatin1String(".."));
+}
+
+QString templatePath(const QString& appPath)
+{
+    const QString inAppPath = appPath + QLatin1String(kTemplateFileName);
+    if (QFileInfo::exists(inAppPath) || !QCoreApplication::instance())
+        return inAppPath;
+    return QDir(QCoreApplication::applicationDirPath()).filePath(QLatin1String(kTemplateFileName));
+}
+
+bool isSameFile(const QString& first, const QString& second)
+{
+    const QString a = QFileInfo(first).canonicalFilePath();
+    return !a.isEmpty() && a == QFileInfo(second).canonicalFilePath();
+}
+
+bool createFromTemplate(const QString& templateFile, const QString& target, bool replaceExisting,
+                        AppError* error)
+{
+    if (!QFileInfo(templateFile).isFile()) {
+        *error = sqlitefile::fileError(errors::kFileNotFound, templateFile,
+                                       QStringLiteral("the template database is missing"));
+        return false;
+    }
+    if (QFileInfo::exists(target)) {
+        QFile existing(target);
+        if (!replaceExisting) {
+            *error = sqlitefile::fileError(errors::kFileExists, target, QString());
+            return false;
+        }
+        if (!existing.remove()) {
+            *error =
+                sqlitefile::fileError(errors::kPermissionDenied, target, existing.errorString());
+            return false;
+        }
+    }
+    QFile source(templateFile);
+    if (!source.copy(target)) {
+        *error = sqlitefile::fileError(errors::kPathFileAccess, target, source.errorString());
+        return false;
+    }
+    const QFile::Permissions writable = QFile::WriteOwner | QFile::WriteUser;
+    if (!QFile::setPermissions(target, QFile::permissions(target) | writable)) {
+        *error = sqlitefile::fileError(errors::kPermissionDenied, target,
+                                       QStringLiteral("the copy could not be made writable"));
+        return false;
+    }
+    return true;
+}
+
+QList<BookmarkEntry> readBookmarkList(const QString& settingsFile)
+{
+    const QString section = QLatin1String(kBookmarksSection);
+    QList<BookmarkEntry> entries;
+    entries.append({ReadINI(settingsFile, section, bookKey(0, true), QString()),
+                    ReadINI(settingsFile, section, bookKey(0, false), QString())});
+    for (int n = 1; n <= kMaxBookCount; ++n) {
+        const QString fileName = ReadINI(settingsFile, section, bookKey(n, false), QString());
+        if (fileName.isEmpty())
+            break;
+        entries.append({ReadINI(settingsFile, section, bookKey(n, true), QString()), fileName});
+    }
+    return entries;
+}
+
+bool writeBookmarkEntry(const QString& settingsFile, int n, const QString& caption,
+                        const QString& fileName, AppError* error)
+{
+    if (n < 1 || n > kMaxBookCount) {
+        *error = AppError::fromNumber(errors::kOverflow);
+        return false;
+    }
+    const QString section = QLatin1String(kBookmarksSection);
+    if (!WriteINI(settingsFile, section, bookKey(n, true), caption) ||
+        !WriteINI(settingsFile, section, bookKey(n, false), fileName)) {
+        *error = sqlitefile::fileError(errors::kSettingsWriteFailed, settingsFile, QString());
+        return false;
+    }
+    return true;
+}
