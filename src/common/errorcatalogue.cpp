@@ -39,6 +39,7 @@ QString standardErrorText(int number)
         {errors::kSettingsNotNumber, QStringLiteral("Setting is not a number")},
         {errors::kSettingsOutOfRange, QStringLiteral("Setting is out of range")},
         {errors::kSettingsWriteFailed, QStringLiteral("The settings file could not be written")},
+        {errors::kMemoryNotRecallable, QStringLiteral("This memory cannot be sent to the radio")},
     };
     return kTexts.value(number, QStringLiteral("Application-defined or object-defined error"));
 }

@@ -55,6 +55,9 @@ constexpr int kSettingsNotNumber = 9001;   ///< ADDR706 / COMPORT do not convert
 constexpr int kSettingsOutOfRange = 9002;  ///< converts, but outside the allowed range
 constexpr int kSettingsWriteFailed = 9003;
 
+// Memories.
+constexpr int kMemoryNotRecallable = 9101;  ///< a memory's frequency or mode cannot be sent
+
 }  // namespace errors
 
 /** The standard text for an error number; "Application-defined or object-defined error"
