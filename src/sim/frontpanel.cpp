@@ -79,11 +79,16 @@ FrontPanel::Result FrontPanel::execute(const QString& line)
 
 QString FrontPanel::stateText() const
 {
-    return QStringLiteral("freq=%1 mode=%2 filter=%3 vfo=%4 split=%5 scan=%6 step=%7 silent=%8")
-        .arg(m_radio->frequency())
-        .arg(m_radio->mode())
-        .arg(m_radio->filter())
-        .arg(m_radio->currentVfo() == VirtualRadio::VfoId::A ? QLatin1Char('A') : QLatin1Char('B'))
+    const auto vfoText = [this](VirtualRadio::VfoId vfo) {
+        return QStringLiteral("%1/%2/%3")
+            .arg(m_radio->frequency(vfo))
+            .arg(m_radio->mode(vfo))
+            .arg(m_radio->filter(vfo));
+    };
+    const bool onA = m_radio->currentVfo() == VirtualRadio::VfoId::A;
+    return QStringLiteral("vfo=%1 a=%2 b=%3 split=%4 scan=%5 step=%6 silent=%7")
+        .arg(onA ? QLatin1Char('A') : QLatin1Char('B'))
+        .arg(vfoText(VirtualRadio::VfoId::A), vfoText(VirtualRadio::VfoId::B))
         .arg(int(m_radio->split()))
         .arg(int(m_radio->scanning()))
         .arg(m_radio->tuningStep())

@@ -33,7 +33,8 @@ public:
 
     Result execute(const QString& line);
 
-    /** "freq=145400000 mode=5 filter=1 vfo=A split=0 scan=0 step=0 silent=0". */
+    /** The whole radio on one line; each VFO as frequency/mode/filter:
+     *  "vfo=A a=145400000/5/1 b=7050000/0/1 split=0 scan=0 step=0 silent=0". */
     QString stateText() const;
 
 private:

@@ -67,9 +67,19 @@ quint8 VirtualRadio::mode() const
     return m_mode[current()];
 }
 
+quint8 VirtualRadio::mode(VfoId vfo) const
+{
+    return m_mode[index(vfo)];
+}
+
 quint8 VirtualRadio::filter() const
 {
     return m_filter[current()];
+}
+
+quint8 VirtualRadio::filter(VfoId vfo) const
+{
+    return m_filter[index(vfo)];
 }
 
 VirtualRadio::VfoId VirtualRadio::currentVfo() const

@@ -53,7 +53,9 @@ public:
     quint64 frequency() const;
     quint64 frequency(VfoId vfo) const;
     quint8 mode() const;
+    quint8 mode(VfoId vfo) const;
     quint8 filter() const;
+    quint8 filter(VfoId vfo) const;
     VfoId currentVfo() const;
     bool split() const;
     bool scanning() const;

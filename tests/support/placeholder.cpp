@@ -1,1 +1,0 @@
-// shared test helpers live beside this file
