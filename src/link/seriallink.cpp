@@ -30,32 +30,45 @@ enum class Reaction {
 
 struct ErrorRow {
     QSerialPort::SerialPortError error;
-    int number;  ///< serial-control event or error number from the error catalogue
+    int openNumber;  ///< error number when opening fails with this error
+    int lineNumber;  ///< event or error number while open
     Reaction whileOpen;
 };
 
 /**
- * The one map from QSerialPort's errors to this program's numbers, for opening and while
- * open. Break (1001) and framing error (1004) have no row: Qt 6's QSerialPort no longer
- * reports break, framing or parity conditions, so those events cannot be told apart here.
+ * The one map from QSerialPort's errors to this program's numbers (serial-control
+ * numbering, from the error catalogue), for opening and while open.
+ *
+ * Break (1001) and framing error (1004) have no row: Qt 6's QSerialPort no longer reports
+ * break, framing or parity conditions, so those events cannot be told apart here.
  *
  * A read or write that fails is a lost port, not a line event: Qt keeps the notifier of
  * the failed descriptor armed and reports the same failure again in a tight loop (a pty
  * whose other end closed, a USB adapter pulled out), so the only sound reaction is to
  * close the port at once.
+ *
+ * A permission error on opening is refined by openError(): Qt also reports the lock of a
+ * port that is in use as one.
  */
 constexpr std::array<ErrorRow, 11> kErrorTable = {{
-    {QSerialPort::NoError, 0, Reaction::Ignore},
-    {QSerialPort::DeviceNotFoundError, errors::kInvalidPortNumber, Reaction::PortLost},
-    {QSerialPort::PermissionError, errors::kPortAlreadyOpen, Reaction::LineEvent},
-    {QSerialPort::OpenError, errors::kPortAlreadyOpen, Reaction::Ignore},
-    {QSerialPort::WriteError, errors::kPortWriteFailed, Reaction::PortLost},
-    {QSerialPort::ReadError, errors::kPortReadFailed, Reaction::PortLost},
-    {QSerialPort::ResourceError, errors::kPortRemoved, Reaction::PortLost},
-    {QSerialPort::UnsupportedOperationError, errors::kSetCommStateFailed, Reaction::LineEvent},
-    {QSerialPort::UnknownError, errors::kSetCommStateFailed, Reaction::LineEvent},
-    {QSerialPort::TimeoutError, 0, Reaction::Ignore},  // only from waitFor...(), never called
-    {QSerialPort::NotOpenError, errors::kPortNotOpen, Reaction::Ignore},
+    {QSerialPort::NoError, 0, 0, Reaction::Ignore},
+    {QSerialPort::DeviceNotFoundError, errors::kInvalidPortNumber, errors::kPortRemoved,
+     Reaction::PortLost},
+    {QSerialPort::PermissionError, errors::kPortAlreadyOpen, errors::kPermissionDenied,
+     Reaction::LineEvent},
+    {QSerialPort::OpenError, errors::kPortAlreadyOpen, 0, Reaction::Ignore},
+    {QSerialPort::WriteError, errors::kPortWriteFailed, errors::kPortWriteFailed,
+     Reaction::PortLost},
+    {QSerialPort::ReadError, errors::kPortReadFailed, errors::kPortReadFailed, Reaction::PortLost},
+    {QSerialPort::ResourceError, errors::kPortRemoved, errors::kPortRemoved, Reaction::PortLost},
+    // A device that is no serial port (a plain file) or refuses 9600 8N1.
+    {QSerialPort::UnsupportedOperationError, errors::kSetCommStateFailed,
+     errors::kSetCommStateFailed, Reaction::LineEvent},
+    // Opening a directory, or a system error Qt has no name for.
+    {QSerialPort::UnknownError, errors::kInvalidPortNumber, errors::kSetCommStateFailed,
+     Reaction::LineEvent},
+    {QSerialPort::TimeoutError, 0, 0, Reaction::Ignore},  // only from waitFor...(), never called
+    {QSerialPort::NotOpenError, errors::kPortNotOpen, 0, Reaction::Ignore},
 }};
 
 static_assert(kErrorTable[QSerialPort::UnknownError].error == QSerialPort::UnknownError);
@@ -82,6 +95,7 @@ void setOut(int* number, QString* text, const AppError& error)
 SerialLink::SerialLink(QObject* parent) : QObject(parent), m_port(new QSerialPort(this))
 {
     m_quietTimer.setSingleShot(true);
+    m_quietTimer.setTimerType(Qt::PreciseTimer);
     m_quietTimer.setInterval(kQuietGap);
     connect(&m_quietTimer, &QTimer::timeout, this, &SerialLink::onQuietGap);
     connect(m_port, &QSerialPort::readyRead, this, &SerialLink::onReadyRead);
@@ -96,6 +110,10 @@ SerialLink::~SerialLink()
 bool SerialLink::open(const QString& device, int* errorNumber, QString* errorText)
 {
     close();
+    if (device.isEmpty()) {
+        setOut(errorNumber, errorText, AppError::fromNumber(errors::kInvalidPortNumber));
+        return false;
+    }
     m_port->setPortName(device);
     m_port->setBaudRate(QSerialPort::Baud9600);
     m_port->setDataBits(QSerialPort::Data8);
@@ -132,7 +150,7 @@ AppError SerialLink::openError(const QString& device) const
                                                                   : errors::kPermissionDenied;
         return AppError::withDetail(number, device);
     }
-    const int number = rowFor(error).number;
+    const int number = rowFor(error).openNumber;
     return AppError::withDetail(number != 0 ? number : errors::kInvalidPortNumber, device);
 }
 
@@ -165,36 +183,57 @@ bool SerialLink::write(const QByteArray& frame)
 
 void SerialLink::onReadyRead()
 {
-    const QByteArray bytes = m_port->readAll();
-    m_pending.append(m_cutter.feed(bytes));
+    // QSerialPort does not signal readyRead again while a receiver of ours is still
+    // running (inside a Delay, say): bytes that came meanwhile wait in its buffer and are
+    // taken here once the delivery is over.
+    do {
+        takeBytes();
+        if (!deliverPending())
+            return;
+    } while (m_port->isOpen() && m_port->bytesAvailable() > 0);
+}
+
+void SerialLink::takeBytes()
+{
+    m_pending.append(m_cutter.feed(m_port->readAll()));
     if (m_cutter.hasPartial())
         m_quietTimer.start();
     else
         m_quietTimer.stop();
-    deliverPending();
 }
 
-void SerialLink::deliverPending()
+bool SerialLink::deliverPending()
 {
-    // A receiver may wait (Delay) and so let more bytes in while it handles a frame. The
-    // newer frames join the queue and this loop hands them over after the older ones:
-    // frames always arrive in order and two deliveries never overlap.
+    // A receiver may wait (Delay) while it handles a frame, and so let the quiet gap or
+    // more bytes in. Newer frames join the queue and this loop hands them over after the
+    // older ones: frames always arrive in order and two deliveries never overlap.
     if (m_delivering)
-        return;
+        return true;
     m_delivering = true;
     const QPointer<SerialLink> alive(this);
     while (!m_pending.isEmpty()) {
         const QString frame = m_pending.takeFirst();
         emit frameReceived(frame);
         if (!alive)
-            return;
+            return false;
     }
     m_delivering = false;
+    return true;
 }
 
 void SerialLink::onQuietGap()
 {
+    // Bytes already in QSerialPort's buffer (held back while a receiver runs) are not
+    // quiet: take them first.
+    if (m_port->isOpen() && m_port->bytesAvailable() > 0) {
+        takeBytes();
+        deliverPending();
+        return;
+    }
+    const auto byteCount = static_cast<int>(m_cutter.partialSize());
     m_cutter.dropPartial();
+    if (byteCount > 0)
+        emit partialDropped(byteCount);
 }
 
 void SerialLink::onErrorOccurred()
@@ -208,10 +247,10 @@ void SerialLink::onErrorOccurred()
             return;
         case Reaction::LineEvent:
             m_port->clearError();
-            emit lineEvent(row.number);
+            emit lineEvent(row.lineNumber);
             return;
         case Reaction::PortLost:
-            losePort(row.number);
+            losePort(row.lineNumber);
             return;
     }
 }

@@ -39,6 +39,12 @@ public:
      *  closed or the write fails. */
     bool write(const QByteArray& frame);
 
+    /** Bytes of the partial frame waiting for its FD (never more than
+     *  FrameCutter::kMaxFrameLength). */
+    qsizetype partialSize() const { return m_cutter.partialSize(); }
+    /** Bytes dropped since construction: over-long runs and stale partial frames. */
+    qint64 droppedBytes() const { return m_cutter.droppedBytes(); }
+
 signals:
     /** One complete frame, as frame text (upper-case hex, through FD). */
     void frameReceived(const QString& frameText);
@@ -47,12 +53,15 @@ signals:
     void lineEvent(int code);
     /** The device went away (USB cable pulled): the port is closed already. Emitted once. */
     void portLost(int errorNumber, const QString& errorText);
+    /** A partial frame was dropped after the quiet gap. */
+    void partialDropped(int byteCount);
 
 private:
     void onReadyRead();
     void onErrorOccurred();
     void onQuietGap();
-    void deliverPending();
+    void takeBytes();
+    bool deliverPending();  ///< false when a receiver deleted this link
     void losePort(int number);
     AppError openError(const QString& device) const;
 
