@@ -47,6 +47,9 @@ BookmarkScanPanel::BookmarkScanPanel(QWidget* parent)
         auto* option = new QRadioButton(QString::fromLatin1(kSpeeds[i].caption), this);
         option->setObjectName(QStringLiteral("OptSpeed_%1").arg(i));
         option->setToolTip(QString::fromLatin1(kSpeeds[i].tooltip));
+        // Option buttons draw with the button roles; these show the frame's navy and white.
+        option->setBackgroundRole(QPalette::Window);
+        option->setForegroundRole(QPalette::WindowText);
         look::paint(option, look::kNavy, Qt::white);
         look::place(option, 180, kSpeeds[i].top, 1155, 195);
         m_speedGroup->addButton(option, i);

@@ -1,0 +1,42 @@
+#pragma once
+
+#include "protocol/recogniser.h"
+
+#include <QGroupBox>
+
+class QLabel;
+class QLineEdit;
+class QPushButton;
+
+/**
+ * The live radio display: the frequency Freq, the split indicator Lsplit (its visibility
+ * is the split state), the mode Lmode, the ADD MEM button CaddCurrMem and the status line
+ * InStringa.
+ */
+class DisplayFrame : public QGroupBox {
+    Q_OBJECT
+public:
+    explicit DisplayFrame(QWidget* parent = nullptr);
+
+    /** Writes what the recogniser found in one frame to Freq, Lmode or InStringa. */
+    void apply(const DisplayUpdate& update);
+
+    /** Split as shown: Lsplit is visible. Tracked apart from the widget's own visibility,
+     *  which also depends on the window being shown. */
+    bool splitShown() const { return m_splitShown; }
+    void setSplitShown(bool shown);
+
+    QLabel* freq() const { return m_freq; }
+    QLabel* lsplit() const { return m_lsplit; }
+    QLabel* lmode() const { return m_lmode; }
+    QPushButton* addCurrentButton() const { return m_addCurrent; }
+    QLineEdit* inStringa() const { return m_inStringa; }
+
+private:
+    QLabel* m_freq;
+    QLabel* m_lsplit;
+    QLabel* m_lmode;
+    QPushButton* m_addCurrent;
+    QLineEdit* m_inStringa;
+    bool m_splitShown = true;
+};

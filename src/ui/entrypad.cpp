@@ -1,0 +1,137 @@
+#include "ui/entrypad.h"
+
+#include "ui/filledshape.h"
+#include "ui/uilook.h"
+
+#include <QApplication>
+#include <QLabel>
+#include <QPushButton>
+
+namespace {
+
+/** Bounds of a frequency the pad lets SEND: both comparisons are strict. */
+constexpr qint32 kLowestExcluded = 50'000;
+constexpr qint32 kHighestExcluded = 200'000'000;
+
+constexpr int kDigitLefts[EntryPad::kDigitCount] = {225,  450,  675,  1080, 1305,
+                                                    1530, 1890, 2115, 2340};
+constexpr char kInitialDigits[] = "145400000";
+
+struct KeyPlace {
+    int left;
+    int top;
+};
+
+// Tasto by digit: a telephone-style block with 0 under the middle column.
+constexpr KeyPlace kKeyPlaces[EntryPad::kKeyCount] = {
+    {1125, 2160}, {450, 810},   {1125, 810}, {1800, 810},  {450, 1260},
+    {1125, 1260}, {1800, 1260}, {450, 1710}, {1125, 1710}, {1800, 1710},
+};
+
+}  // namespace
+
+EntryPad::EntryPad(QWidget* parent) : QGroupBox(QStringLiteral("FREQUENCY SETTINGS"), parent)
+{
+    setObjectName(QStringLiteral("FrameNewFreq"));
+    look::paint(this, look::kNavy, Qt::white);
+    look::place(this, 6390, 1845, 2895, 3705);
+
+    buildDigits();
+    buildKeys();
+
+    m_send = new QPushButton(QStringLiteral("SEND"), this);
+    m_send->setObjectName(QStringLiteral("Csend"));
+    m_send->setToolTip(QStringLiteral("Set IC-706 with the above frequency "));
+    look::place(m_send, 495, 2610, 1905, 420);
+
+    m_addMain = new QPushButton(QStringLiteral("ADD MEM"), this);
+    m_addMain->setObjectName(QStringLiteral("CaddMain"));
+    m_addMain->setToolTip(QStringLiteral("Add above frequency to Mem database"));
+    look::place(m_addMain, 495, 3105, 1905, 420);
+}
+
+void EntryPad::buildDigits()
+{
+    auto* backing = new FilledShape(FilledShape::Kind::Rectangle, Qt::white, this);
+    backing->setObjectName(QStringLiteral("Shape1"));
+    look::place(backing, 180, 270, 2535, 420);
+
+    const QPalette system = QApplication::palette();
+    for (int i = 0; i < kDigitCount; ++i) {
+        auto* label = new QLabel(QString(QLatin1Char(kInitialDigits[i])), this);
+        label->setObjectName(QStringLiteral("NewFreq_%1").arg(i));
+        label->setAlignment(Qt::AlignCenter);
+        look::paint(label, system.color(QPalette::Base), system.color(QPalette::Text));
+        if (i < kLastDigit) {
+            label->setFont(look::arial(14.25, true));
+            look::place(label, kDigitLefts[i], 315, 240, 285);
+        } else {
+            label->setFont(look::arial(9.75, true));
+            look::place(label, kDigitLefts[i], 390, 240, 240);
+        }
+        m_digits[i] = label;
+    }
+
+    constexpr int kDotLefts[] = {975, 1815};
+    for (int i = 0; i < 2; ++i) {
+        auto* dot = new FilledShape(FilledShape::Kind::Circle, Qt::black, this);
+        dot->setObjectName(QStringLiteral("ShapePunto_%1").arg(i));
+        look::place(dot, kDotLefts[i], 540, 45, 45);
+    }
+}
+
+void EntryPad::buildKeys()
+{
+    for (int k = 0; k < kKeyCount; ++k) {
+        auto* key = new QPushButton(QString::number(k), this);
+        key->setObjectName(QStringLiteral("Tasto_%1").arg(k));
+        look::place(key, kKeyPlaces[k].left, kKeyPlaces[k].top, 600, 375);
+        connect(key, &QPushButton::clicked, this, [this, k] { Tasto_Click(k); });
+        m_keys[k] = key;
+    }
+}
+
+void EntryPad::Tasto_Click(int k)
+{
+    m_posCifra = (m_posCifra == kLastDigit) ? 0 : m_posCifra + 1;
+    if (m_posCifra == 0) {
+        for (int i = 1; i < kDigitCount; ++i)
+            m_digits[i]->clear();
+    }
+    m_digits[m_posCifra]->setText(QString::number(k));
+
+    if (m_posCifra == kLastDigit)
+        checkEntry();
+    else
+        m_send->setEnabled(false);
+}
+
+void EntryPad::checkEntry()
+{
+    bool ok = false;
+    const qint32 hertz = digits().toInt(&ok);
+    if (ok && hertz > kLowestExcluded && hertz < kHighestExcluded) {
+        m_send->setEnabled(true);
+        return;
+    }
+    m_send->setEnabled(false);
+    emit statusText(kWrongFrequency);
+}
+
+QString EntryPad::digits() const
+{
+    QString joined;
+    for (const QLabel* label : m_digits)
+        joined += label->text();
+    return joined;
+}
+
+QLabel* EntryPad::digitLabel(int index) const
+{
+    return (index >= 0 && index < kDigitCount) ? m_digits[index] : nullptr;
+}
+
+QPushButton* EntryPad::key(int digit) const
+{
+    return (digit >= 0 && digit < kKeyCount) ? m_keys[digit] : nullptr;
+}

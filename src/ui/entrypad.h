@@ -1,0 +1,56 @@
+#pragma once
+
+#include <QGroupBox>
+#include <QString>
+
+class QLabel;
+class QPushButton;
+
+/**
+ * "FREQUENCY SETTINGS": the entry pad. Nine digit labels NewFreq 0..8 (0 = 100 MHz digit,
+ * 8 = 1 Hz digit), ten keys Tasto 0..9, SEND (Csend) and ADD MEM (CaddMain).
+ *
+ * PosCifra is the index of the digit written last; 8 means the entry is complete, so the
+ * next key starts a new one. SEND is enabled only for a complete entry of
+ * 50 001 .. 199 999 999 Hz. The pad never touches ADD MEM.
+ */
+class EntryPad : public QGroupBox {
+    Q_OBJECT
+public:
+    static constexpr int kDigitCount = 9;
+    static constexpr int kKeyCount = 10;
+    static constexpr int kLastDigit = kDigitCount - 1;
+    /** Refusal written to the status line, carriage return and line feed included. */
+    static inline const QString kWrongFrequency = QStringLiteral("WRONG FREQUENCY\r\n");
+
+    explicit EntryPad(QWidget* parent = nullptr);
+
+    /** One key press of digit k (0..9). */
+    void Tasto_Click(int k);
+
+    int posCifra() const { return m_posCifra; }
+    void setPosCifra(int position) { m_posCifra = position; }
+
+    /** The nine captions joined in index order (shorter while an entry is partial). */
+    QString digits() const;
+
+    QLabel* digitLabel(int index) const;
+    QPushButton* key(int digit) const;
+    QPushButton* sendButton() const { return m_send; }
+    QPushButton* addMainButton() const { return m_addMain; }
+
+signals:
+    /** The pad refused a complete entry; text goes to the status line. */
+    void statusText(const QString& text);
+
+private:
+    void buildDigits();
+    void buildKeys();
+    void checkEntry();
+
+    QLabel* m_digits[kDigitCount];
+    QPushButton* m_keys[kKeyCount];
+    QPushButton* m_send;
+    QPushButton* m_addMain;
+    int m_posCifra = kLastDigit;
+};

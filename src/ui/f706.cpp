@@ -1,0 +1,379 @@
+#include "ui/f706.h"
+
+#include "link/delay.h"
+#include "link/portnames.h"
+#include "link/seriallink.h"
+#include "protocol/civ.h"
+#include "protocol/frames.h"
+#include "protocol/recogniser.h"
+#include "settings/apppath.h"
+#include "settings/inifile.h"
+#include "ui/bookmarkscanpanel.h"
+#include "ui/comframe.h"
+#include "ui/displayframe.h"
+#include "ui/entrypad.h"
+#include "ui/mainmenus.h"
+#include "ui/memorygrid.h"
+#include "ui/memorypanel.h"
+#include "ui/messagebox.h"
+#include "ui/modeframe.h"
+#include "ui/navigationbar.h"
+#include "ui/startupsettings.h"
+#include "ui/stepframe.h"
+#include "ui/uilook.h"
+
+#include <QAbstractItemView>
+#include <QAbstractSpinBox>
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTextEdit>
+
+namespace {
+
+/** Pause between the start-up frames, seconds. */
+constexpr double kStartupPause = 0.2;
+/** Bookmark-scan dwell matching MEDIUM, seconds. */
+constexpr double kMediumDwell = 1.5;
+
+// Client area in twips. The height shows the navigation bar whole (7620 + 345).
+constexpr int kClientWidth = 9435;
+constexpr int kClientHeight = 7965;
+
+// The lower part: the grid from its fixed top down to the navigation bar, which stays
+// along the bottom edge of the window.
+constexpr int kGridLeft = 120;
+constexpr int kGridTop = 5640;
+constexpr int kGridWidth = 9135;
+constexpr int kGridToBarGap = 45;
+constexpr int kMinGridHeight = 600;
+constexpr int kBarLeft = 120;
+constexpr int kBarWidth = 9240;
+constexpr int kBarHeight = 345;
+
+constexpr int kLineEventPowerOnBreak = 1001;
+constexpr int kLineEventPowerOnFrame = 1004;
+
+const QString kSettingsSection = QStringLiteral("SETTINGS");
+const QString kPortKey = QStringLiteral("COMPORT");
+const QString kSelectPortTitle = QStringLiteral("Impossibile impostare parametro");
+const QString kPortClosedStatus = QStringLiteral("PORT CLOSED");
+
+}  // namespace
+
+F706::F706(const QString& appPath, QWidget* parent)
+    : QMainWindow(parent),
+      m_appPath(appPath),
+      m_settingsFile(settingsFilePath(appPath)),
+      m_link(new SerialLink(this))
+{
+    setObjectName(QStringLiteral("F706"));
+    setWindowTitle(QStringLiteral("Corvane"));
+    setFont(look::arial(8.25));
+    buildWindow();
+    connectControls();
+}
+
+F706::~F706() = default;
+
+void F706::buildWindow()
+{
+    m_menus = new MainMenus(menuBar());
+
+    m_client = new QWidget(this);
+    m_client->setObjectName(QStringLiteral("F706Client"));
+    look::paint(m_client, look::kNavy, Qt::white);
+    setCentralWidget(m_client);
+
+    m_step = new StepFrame(m_client);
+    m_mode = new ModeFrame(m_client);
+    m_com = new ComFrame(m_client);
+    m_display = new DisplayFrame(m_client);
+    m_scanPanel = new BookmarkScanPanel(m_client);
+    m_pad = new EntryPad(m_client);
+    m_memPanel = new MemoryPanel(m_client);
+    m_grid = new MemoryGrid(m_client);
+    m_nav = new NavigationBar(m_client);
+
+    const int minimumHeight = kGridTop + kMinGridHeight + kGridToBarGap + kBarHeight;
+    m_client->setMinimumSize(look::px(this, kClientWidth), look::px(this, minimumHeight));
+    m_client->installEventFilter(this);
+    resize(look::px(this, kClientWidth),
+           look::px(this, kClientHeight) + menuBar()->sizeHint().height());
+    showComDevices();
+}
+
+void F706::connectControls()
+{
+    connect(m_step, &StepFrame::stepClicked, this, &F706::Cstep_Click);
+    connect(m_mode, &ModeFrame::modeClicked, this, &F706::Cmode_Click);
+    connect(m_com->scanButton(), &QPushButton::clicked, this, &F706::Cscan_Click);
+    connect(m_com->splitButton(), &QPushButton::clicked, this, &F706::Csplit_Click);
+    connect(m_com->quitButton(), &QPushButton::clicked, this, &F706::Cquit_Click);
+    connect(m_pad->sendButton(), &QPushButton::clicked, this, &F706::Csend_Click);
+    connect(m_pad, &EntryPad::statusText, m_display->inStringa(), &QLineEdit::setText);
+    for (int n = 1; n <= MainMenus::kComCount; ++n)
+        connect(m_menus->comAction(n), &QAction::triggered, this, [this, n] { Mcom_Click(n); });
+
+    connect(m_link, &SerialLink::frameReceived, this, &F706::MSComm1_OnComm);
+    connect(m_link, &SerialLink::lineEvent, this, &F706::onLineEvent);
+    connect(m_link, &SerialLink::portLost, this, &F706::onPortLost);
+}
+
+// ---------------------------------------------------------------- start-up and shutdown
+
+bool F706::Form_Load(AppError* error)
+{
+    const std::optional<StartupSettings> settings = readStartupSettings(m_settingsFile, error);
+    if (!settings)
+        return false;
+    m_radioAddress = settings->radioAddress;
+    if (!openStartupPort(settings->portNumber, error))
+        return false;
+    m_menus->tickCom(m_portNumber);
+
+    m_pad->setPosCifra(EntryPad::kLastDigit);
+    SelezionaVfoA();
+    if (!waitBetweenFrames())
+        return true;
+    Cfm_Click();
+    if (!waitBetweenFrames())
+        return true;
+    Csplit_Click();
+    if (!waitBetweenFrames())
+        return true;
+    Csend_Click();
+
+    loadBookmarkDatabases();
+    m_tempoScan = kMediumDwell;
+    return true;
+}
+
+bool F706::openStartupPort(int portNumber, AppError* error)
+{
+    int number = 0;
+    QString text;
+    if (!m_link->open(portDevice(portNumber, m_settingsFile), &number, &text)) {
+        if (error)
+            *error = AppError{number, text};
+        return false;
+    }
+    m_portNumber = portNumber;
+    return true;
+}
+
+bool F706::waitBetweenFrames()
+{
+    Delay(kStartupPause);
+    return !m_unloaded;
+}
+
+void F706::loadBookmarkDatabases() {}
+
+void F706::Cquit_Click()
+{
+    close();
+}
+
+void F706::closeEvent(QCloseEvent* event)
+{
+    Form_Unload();
+    event->accept();
+}
+
+void F706::Form_Unload()
+{
+    if (m_unloaded)
+        return;
+    emit aboutToUnload();
+    m_unloaded = true;
+    m_link->close();
+    abortDelays();
+    emit unloaded();
+}
+
+// ---------------------------------------------------------------- layout
+
+bool F706::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == m_client && event->type() == QEvent::Resize)
+        Form_Resize();
+    return QMainWindow::eventFilter(watched, event);
+}
+
+void F706::Form_Resize()
+{
+    // The navigation bar keeps to the bottom edge and the grid fills the space between
+    // its fixed top and the bar; everything above stays where it is.
+    const int height = look::twips(m_client, m_client->height());
+    const int barTop = std::max(height - kBarHeight, kGridTop + kGridToBarGap);
+    const int gridHeight = barTop - kGridToBarGap - kGridTop;
+    look::place(m_grid, kGridLeft, kGridTop, kGridWidth, gridHeight);
+    look::place(m_nav, kBarLeft, barTop, kBarWidth, kBarHeight);
+}
+
+// ---------------------------------------------------------------- receiving
+
+void F706::MSComm1_OnComm(const QString& frameText)
+{
+    m_display->apply(RiconosciComando(frameText, m_radioAddress));
+}
+
+void F706::onLineEvent(int code)
+{
+    // One box at a time: a burst of line events while a box is up adds no more boxes.
+    if (m_lineEventShowing)
+        return;
+    m_lineEventShowing = true;
+    if (code == kLineEventPowerOnBreak || code == kLineEventPowerOnFrame) {
+        showMessage(this, QMessageBox::Information, QStringLiteral("CORVANE"),
+                    QStringLiteral("Rilevata probabile accensione interfaccia"));
+    } else {
+        showMessage(this, QMessageBox::NoIcon, QString(), QStringLiteral("Evento #%1").arg(code));
+    }
+    m_lineEventShowing = false;
+}
+
+void F706::onPortLost(int errorNumber, const QString& errorText)
+{
+    const QString device = m_link->device();
+    showMessage(this, QMessageBox::Warning, QString(),
+                QStringLiteral("Error #%1\r\n%2 (%3)\r\nWhen the device is back, choose "
+                               "\"COM %4\" again from the \"Com Port\" menu.")
+                    .arg(errorNumber)
+                    .arg(errorText, device)
+                    .arg(m_portNumber));
+}
+
+// ---------------------------------------------------------------- commands
+
+bool F706::sendFrame(const QByteArray& frame)
+{
+    if (m_link->write(frame))
+        return true;
+    if (!m_unloaded)
+        m_display->inStringa()->setText(kPortClosedStatus);
+    return false;
+}
+
+void F706::SelezionaVfoA()
+{
+    sendFrame(selectVfoFrame(m_radioAddress, Vfo::A));
+}
+
+void F706::Cfm_Click()
+{
+    Cmode_Click(*modeCode(u"FM"));
+}
+
+void F706::Cmode_Click(quint8 code)
+{
+    sendFrame(setModeFrame(m_radioAddress, code));
+}
+
+void F706::Cstep_Click(int index)
+{
+    sendFrame(tuningStepFrame(m_radioAddress, static_cast<quint8>(index)));
+}
+
+void F706::Csplit_Click()
+{
+    const bool turnOn = !m_display->splitShown();
+    m_display->setSplitShown(turnOn);
+    sendFrame(splitFrame(m_radioAddress, turnOn));
+}
+
+void F706::Cscan_Click()
+{
+    QPushButton* scan = m_com->scanButton();
+    const bool start = scan->text() == ComFrame::kScanStartCaption;
+    scan->setText(start ? ComFrame::kScanStopCaption : ComFrame::kScanStartCaption);
+    sendFrame(scanFrame(m_radioAddress, start));
+}
+
+void F706::Csend_Click()
+{
+    // SEND is enabled only for nine digits; a partial entry sends nothing.
+    if (const auto frame = setFrequencyFrame(m_radioAddress, m_pad->digits()))
+        sendFrame(*frame);
+}
+
+// ---------------------------------------------------------------- keyboard
+
+bool F706::keyBelongsToFocus() const
+{
+    const QWidget* focus = QApplication::focusWidget();
+    if (!focus)
+        return false;
+    if (focus == m_grid || m_grid->isAncestorOf(focus))
+        return true;
+    return qobject_cast<const QLineEdit*>(focus) || qobject_cast<const QTextEdit*>(focus) ||
+           qobject_cast<const QPlainTextEdit*>(focus) ||
+           qobject_cast<const QAbstractSpinBox*>(focus) ||
+           qobject_cast<const QAbstractItemView*>(focus);
+}
+
+void F706::keyPressEvent(QKeyEvent* event)
+{
+    const Qt::KeyboardModifiers mods = event->modifiers() & ~Qt::KeypadModifier;
+    if (mods != Qt::NoModifier || keyBelongsToFocus()) {
+        QMainWindow::keyPressEvent(event);
+        return;
+    }
+    const int key = event->key();
+    if (key >= Qt::Key_0 && key <= Qt::Key_9) {
+        m_pad->key(key - Qt::Key_0)->click();
+        return;
+    }
+    if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+        if (m_pad->sendButton()->isEnabled())
+            m_pad->sendButton()->click();
+        return;
+    }
+    QMainWindow::keyPressEvent(event);
+}
+
+// ---------------------------------------------------------------- port selection
+
+void F706::showComDevices()
+{
+    for (int n = 1; n <= MainMenus::kComCount; ++n)
+        m_menus->setComDevice(n, portDevice(n, m_settingsFile));
+}
+
+bool F706::reopenPort(int portNumber, int* errorNumber, QString* errorText)
+{
+    m_link->close();
+    return m_link->open(portDevice(portNumber, m_settingsFile), errorNumber, errorText);
+}
+
+void F706::Mcom_Click(int index)
+{
+    showComDevices();
+    const int previous = m_portNumber;
+    int number = 0;
+    QString text;
+    if (!reopenPort(index, &number, &text)) {
+        showMessage(this, QMessageBox::Warning, kSelectPortTitle, text);
+        m_menus->tickCom(previous);
+        if (!reopenPort(previous, &number, &text)) {
+            showMessage(this, QMessageBox::Warning, kSelectPortTitle,
+                        QStringLiteral("COM %1: %2").arg(previous).arg(text));
+        }
+        return;
+    }
+    m_portNumber = index;
+    m_menus->tickCom(index);
+    if (!WriteINI(m_settingsFile, kSettingsSection, kPortKey, QString::number(index))) {
+        showMessage(this, QMessageBox::Warning, QString(),
+                    QStringLiteral("COM %1 is in use now, but the choice could not be stored:"
+                                   "\r\n%2 (%3)\r\nThe next start will open the port stored "
+                                   "before.")
+                        .arg(index)
+                        .arg(standardErrorText(errors::kSettingsWriteFailed), m_settingsFile));
+    }
+}

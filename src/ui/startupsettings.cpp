@@ -1,0 +1,44 @@
+#include "ui/startupsettings.h"
+
+#include "link/portnames.h"
+#include "settings/inifile.h"
+
+namespace {
+
+constexpr int kHighestAddress = 255;
+
+/** A decimal whole number, blanks around it allowed; sets *error otherwise. */
+std::optional<int> settingNumber(const QString& file, const QString& key, const QString& fallback,
+                                 int lowest, int highest, AppError* error)
+{
+    const QString value = ReadINI(file, QStringLiteral("SETTINGS"), key, fallback);
+    const QString detail = key + QLatin1Char('=') + value;
+    bool ok = false;
+    const qlonglong number = value.trimmed().toLongLong(&ok, 10);
+    if (!ok) {
+        if (error)
+            *error = AppError::withDetail(errors::kSettingsNotNumber, detail);
+        return std::nullopt;
+    }
+    if (number < lowest || number > highest) {
+        if (error)
+            *error = AppError::withDetail(errors::kSettingsOutOfRange, detail);
+        return std::nullopt;
+    }
+    return static_cast<int>(number);
+}
+
+}  // namespace
+
+std::optional<StartupSettings> readStartupSettings(const QString& settingsFile, AppError* error)
+{
+    const auto address = settingNumber(settingsFile, QStringLiteral("ADDR706"),
+                                       QStringLiteral("72"), 0, kHighestAddress, error);
+    if (!address)
+        return std::nullopt;
+    const auto port = settingNumber(settingsFile, QStringLiteral("COMPORT"), QStringLiteral("2"), 1,
+                                    kPortCount, error);
+    if (!port)
+        return std::nullopt;
+    return StartupSettings{static_cast<quint8>(*address), *port};
+}
