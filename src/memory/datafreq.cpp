@@ -42,11 +42,13 @@ int splitValueOf(const QVariant& value)
 /** The stored form of a cell value: text for the text fields, 0/1 for Split. */
 QVariant storedValue(int column, const QVariant& value)
 {
-    if (!value.isValid() || value.isNull())
+    if (!value.isValid() || (value.isNull() && value.typeId() != QMetaType::QString))
         return {};
     if (column == memcol::kSplit)
         return splitValueOf(value);
-    return value.toString();
+    // A null QString would be bound as NULL; the empty text is stored as the empty text.
+    const QString text = value.toString();
+    return text.isNull() ? QString(QLatin1String("")) : text;
 }
 
 /** Row write rule: a row whose Split is false keeps no split parts. */

@@ -30,8 +30,9 @@ constexpr int kSqliteNotADb = 26;
  *  even for a user whom the system would let write it anyway. */
 bool isReadOnlyFile(const QFileInfo& info)
 {
+    // WriteUser is left out: it tells what the current user may do, not how the file is marked.
     constexpr QFile::Permissions kAnyWrite =
-        QFile::WriteOwner | QFile::WriteUser | QFile::WriteGroup | QFile::WriteOther;
+        QFile::WriteOwner | QFile::WriteGroup | QFile::WriteOther;
     return !info.isWritable() || (info.permissions() & kAnyWrite) == 0;
 }
 
