@@ -3,6 +3,7 @@
 #include "link/framecutter.h"
 #include "link/seriallink.h"
 #include "sim/virtualradio.h"
+#include "support/simprocess.h"
 
 #include <QElapsedTimer>
 #include <QSignalSpy>
@@ -51,6 +52,7 @@ private slots:
     void writesAfterCloseSendNothing();
     void portLostOnceWithoutSpinning();
     void delayHandlesFrameArrivingMeanwhile();
+    void throughSimProgram();
 
 private:
     bool openLink(SerialLink& link);
@@ -301,6 +303,40 @@ void TestSerialLink::delayHandlesFrameArrivingMeanwhile()
     QVERIFY2(clock.nsecsElapsed() >= 200'000'000, qPrintable(QString::number(clock.elapsed())));
     QCOMPARE(spy.count(), 1);
     QCOMPARE(spy.at(0).at(0).toString(), kAnnounceText);
+}
+
+void TestSerialLink::throughSimProgram()
+{
+    SimProcess sim;
+    QVERIFY2(sim.start(), qPrintable(sim.errorString()));
+    SerialLink link;
+    int number = 0;
+    QString text;
+    QVERIFY2(link.open(sim.devicePath(), &number, &text), qPrintable(text));
+    QSignalSpy frames(&link, &SerialLink::frameReceived);
+    QSignalSpy dropped(&link, &SerialLink::partialDropped);
+    QSignalSpy lost(&link, &SerialLink::portLost);
+
+    // On the one-wire bus a command comes back as its echo, then the radio's OK.
+    QVERIFY(link.write(kCommand));
+    QTRY_COMPARE(frames.count(), 2);
+    QCOMPARE(frames.at(0).at(0).toString(), QStringLiteral("FEFE48E0050000404501FD"));
+    QCOMPARE(frames.at(1).at(0).toString(), QStringLiteral("FEFEE048FBFD"));
+    QVERIFY(sim.waitForFrames(1));
+    QCOMPARE(sim.frameTexts().first(), QStringLiteral("FEFE48E0050000404501FD"));
+
+    frames.clear();
+    QVERIFY(sim.command(QStringLiteral("double")));
+    QTRY_COMPARE(frames.count(), 2);
+    QCOMPARE(frames.at(0).at(0).toString(), kAnnounceText);
+    QCOMPARE(frames.at(1).at(0).toString(), kModeText);
+
+    QVERIFY(sim.command(QStringLiteral("cut")));
+    QTRY_COMPARE(dropped.count(), 1);
+
+    QVERIFY(sim.stop());
+    QTRY_COMPARE(lost.count(), 1);
+    QVERIFY(!link.isOpen());
 }
 
 QTEST_GUILESS_MAIN(TestSerialLink)
