@@ -7,6 +7,7 @@
 #include <vector>
 
 #ifdef Q_OS_WIN
+#define NOMINMAX
 #include <windows.h>
 #else
 #include <minIni.h>

@@ -52,4 +52,4 @@ void TestPortNames::device()
 }
 
 QTEST_GUILESS_MAIN(TestPortNames)
-#include "test_portnames.moc"
+#include "tst_portnames.moc"

@@ -79,4 +79,4 @@ void TestAppPath::settingsFileIsInAppPath()
 }
 
 QTEST_GUILESS_MAIN(TestAppPath)
-#include "test_apppath.moc"
+#include "tst_apppath.moc"

@@ -6,63 +6,44 @@ class TestCiv : public QObject {
     Q_OBJECT
 
 private slots:
-    void hex2DecPacksFirstAndLastDigit_data();
-    void hex2DecPacksFirstAndLastDigit();
-    void hex2DecRejectsNonDecimal_data();
-    void hex2DecRejectsNonDecimal();
+    void hex2Dec_data();
+    void hex2Dec();
     void bcd2String_data();
     void bcd2String();
-    void frameTextIsTwoUpperCaseDigitsPerByte_data();
-    void frameTextIsTwoUpperCaseDigitsPerByte();
-    void addressText_data();
-    void addressText();
-    void modeNamesAndCodes_data();
-    void modeNamesAndCodes();
-    void unknownModes_data();
-    void unknownModes();
+    void frameText_data();
+    void frameText();
+    void modes_data();
+    void modes();
 };
 
-void TestCiv::hex2DecPacksFirstAndLastDigit_data()
+void TestCiv::hex2Dec_data()
 {
     QTest::addColumn<QString>("numHex");
-    QTest::addColumn<int>("byte");
+    QTest::addColumn<int>("byte");  // -1: the conversion fails
     QTest::newRow("14") << "14" << 0x14;
     QTest::newRow("99 is the largest") << "99" << 0x99;
     QTest::newRow("05") << "05" << 0x05;
-    QTest::newRow("00") << "00" << 0x00;
     QTest::newRow("90") << "90" << 0x90;
     QTest::newRow("single 0") << "0" << 0x00;
     QTest::newRow("single 5 is first and last") << "5" << 0x55;
     QTest::newRow("147 ignores the middle") << "147" << 0x17;
+    QTest::newRow("0A") << "0A" << -1;
+    QTest::newRow("A0") << "A0" << -1;
+    QTest::newRow("lower-case a") << "a1" << -1;
+    QTest::newRow("empty") << "" << -1;
+    QTest::newRow("leading blank") << " 5" << -1;
+    QTest::newRow("trailing blank") << "5 " << -1;
+    QTest::newRow("sign") << "-1" << -1;
+    QTest::newRow("non-ASCII digit") << QString(QChar(0x0663)) + u'1' << -1;
+    QTest::newRow("full-width digit") << u'1' + QString(QChar(0xFF11)) << -1;
 }
 
-void TestCiv::hex2DecPacksFirstAndLastDigit()
+void TestCiv::hex2Dec()
 {
     QFETCH(QString, numHex);
     QFETCH(int, byte);
     const std::optional<quint8> packed = Hex2Dec(numHex);
-    QVERIFY(packed.has_value());
-    QCOMPARE(int(*packed), byte);
-}
-
-void TestCiv::hex2DecRejectsNonDecimal_data()
-{
-    QTest::addColumn<QString>("numHex");
-    QTest::newRow("0A") << "0A";
-    QTest::newRow("A0") << "A0";
-    QTest::newRow("lower-case a") << "a1";
-    QTest::newRow("empty") << "";
-    QTest::newRow("leading blank") << " 5";
-    QTest::newRow("trailing blank") << "5 ";
-    QTest::newRow("sign") << "-1";
-    QTest::newRow("non-ASCII digit") << QString(QChar(0x0663)) + u'1';
-    QTest::newRow("full-width digit") << u'1' + QString(QChar(0xFF11));
-}
-
-void TestCiv::hex2DecRejectsNonDecimal()
-{
-    QFETCH(QString, numHex);
-    QVERIFY(!Hex2Dec(numHex).has_value());
+    QCOMPARE(packed ? int(*packed) : -1, byte);
 }
 
 void TestCiv::bcd2String_data()
@@ -106,80 +87,51 @@ void TestCiv::bcd2String()
     QCOMPARE(BCD2STRING(byteString), display);
 }
 
-void TestCiv::frameTextIsTwoUpperCaseDigitsPerByte_data()
+void TestCiv::frameText_data()
 {
     QTest::addColumn<QByteArray>("frame");
     QTest::addColumn<QString>("text");
-    QTest::newRow("05") << QByteArray("\x05", 1) << "05";
-    QTest::newRow("0A") << QByteArray("\x0A", 1) << "0A";
+    QTest::newRow("05 has a leading zero") << QByteArray("\x05", 1) << "05";
+    QTest::newRow("0A upper case") << QByteArray("\x0A", 1) << "0A";
     QTest::newRow("00") << QByteArray(1, '\0') << "00";
-    QTest::newRow("FD") << QByteArray("\xFD", 1) << "FD";
+    QTest::newRow("72 is 48") << QByteArray("\x48", 1) << "48";
+    QTest::newRow("78 is 4E") << QByteArray("\x4E", 1) << "4E";
+    QTest::newRow("FF") << QByteArray("\xFF", 1) << "FF";
     QTest::newRow("empty") << QByteArray() << "";
     QTest::newRow("announce 145.400.000")
         << QByteArray::fromHex("FEFE0048000000404501FD") << "FEFE0048000000404501FD";
 }
 
-void TestCiv::frameTextIsTwoUpperCaseDigitsPerByte()
+void TestCiv::frameText()
 {
     QFETCH(QByteArray, frame);
     QFETCH(QString, text);
-    QCOMPARE(frameText(frame), text);
+    QCOMPARE(::frameText(frame), text);
     if (frame.size() == 1)
-        QCOMPARE(byteText(quint8(frame.at(0))), text);
+        QCOMPARE(addressText(quint8(frame.at(0))), text);
 }
 
-void TestCiv::addressText_data()
-{
-    QTest::addColumn<int>("address");
-    QTest::addColumn<QString>("text");
-    QTest::newRow("72 default") << 72 << "48";
-    QTest::newRow("5 has a leading zero") << 5 << "05";
-    QTest::newRow("0") << 0 << "00";
-    QTest::newRow("78") << 78 << "4E";
-    QTest::newRow("controller") << 224 << "E0";
-    QTest::newRow("255") << 255 << "FF";
-}
-
-void TestCiv::addressText()
-{
-    QFETCH(int, address);
-    QFETCH(QString, text);
-    QCOMPARE(::addressText(quint8(address)), text);
-}
-
-void TestCiv::modeNamesAndCodes_data()
+void TestCiv::modes_data()
 {
     QTest::addColumn<QString>("name");
-    QTest::addColumn<int>("code");
+    QTest::addColumn<int>("code");  // above 6: no mode has this name or code
     const char* const names[] = {"LSB", "USB", "AM", "CW", "RTTY", "FM", "WFM"};
     for (int code = 0; code < 7; ++code)
         QTest::newRow(names[code]) << QString::fromLatin1(names[code]) << code;
+    QTest::newRow("code 7 has no name") << "" << 7;
+    QTest::newRow("lower case") << "fm" << 99;
+    QTest::newRow("trailing blank") << "FM " << 99;
+    QTest::newRow("other mode") << "DV" << 99;
 }
 
-void TestCiv::modeNamesAndCodes()
+void TestCiv::modes()
 {
     QFETCH(QString, name);
     QFETCH(int, code);
-    QCOMPARE(modeCode(name), std::optional<quint8>(quint8(code)));
-    QCOMPARE(modeName(quint8(code)), name);
-}
-
-void TestCiv::unknownModes_data()
-{
-    QTest::addColumn<QString>("name");
-    QTest::newRow("lower case") << "fm";
-    QTest::newRow("trailing blank") << "FM ";
-    QTest::newRow("empty") << "";
-    QTest::newRow("other mode") << "DV";
-}
-
-void TestCiv::unknownModes()
-{
-    QFETCH(QString, name);
-    QVERIFY(!modeCode(name).has_value());
-    QVERIFY(modeName(7).isEmpty());
-    QVERIFY(modeName(255).isEmpty());
+    const std::optional<quint8> parsed = modeCode(name);
+    QCOMPARE(parsed ? int(*parsed) : 99, code > 6 ? 99 : code);
+    QCOMPARE(modeName(quint8(code)), code > 6 ? QString() : name);
 }
 
 QTEST_APPLESS_MAIN(TestCiv)
-#include "test_civ.moc"
+#include "tst_civ.moc"

@@ -91,4 +91,4 @@ void TestRecogniser::recognise()
 }
 
 QTEST_APPLESS_MAIN(TestRecogniser)
-#include "test_recogniser.moc"
+#include "tst_recogniser.moc"
