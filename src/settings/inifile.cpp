@@ -82,10 +82,9 @@ bool profileWrite(const QString& filePath, const QByteArray& section, const QByt
     const QString temporary = rewriteTemporaryPath(filePath);
     if (QFileInfo(temporary).isFile())
         QFile::remove(temporary);
-    if (!written)
+    if (!written || ini_haskey(section.constData(), key.constData(), path.constData()) == 0)
         return false;
-    // A value with a line break was refused before, so "\n" cannot be the stored value.
-    const QByteArray stored = profileRead(filePath, section, key, "\n", kIniLongValueLength * 4);
+    const QByteArray stored = profileRead(filePath, section, key, {}, kIniLongValueLength * 4);
     return QString::fromLocal8Bit(stored).trimmed().left(kIniMaxValueLength) ==
            QString::fromLocal8Bit(value).trimmed().left(kIniMaxValueLength);
 }

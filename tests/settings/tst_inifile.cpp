@@ -159,6 +159,9 @@ void TestIniFile::appendsToTheBookmarkGap()
     }
     QCOMPARE(stored, expected);
     QCOMPARE(ReadINI(iniPath(), kSettings, QStringLiteral("ADDR706"), {}), QStringLiteral("78"));
+    QVERIFY(WriteINI(iniPath(), kBookmarks, QStringLiteral("BOOK5"), QString()));
+    QCOMPARE(ReadINI(iniPath(), kBookmarks, QStringLiteral("BOOK5"), QStringLiteral("<none>")),
+             QString());
 }
 
 void TestIniFile::longValueComesBackAs79Characters()
