@@ -4,6 +4,7 @@
 #include "memory/rowstore.h"
 #include "memory/sqlitefile.h"
 
+#include <QRegularExpression>
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -23,6 +24,16 @@ int columnOf(const QString& name)
             return c;
     }
     return -1;
+}
+
+/** The statement a record source stands for: a bare table name ("TabFreq", the source
+ *  before a view is chosen) reads the whole table; a query text runs exactly as written. */
+QString statementFor(const QString& source)
+{
+    static const QRegularExpression kTableName(QStringLiteral("^[A-Za-z_][A-Za-z0-9_]*$"));
+    if (kTableName.match(source).hasMatch())
+        return QStringLiteral("SELECT * FROM ") + source;
+    return source;
 }
 
 /** A yes/no value as the grid or code may hand it over: bool, number, or text. */
@@ -212,7 +223,7 @@ bool DataFreq::refresh(AppError* error)
     bool ok = sqlitefile::open(d->connection, d->path, &d->readOnly, error);
     if (ok) {
         d->open = true;
-        ok = d->rows.load(d->connection, d->path, d->source, error);
+        ok = d->rows.load(d->connection, d->path, statementFor(d->source), error);
         if (!ok)
             d->closeFile();
     }

@@ -1,5 +1,7 @@
 #include "memory/memorywriter.h"
 
+#include "memory/datafreq.h"
+
 #include "memoryfixture.h"
 
 #include <QDir>
@@ -105,7 +107,11 @@ private slots:
     {
         const QString path = fixture::makeDatabase(
             m_dir.path(), "add.MDB", {fixture::memory("Old", "001", "002", "003", "CW")});
+        DataFreq shown;  // the grid's own connection stays open while the row is added
+        shown.setDatabaseName(path);
+        shown.setRecordSource("SELECT * FROM TabFreq ORDER BY MHz,KHz,Hz");
         AppError error;
+        QVERIFY(shown.refresh(&error));
         QVERIFY2(MemoryWriter::addMemory(path, {"007", "050", "000", "LSB"}, &error),
                  qPrintable(error.text));
         QVERIFY2(MemoryWriter::addMemory(path, {"000", "500", "000", "AM"}, &error),
@@ -113,6 +119,9 @@ private slots:
         QCOMPARE(fixture::rowsOf(path, "SELECT * FROM TabFreq WHERE id > 1"),
                  QStringList({"2|~|007|050|000|LSB|~|~|~|0|~", "3|~|000|500|000|AM|~|~|~|0|~"}));
         QCOMPARE(QDir(m_dir.path()).entryList({"add.MDB*"}, QDir::Files), QStringList{"add.MDB"});
+        QVERIFY(shown.refresh(&error));
+        QCOMPARE(shown.recordCount(), 3);
+        QCOMPARE(shown.field("KHz").toString(), QStringLiteral("500"));
     }
 
     void addMemoryFailsWithoutStoring_data()

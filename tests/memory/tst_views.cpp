@@ -71,6 +71,16 @@ private slots:
         QCOMPARE(seen.join(','), frequencies);
     }
 
+    void tableNameReadsTheWholeTable()
+    {
+        DataFreq data;  // the record source before a view is chosen is the table's name
+        data.setDatabaseName(m_path);
+        QCOMPARE(data.recordSource(), QStringLiteral("TabFreq"));
+        AppError error;
+        QVERIFY2(data.refresh(&error), qPrintable(error.text));
+        QCOMPARE(data.recordCount(), 5);
+    }
+
     void emptyViewHasNoCurrentRecord()
     {
         const QString path = fixture::makeDatabase(m_dir.path(), "unmarked.MDB",
