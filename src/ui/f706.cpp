@@ -240,12 +240,11 @@ void F706::onLineEvent(int code)
 
 void F706::onPortLost(int errorNumber, const QString& errorText)
 {
-    const QString device = m_link->device();
     showMessage(this, QMessageBox::Warning, QString(),
-                QStringLiteral("Error #%1\r\n%2 (%3)\r\nWhen the device is back, choose "
-                               "\"COM %4\" again from the \"Com Port\" menu.")
+                QStringLiteral("Error #%1\r\n%2\r\nWhen the device is back, choose \"COM %3\" "
+                               "again from the \"Com Port\" menu.")
                     .arg(errorNumber)
-                    .arg(errorText, device)
+                    .arg(errorText)
                     .arg(m_portNumber));
 }
 

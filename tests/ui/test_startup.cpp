@@ -1,0 +1,200 @@
+// Start-up, its failures, quitting (also inside a wait), and what the line reports while
+// the window runs.
+#include "radiobench.h"
+
+#include "link/delay.h"
+#include "link/seriallink.h"
+#include "support/ptyclient.h"
+#include "support/simprocess.h"
+#include "ui/mainmenus.h"
+#include "ui/programstart.h"
+
+#include <QAction>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+
+class TestStartup : public QObject {
+    Q_OBJECT
+private slots:
+    void framesLeaveTwoTenthsApart();
+    void failureStopsStartup_data();
+    void failureStopsStartup();
+    void quitInsideWaitSendsNothingMore_data();
+    void quitInsideWaitSendsNothingMore();
+    void lineEventsTellTheOperator_data();
+    void lineEventsTellTheOperator();
+    void lostPortIsToldOnceAndChosenAgain();
+};
+
+void TestStartup::framesLeaveTwoTenthsApart()
+{
+    SimProcess sim;
+    QVERIFY2(sim.start(), qPrintable(sim.errorString()));
+    RadioBench bench;
+    QVERIFY(bench.startRadio());
+    QVERIFY(bench.setSetting(QStringLiteral("COM2"), sim.devicePath()));
+    F706 window(bench.appPath());
+    AppError error;
+    QVERIFY(window.Form_Load(&error));
+    QVERIFY(sim.waitForFrames(4));
+
+    const QList<SimProcess::Frame> frames = sim.frames();
+    QCOMPARE(sim.frameTexts(), (QStringList{frameTo48("0700"), frameTo48("0605"), frameTo48("0F00"),
+                                            frameTo48("050000404501")}));
+    for (int i = 1; i < frames.size(); ++i) {
+        const double gap = frames[i].seconds - frames[i - 1].seconds;
+        QVERIFY2(gap > 0.19 && gap < 0.5, qPrintable(QString::number(gap)));
+    }
+    QVERIFY(window.menus()->comAction(2)->isChecked());
+    QCOMPARE(window.tempoScan(), 1.5);
+    QTRY_COMPARE(window.findChild<QLabel*>("Lmode")->text(), QStringLiteral("FM"));
+}
+
+void TestStartup::failureStopsStartup_data()
+{
+    QTest::addColumn<QString>("key");
+    QTest::addColumn<QString>("value");
+    QTest::addColumn<int>("number");
+    QTest::newRow("address not a number") << "ADDR706"
+                                          << "4A" << errors::kSettingsNotNumber;
+    QTest::newRow("address above a byte") << "ADDR706"
+                                          << "256" << errors::kSettingsOutOfRange;
+    QTest::newRow("port not a number") << "COMPORT"
+                                       << "two" << errors::kSettingsNotNumber;
+    QTest::newRow("port 0") << "COMPORT"
+                            << "0" << errors::kSettingsOutOfRange;
+    QTest::newRow("port 5") << "COMPORT"
+                            << "5" << errors::kSettingsOutOfRange;
+    QTest::newRow("port missing") << "COM2"
+                                  << "/dev/corvane-no-such-port" << errors::kInvalidPortNumber;
+    QTest::newRow("port in use") << ""
+                                 << "" << errors::kPortAlreadyOpen;
+}
+
+void TestStartup::failureStopsStartup()
+{
+    QFETCH(QString, key);
+    QFETCH(QString, value);
+    QFETCH(int, number);
+    RadioBench bench;
+    QVERIFY(bench.startRadio());
+    SerialLink holder;
+    if (key.isEmpty())
+        QVERIFY(holder.open(bench.radio().devicePath(), nullptr, nullptr));
+    else
+        QVERIFY(bench.setSetting(key, value));
+
+    int exitCode = 0;
+    QVERIFY(!startMainWindow(bench.appPath(), &exitCode));
+    QCOMPARE(exitCode, kStartupFailedExitCode);
+    QCOMPARE(bench.messages().size(), 1);
+    const MessageRequest box = bench.messages().first();
+    QCOMPARE(box.icon, QMessageBox::Critical);
+    QVERIFY2(box.text.startsWith(
+                 QStringLiteral("Error #%1\r\n%2").arg(number).arg(standardErrorText(number))),
+             qPrintable(box.text));
+    QVERIFY(bench.frames().isEmpty());
+}
+
+void TestStartup::quitInsideWaitSendsNothingMore_data()
+{
+    QTest::addColumn<int>("framesBeforeQuit");
+    QTest::addColumn<bool>("closeBox");
+    QTest::newRow("QUIT in the first wait") << 1 << false;
+    QTest::newRow("QUIT in the second wait") << 2 << false;
+    QTest::newRow("close box in the third wait") << 3 << true;
+}
+
+void TestStartup::quitInsideWaitSendsNothingMore()
+{
+    QFETCH(int, framesBeforeQuit);
+    QFETCH(bool, closeBox);
+    RadioBench bench;
+    QVERIFY(bench.startRadio());
+    F706 window(bench.appPath());
+    int received = 0;
+    connect(&bench.radio(), &VirtualRadio::frameReceived, &window, [&] {
+        if (++received != framesBeforeQuit)
+            return;
+        if (closeBox)
+            window.close();
+        else
+            window.findChild<QPushButton*>("Cquit")->click();
+    });
+    AppError error;
+    QVERIFY(window.Form_Load(&error));
+    QVERIFY(window.isUnloaded());
+    QVERIFY(!window.link()->isOpen());
+    window.Cscan_Click();  // a click that still arrives is not written either
+
+    // A probe written behind everything on the line: all that came before it is in.
+    PtyClient probe;
+    QVERIFY2(probe.open(bench.radio().devicePath()), qPrintable(probe.errorString()));
+    QVERIFY(probe.write(QByteArray::fromHex("FEFE48E003FD")));
+    QVERIFY(bench.waitForFrames(framesBeforeQuit + 1));
+    const QStringList all = {frameTo48("0700"), frameTo48("0605"), frameTo48("0F00")};
+    QCOMPARE(bench.frames(), all.mid(0, framesBeforeQuit) + QStringList{frameTo48("03")});
+}
+
+void TestStartup::lineEventsTellTheOperator_data()
+{
+    QTest::addColumn<int>("code");
+    QTest::addColumn<int>("icon");
+    QTest::addColumn<QString>("title");
+    QTest::addColumn<QString>("text");
+    const QString powerOn = QStringLiteral("Rilevata probabile accensione interfaccia");
+    QTest::newRow("break") << 1001 << int(QMessageBox::Information) << "CORVANE" << powerOn;
+    QTest::newRow("framing") << 1004 << int(QMessageBox::Information) << "CORVANE" << powerOn;
+    QTest::newRow("overrun") << 1006 << int(QMessageBox::NoIcon) << "Corvane"
+                             << "Evento #1006";
+    QTest::newRow("code 3") << 3 << int(QMessageBox::NoIcon) << "Corvane"
+                            << "Evento #3";
+}
+
+void TestStartup::lineEventsTellTheOperator()
+{
+    QFETCH(int, code);
+    QFETCH(int, icon);
+    QFETCH(QString, title);
+    QFETCH(QString, text);
+    RadioBench bench;
+    QVERIFY(bench.startRadio());
+    QVERIFY(bench.loadWindow());
+    emit bench.window()->link()->lineEvent(code);
+    QCOMPARE(bench.messages().size(), 1);
+    QCOMPARE(int(bench.messages().first().icon), icon);
+    QCOMPARE(bench.messages().first().title, title);
+    QCOMPARE(bench.messages().first().text, text);
+    QVERIFY(bench.window()->link()->isOpen());
+}
+
+void TestStartup::lostPortIsToldOnceAndChosenAgain()
+{
+    RadioBench bench;
+    QVERIFY(bench.startRadio());
+    QVERIFY(bench.loadWindow());
+    F706* window = bench.window();
+
+    // The radio's line goes away (a USB cable pulled); a new one appears behind COM 2.
+    QVERIFY(bench.startRadio());
+    QTRY_VERIFY(!window->link()->isOpen());
+    QTRY_COMPARE(bench.messages().size(), 1);
+    window->Cscan_Click();  // writes nothing, says so on the status line
+    QCOMPARE(window->findChild<QLineEdit*>("InStringa")->text(), QStringLiteral("PORT CLOSED"));
+    QCOMPARE(bench.messages().first().icon, QMessageBox::Warning);
+    QVERIFY(bench.messages().first().text.contains(QStringLiteral("COM 2")));
+
+    window->menus()->comAction(2)->trigger();
+    QVERIFY(window->link()->isOpen());
+    QVERIFY(window->menus()->comAction(2)->isChecked());
+    QCOMPARE(bench.messages().size(), 1);
+    bench.clearFrames();
+    window->Cfm_Click();
+    QVERIFY(bench.waitForFrames(1));
+    QCOMPARE(bench.frames(), QStringList{frameTo48("0605")});
+}
+
+QTEST_MAIN(TestStartup)
+#include "test_startup.moc"
