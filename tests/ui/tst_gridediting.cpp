@@ -104,7 +104,8 @@ void TestGridEditing::init()
     m_editing = new GridEditing(m_view.get(), m_data.get());
     m_view->resize(900, 300);
     m_view->show();
-    QVERIFY(QTest::qWaitForWindowExposed(m_view.get()));
+    m_view->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(m_view.get()));
     m_boxes.clear();
     m_answer = QMessageBox::Ok;
     setMessageHandler([this](const MessageRequest& request) {
@@ -122,9 +123,11 @@ void TestGridEditing::cleanup()
 
 QLineEdit* TestGridEditing::editor() const
 {
-    if (m_view->state() != QAbstractItemView::EditingState)
-        return nullptr;
-    return qobject_cast<QLineEdit*>(QApplication::focusWidget());
+    for (QLineEdit* line : m_view->viewport()->findChildren<QLineEdit*>()) {
+        if (line->isVisible())
+            return line;
+    }
+    return nullptr;
 }
 
 QLineEdit* TestGridEditing::openEditor(int row, int column)
@@ -206,6 +209,8 @@ void TestGridEditing::cellRuleOnEnter()
     QVERIFY(line);
     line->setText(typed);
     QTest::keyClick(line, Qt::Key_Return);
+    if (message.isEmpty())
+        QTRY_VERIFY(!editor());  // the commit of an accepted edit is queued
 
     QCOMPARE(cell(0, column), cellAfter);
     QCOMPARE(m_boxes.size(), message.isEmpty() ? 0 : 1);
@@ -251,6 +256,7 @@ void TestGridEditing::splitFollowsParts()
         QVERIFY(line);
         line->setText(step.typed);
         QTest::keyClick(line, Qt::Key_Return);
+        QTRY_VERIFY(!editor());
         QCOMPARE(m_data->cell(0, memcol::kSplit).toBool(), step.split);
     }
     AppError error;
@@ -260,8 +266,10 @@ void TestGridEditing::splitFollowsParts()
 
     // Emptying one part: no message, Split false at once, the other parts go on row write.
     QLineEdit* line = openEditor(0, memcol::kSMHz);
+    QVERIFY(line);
     line->setText("");
     QTest::keyClick(line, Qt::Key_Return);
+    QTRY_VERIFY(!editor());
     QVERIFY(m_boxes.isEmpty());
     QCOMPARE(m_data->cell(0, memcol::kSplit).toBool(), false);
     QVERIFY(m_data->writePendingRow(&error));

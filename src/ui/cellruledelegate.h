@@ -1,0 +1,43 @@
+#pragma once
+
+#include <QPersistentModelIndex>
+#include <QStyledItemDelegate>
+
+class QAbstractItemView;
+
+/**
+ * The memory grid's cell editing: every cell edit passes the cell rules
+ * (DBGrid1_BeforeColUpdate) before it is committed, and the Split flag of the row is
+ * recomputed after every committed cell (DBGrid1_AfterColUpdate).
+ *
+ * A refused edit shows its message (through showMessage) and the operator stays in the cell
+ * with the text the rule leaves there: the previous value after a range error, the typed
+ * text after a format error. Enter or Tab on a refused edit keeps the editor open; when the
+ * edit was ended by moving to another cell, the editor is opened again on the refused cell.
+ *
+ * Works on any view whose model is DataFreq::model() (text cells, Split a bool).
+ */
+class CellRuleDelegate : public QStyledItemDelegate {
+    Q_OBJECT
+public:
+    explicit CellRuleDelegate(QAbstractItemView* view);
+
+    void setEditorData(QWidget* editor, const QModelIndex& index) const override;
+    void setModelData(QWidget* editor, QAbstractItemModel* model,
+                      const QModelIndex& index) const override;
+
+protected:
+    bool eventFilter(QObject* object, QEvent* event) override;
+
+private:
+    struct Check;
+    /** Applies the rule to the editor's text; shows the message of a refusal. */
+    Check check(QWidget* editor, const QModelIndex& index) const;
+    void reopen(const QModelIndex& index, const QString& text) const;
+    static void recomputeSplit(QAbstractItemModel* model, int row);
+
+    QAbstractItemView* m_view;
+    mutable bool m_showingMessage = false;
+    mutable QPersistentModelIndex m_reopen;  ///< refused cell being opened again
+    mutable QString m_reopenText;            ///< the text it opens with
+};

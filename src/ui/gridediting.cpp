@@ -1,0 +1,115 @@
+#include "ui/gridediting.h"
+
+#include "memory/datafreq.h"
+#include "ui/cellruledelegate.h"
+#include "ui/messagebox.h"
+
+#include <QAction>
+#include <QKeyEvent>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QTableView>
+
+namespace {
+
+struct ModeItem {
+    const char* objectName;
+    const char* mode;
+};
+
+/** The items of Mmode, in menu order. */
+constexpr ModeItem kModeItems[] = {{"Mfm", "FM"},    {"Mam", "AM"},   {"Mwfm", "WFM"},
+                                   {"Musb", "USB"},  {"Mlsb", "LSB"}, {"Mcw", "CW"},
+                                   {"Mrtty", "RTTY"}};
+
+}  // namespace
+
+GridEditing::GridEditing(QTableView* grid, DataFreq* data)
+    : QObject(grid), m_grid(grid), m_data(data), m_delegate(new CellRuleDelegate(grid))
+{
+    m_grid->setItemDelegate(m_delegate);
+    m_grid->installEventFilter(this);
+    m_grid->viewport()->installEventFilter(this);
+    buildModeMenu();
+}
+
+void GridEditing::buildModeMenu()
+{
+    m_modeMenu = new QMenu(QStringLiteral("Mode"), m_grid);
+    m_modeMenu->setObjectName(QStringLiteral("Mmode"));
+    for (const ModeItem& item : kModeItems) {
+        QAction* action = m_modeMenu->addAction(QString::fromLatin1(item.mode));
+        action->setObjectName(QString::fromLatin1(item.objectName));
+        const QString mode = QString::fromLatin1(item.mode);
+        connect(action, &QAction::triggered, this, [this, mode] { setModeOfCurrentRow(mode); });
+    }
+}
+
+void GridEditing::setModeOfCurrentRow(const QString& mode)
+{
+    const QModelIndex current = m_grid->currentIndex();
+    if (current.isValid())
+        m_data->setCell(current.row(), memcol::kMode, mode);
+}
+
+void GridEditing::toggleScan(int row)
+{
+    const QVariant scan = m_data->cell(row, memcol::kScan);
+    const bool marked = !scan.isNull() && scan.toString() == QLatin1String("Y");
+    m_data->setCell(row, memcol::kScan, marked ? QString(QLatin1String("")) : QStringLiteral("Y"));
+}
+
+void GridEditing::DBGrid1_BeforeDelete()
+{
+    const QModelIndex current = m_grid->currentIndex();
+    if (!current.isValid())
+        return;
+    const MessageRequest ask{QMessageBox::NoIcon, QStringLiteral("Erase operation"),
+                             QStringLiteral("Confirm elimination of this memory ?"),
+                             QMessageBox::Yes | QMessageBox::No};
+    if (showMessage(m_grid, ask) != QMessageBox::Yes)
+        return;
+    if (m_data->currentRow() != current.row())
+        m_data->moveTo(current.row());
+    AppError error;
+    if (!m_data->deleteCurrentRow(&error))
+        showMessage(m_grid, QMessageBox::Critical, QString(), error.text);
+}
+
+bool GridEditing::onMouseDoubleClick(const QModelIndex& index)
+{
+    if (!index.isValid() || index.column() != memcol::kScan)
+        return false;
+    m_grid->setCurrentIndex(index);
+    toggleScan(index.row());
+    return true;  // no editor for the Scan cell on a double-click
+}
+
+bool GridEditing::onRightPress(const QModelIndex& index, const QPoint& globalPosition)
+{
+    if (!index.isValid() || index.column() != memcol::kMode)
+        return false;
+    m_grid->setCurrentIndex(index);
+    m_modeMenu->popup(globalPosition);
+    return true;
+}
+
+bool GridEditing::eventFilter(QObject* object, QEvent* event)
+{
+    if (object == m_grid && event->type() == QEvent::KeyPress) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        // The grid itself has the focus only when no cell editor is open.
+        if (key->key() == Qt::Key_Delete && m_grid->hasFocus()) {
+            DBGrid1_BeforeDelete();
+            return true;
+        }
+    } else if (object == m_grid->viewport()) {
+        const auto* mouse = static_cast<QMouseEvent*>(event);
+        if (event->type() == QEvent::MouseButtonDblClick && mouse->button() == Qt::LeftButton)
+            return onMouseDoubleClick(m_grid->indexAt(mouse->position().toPoint()));
+        if (event->type() == QEvent::MouseButtonPress && mouse->button() == Qt::RightButton)
+            return onRightPress(m_grid->indexAt(mouse->position().toPoint()),
+                                mouse->globalPosition().toPoint());
+    }
+    return QObject::eventFilter(object, event);
+}
