@@ -19,18 +19,6 @@ FrontPanel::Result refused(const QString& message)
     return {false, false, message};
 }
 
-/** A decimal number, or hexadecimal with 0x in front. */
-std::optional<quint64> parseNumber(const QString& text)
-{
-    bool ok = false;
-    const bool hex = text.startsWith(QLatin1String("0x"), Qt::CaseInsensitive);
-    const quint64 value = hex ? text.mid(2).toULongLong(&ok, 16) : text.toULongLong(&ok, 10);
-    if (!ok || text.startsWith(QLatin1Char('+'))) {
-        return std::nullopt;
-    }
-    return value;
-}
-
 }  // namespace
 
 FrontPanel::Result FrontPanel::execute(const QString& line)
@@ -113,7 +101,7 @@ FrontPanel::Result FrontPanel::mode(const QString& argument)
     if (const std::optional<quint8> named = modeCode(argument.toUpper())) {
         code = *named;
     } else {
-        code = parseNumber(argument);
+        code = simcodec::parseNumber(argument);
     }
     if (!code || *code > 0xFF) {
         return refused(

@@ -7,6 +7,7 @@
 #include "sim/devicesymlink.h"
 #include "sim/frontpanel.h"
 #include "sim/signalwatcher.h"
+#include "sim/simcodec.h"
 #include "sim/simlog.h"
 #include "sim/stdinreader.h"
 #include "sim/virtualradio.h"
@@ -51,13 +52,11 @@ void guardStandardStreams()
 
 std::optional<quint8> parseAddress(const QString& text)
 {
-    bool ok = false;
-    const bool hex = text.startsWith(QLatin1String("0x"), Qt::CaseInsensitive);
-    const uint value = hex ? text.mid(2).toUInt(&ok, 16) : text.toUInt(&ok, 10);
-    if (!ok || value > 0xFF) {
+    const std::optional<quint64> value = simcodec::parseNumber(text);
+    if (!value || *value > 0xFF) {
         return std::nullopt;
     }
-    return quint8(value);
+    return quint8(*value);
 }
 
 std::optional<Options> parseOptions(const QCoreApplication& app, QString* error)

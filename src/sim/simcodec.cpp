@@ -79,4 +79,16 @@ std::optional<QByteArray> bytesFromHexText(QStringView text)
     return QByteArray::fromHex(digits);
 }
 
+std::optional<quint64> parseNumber(const QString& text)
+{
+    bool ok = false;
+    const bool hex = text.startsWith(QLatin1String("0x"), Qt::CaseInsensitive);
+    const QString digits = hex ? text.mid(2) : text;
+    const quint64 value = digits.toULongLong(&ok, hex ? 16 : 10);
+    if (!ok || digits.startsWith(QLatin1Char('+'))) {
+        return std::nullopt;
+    }
+    return value;
+}
+
 }  // namespace simcodec

@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QByteArrayView>
+#include <QString>
 #include <QStringView>
 
 #include <optional>
@@ -31,5 +32,8 @@ std::optional<quint64> frequencyFromBytes(QByteArrayView bytes);
 /** Text of hexadecimal bytes, spaces allowed between bytes ("FE FE 00 48" or "FEFE0048"),
  *  to bytes. nullopt for an empty text, an odd digit count or a non-hex character. */
 std::optional<QByteArray> bytesFromHexText(QStringView text);
+
+/** A whole number in decimal ("72") or hexadecimal with 0x in front ("0x48"); no sign. */
+std::optional<quint64> parseNumber(const QString& text);
 
 }  // namespace simcodec
