@@ -4,6 +4,7 @@
 #include <QTimer>
 
 #include <fcntl.h>
+#include <sys/inotify.h>
 #include <termios.h>
 #include <unistd.h>
 #include <cerrno>
@@ -42,6 +43,10 @@ PtyLine::~PtyLine()
 {
     delete m_readNotifier;
     delete m_writeNotifier;
+    delete m_watchNotifier;
+    if (m_watchFd >= 0) {
+        ::close(m_watchFd);
+    }
     if (m_masterFd >= 0) {
         ::close(m_masterFd);
     }
@@ -64,7 +69,52 @@ bool PtyLine::open(QString* error)
     m_writeNotifier = new QSocketNotifier(m_masterFd, QSocketNotifier::Write, this);
     m_writeNotifier->setEnabled(false);
     connect(m_writeNotifier, &QSocketNotifier::activated, this, &PtyLine::flushQueue);
+    watchClients();
     return true;
+}
+
+void PtyLine::watchClients()
+{
+    // Watching starts after the radio's own open of the slave, so every event is a client's.
+    const int fd = ::inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+    if (fd < 0) {
+        return;
+    }
+    if (::inotify_add_watch(fd, m_devicePath.toLocal8Bit().constData(), IN_OPEN | IN_CLOSE) < 0) {
+        ::close(fd);
+        return;
+    }
+    m_watchFd = fd;
+    m_clients = 0;
+    m_watchNotifier = new QSocketNotifier(m_watchFd, QSocketNotifier::Read, this);
+    connect(m_watchNotifier, &QSocketNotifier::activated, this, &PtyLine::readClientEvents);
+}
+
+void PtyLine::readClientEvents()
+{
+    // A close event comes with the last close of an opened file, so opens and closes pair
+    // up even when a client's descriptor is shared by a child process.
+    alignas(inotify_event) char buffer[4096];
+    ssize_t n;
+    while (m_watchFd >= 0 && (n = ::read(m_watchFd, buffer, sizeof buffer)) > 0) {
+        for (ssize_t at = 0; at < n;) {
+            const auto* event = reinterpret_cast<const inotify_event*>(buffer + at);
+            if (event->mask & IN_Q_OVERFLOW) {
+                m_clients = qMax(m_clients, 1);  // events lost: assume somebody listens
+            } else if (event->mask & IN_OPEN) {
+                ++m_clients;
+            } else if ((event->mask & IN_CLOSE) && m_clients > 0 && --m_clients == 0) {
+                discardUnread();  // the next client starts on a clean line
+            }
+            at += ssize_t(sizeof(inotify_event)) + event->len;
+        }
+    }
+}
+
+bool PtyLine::hasClient()
+{
+    readClientEvents();
+    return m_clients > 0;
 }
 
 bool PtyLine::openDescriptors(QString* error)
@@ -115,7 +165,10 @@ void PtyLine::onReadable()
 
 void PtyLine::write(const QByteArray& bytes)
 {
-    if (!isOpen() || bytes.isEmpty() || m_queue.size() + bytes.size() > kMaxQueued) {
+    // An open that came before these bytes is always seen here, whatever order the event
+    // loop serves the notifiers in.
+    if (!isOpen() || bytes.isEmpty() || !hasClient() ||
+        m_queue.size() + bytes.size() > kMaxQueued) {
         return;
     }
     m_queue.append(bytes);

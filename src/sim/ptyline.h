@@ -11,6 +11,13 @@ class QTimer;
  * The radio's end of a pseudo-terminal: the master side, read and written without
  * blocking. A slave descriptor stays open in raw mode for the life of the line, so the
  * line never hangs up between clients and the slave never echoes what a client writes.
+ *
+ * Like a real line with nobody on it, what the radio sends while no client has the device
+ * open is lost: opens and closes of the device are watched (inotify), bytes written with
+ * no client are dropped, and whatever a client leaves unread when it closes is discarded,
+ * so the next client starts on a clean line. Where the watch cannot be set up, the line
+ * behaves as if a client were always there.
+ *
  * What the line cannot take at once waits in a small queue and goes out as the client
  * reads; when nobody reads a full line for a while, the unread bytes are stale and are
  * discarded so the radio never stalls.
@@ -32,12 +39,17 @@ public:
     /** Drops everything sent that the client has not read yet, queued bytes included. */
     void discardUnread();
 
+    /** True while some process other than the radio has the device open. */
+    bool hasClient();
+
 signals:
     /** Bytes the client wrote, as they arrived. */
     void bytesRead(const QByteArray& bytes);
 
 private:
     bool openDescriptors(QString* error);
+    void watchClients();
+    void readClientEvents();
     void onReadable();
     void flushQueue();
     void onWriteStalled();
@@ -47,6 +59,9 @@ private:
     QString m_devicePath;
     QSocketNotifier* m_readNotifier = nullptr;
     QSocketNotifier* m_writeNotifier = nullptr;
+    int m_watchFd = -1;  // inotify: opens and closes of the device by clients
+    QSocketNotifier* m_watchNotifier = nullptr;
+    int m_clients = 1;  // 1 until the watch is set up: no watch, a client is assumed
     QTimer* m_stallTimer;
     QByteArray m_queue;
 };

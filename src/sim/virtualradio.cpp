@@ -177,6 +177,11 @@ void VirtualRadio::discardUnread()
     m_line->discardUnread();
 }
 
+bool VirtualRadio::hasClient() const
+{
+    return m_line->hasClient();
+}
+
 // ---- the line ------------------------------------------------------------------------
 
 void VirtualRadio::onBytesRead(const QByteArray& bytes)

@@ -86,6 +86,10 @@ public:
     /** Drops whatever the radio has sent that no client has read yet. */
     void discardUnread();
 
+    /** True while a client has the device open. What the radio sends while no client
+     *  is there is lost, as on a line with nobody on it. */
+    bool hasClient() const;
+
 signals:
     /** A complete frame received from the line (logged by the program). */
     void frameReceived(const QByteArray& frame);

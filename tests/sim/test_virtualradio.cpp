@@ -63,7 +63,7 @@ private slots:
     void scanSteps();
     void silentRadioSendsNothing();
     void everyFrameIsReported();
-    void lineSurvivesClientReopening();
+    void nextClientStartsOnACleanLine();
 
 private:
     /** Writes request + sentinel in one write and returns all that came back up to the
@@ -85,10 +85,11 @@ void TestVirtualRadio::init()
     m_radio->selectVfo(VirtualRadio::VfoId::B);
     m_radio->setFrequency(7'050'000);
     m_radio->setMode(0);
-    m_radio->selectVfo(VirtualRadio::VfoId::A);
-    m_radio->discardUnread();  // the set-up's announcements are not part of any test
+    m_radio->selectVfo(VirtualRadio::VfoId::A);  // announced to nobody: lost
+    QVERIFY(!m_radio->hasClient());
     m_client = std::make_unique<PtyClient>();
     QVERIFY2(m_client->open(m_radio->devicePath()), qPrintable(m_client->errorString()));
+    QVERIFY(m_radio->hasClient());
     QCOMPARE(m_panel->stateText(), kStartState);
 }
 
@@ -381,12 +382,18 @@ void TestVirtualRadio::everyFrameIsReported()
     QCOMPARE(hexText(frames.at(1).at(0).toByteArray()), "FEFE48E00F01FD");
 }
 
-void TestVirtualRadio::lineSurvivesClientReopening()
+void TestVirtualRadio::nextClientStartsOnACleanLine()
 {
+    // Answers left unread by one client and announcements made while nobody listens never
+    // reach the next client.
+    QVERIFY(m_client->write(QByteArray::fromHex("FEFE48E003FD")));
+    QSignalSpy frames(m_radio.get(), &VirtualRadio::frameReceived);
+    QVERIFY(frames.wait());
     m_client->close();
-    m_radio->setFrequency(3'500'000);  // announced while nobody listens
+    QTRY_VERIFY(!m_radio->hasClient());
+    m_radio->setFrequency(3'500'000);
     QVERIFY(m_client->open(m_radio->devicePath()));
-    m_radio->discardUnread();
+    QVERIFY(m_radio->hasClient());
     const QString expected = hexText(QByteArray::fromHex("FEFE48E003FD") + kSentinel) +
                              "FEFEE048030000500300FD" + kModeFm + "FD";
     QCOMPARE(exchange(QByteArray::fromHex("FEFE48E003FD"), expected.size() / 2), expected);
