@@ -90,7 +90,9 @@ public:
 
     /** The grid's model: ten columns in kMemoryFields order, headers kMemoryCaptions, one
      *  row per record of the view. Cells are editable; setData puts the value into the
-     *  pending row buffer without any check (the grid applies the cell rules first). */
+     *  pending row buffer without any check (the grid applies the cell rules first).
+     *  Split shows as "True"/"False" and edits as a bool (stored 1/0); a null field shows
+     *  as an empty cell. No rows are ever inserted through the model. */
     QAbstractItemModel* model() const;
 
     /** Sets a cell of the current row from code (scan toggle, split flag, mode pop-up):
