@@ -35,8 +35,9 @@ public:
     bool isOpen() const;
     QString device() const;
 
-    /** Writes one whole frame. Returns false (and writes nothing) when the port is
-     *  closed or the write fails. */
+    /** Queues one whole frame for the line. Returns false (and writes nothing) when the
+     *  port is closed or the write fails; a frame written after close() never reaches
+     *  the line. */
     bool write(const QByteArray& frame);
 
     /** Bytes of the partial frame waiting for its FD (never more than
@@ -46,12 +47,16 @@ public:
     qint64 droppedBytes() const { return m_cutter.droppedBytes(); }
 
 signals:
-    /** One complete frame, as frame text (upper-case hex, through FD). */
+    /** One complete frame, as frame text (upper-case hex, through FD). Frames come in
+     *  the order received and never nest: frames that arrive while a receiver waits
+     *  (Delay) follow when it returns. Nothing comes after close(). */
     void frameReceived(const QString& frameText);
     /** A line event other than data, in the serial-control numbering (1001 break, 1004
      *  framing, ...); the window turns it into a message. */
     void lineEvent(int code);
-    /** The device went away (USB cable pulled): the port is closed already. Emitted once. */
+    /** The device went away (USB cable pulled, the line's other end closed) or cannot be
+     *  read or written any more: the port is closed already. Sent once, from the event
+     *  loop; open() may be called again later. */
     void portLost(int errorNumber, const QString& errorText);
     /** A partial frame was dropped after the quiet gap. */
     void partialDropped(int byteCount);
