@@ -25,11 +25,15 @@ constexpr ModeItem kModeItems[] = {{"Mfm", "FM"},    {"Mam", "AM"},   {"Mwfm", "
 }  // namespace
 
 GridEditing::GridEditing(QTableView* grid, DataFreq* data)
-    : QObject(grid), m_grid(grid), m_data(data), m_delegate(new CellRuleDelegate(grid))
+    : QObject(grid),
+      m_grid(grid),
+      m_viewport(grid->viewport()),
+      m_data(data),
+      m_delegate(new CellRuleDelegate(grid))
 {
     m_grid->setItemDelegate(m_delegate);
     m_grid->installEventFilter(this);
-    m_grid->viewport()->installEventFilter(this);
+    m_viewport->installEventFilter(this);
     buildModeMenu();
 }
 
@@ -103,13 +107,14 @@ bool GridEditing::eventFilter(QObject* object, QEvent* event)
             DBGrid1_BeforeDelete();
             return true;
         }
-    } else if (object == m_grid->viewport()) {
+    } else if (object == m_viewport && (event->type() == QEvent::MouseButtonDblClick ||
+                                        event->type() == QEvent::MouseButtonPress)) {
         const auto* mouse = static_cast<QMouseEvent*>(event);
+        const QModelIndex index = m_grid->indexAt(mouse->position().toPoint());
         if (event->type() == QEvent::MouseButtonDblClick && mouse->button() == Qt::LeftButton)
-            return onMouseDoubleClick(m_grid->indexAt(mouse->position().toPoint()));
+            return onMouseDoubleClick(index);
         if (event->type() == QEvent::MouseButtonPress && mouse->button() == Qt::RightButton)
-            return onRightPress(m_grid->indexAt(mouse->position().toPoint()),
-                                mouse->globalPosition().toPoint());
+            return onRightPress(index, mouse->globalPosition().toPoint());
     }
     return QObject::eventFilter(object, event);
 }

@@ -47,6 +47,7 @@ private:
     bool onRightPress(const QModelIndex& index, const QPoint& globalPosition);
 
     QTableView* m_grid;
+    QWidget* m_viewport;  ///< kept: the filter must not call into a grid being destroyed
     DataFreq* m_data;
     CellRuleDelegate* m_delegate;
     QMenu* m_modeMenu;
