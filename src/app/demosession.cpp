@@ -3,7 +3,11 @@
 #include "settings/apppath.h"
 #include "settings/inifile.h"
 #include "sim/virtualradio.h"
+#include "ui/displayframe.h"
 #include "ui/f706.h"
+
+#include <QLabel>
+#include <QLineEdit>
 
 #include <QDir>
 #include <QPixmap>
@@ -27,9 +31,9 @@ struct DialStop {
     quint8 mode;
 };
 
-// A tour of the bands: 2 m FM calling, a repeater, 20 m FT8 (USB), 40 m LSB, back home.
+// A tour of the bands: 20 m FT8 (USB), 40 m LSB, 2 m FM calling, a repeater, back home.
 constexpr DialStop kDialStops[] = {
-    {145500000, 5}, {145600000, 5}, {14074000, 1}, {7050000, 0}, {145400000, 5},
+    {14074000, 1}, {7050000, 0}, {145500000, 5}, {145600000, 5}, {145400000, 5},
 };
 
 QString hexBytes(const QByteArray& bytes)
@@ -100,6 +104,10 @@ void DemoSession::screenshotAndQuit(F706* window, const QString& file, double se
 {
     const auto delay = std::chrono::milliseconds(static_cast<qint64>(seconds * 1000));
     QTimer::singleShot(delay, window, [this, window, file] {
+        const DisplayFrame* display = window->displayFrame();
+        print(QStringLiteral("display     %1  %2  %3")
+                  .arg(display->freq()->text(), display->lmode()->text(),
+                       display->inStringa()->text()));
         m_screenshotSaved = window->grab().save(file, "PNG");
         print(m_screenshotSaved ? QStringLiteral("screenshot %1").arg(QDir(file).absolutePath())
                                 : QStringLiteral("could not save the screenshot %1").arg(file));
