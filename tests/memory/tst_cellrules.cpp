@@ -31,18 +31,13 @@ void TestCellRules::conversion_data()
     QTest::newRow("half to even down") << "2.5" << Status::Ok << 2;
     QTest::newRow("half to even up") << "3.5" << Status::Ok << 4;
     QTest::newRow("half of zero") << "0.5" << Status::Ok << 0;
-    QTest::newRow("negative half") << "-2.5" << Status::Ok << -2;
-    QTest::newRow("fraction up") << "2.51" << Status::Ok << 3;
-    QTest::newRow("point only after") << "7." << Status::Ok << 7;
     QTest::newRow("point first") << ".6" << Status::Ok << 1;
     QTest::newRow("exponent") << "1e2" << Status::Ok << 100;
     QTest::newRow("tiny exponent") << "1e-400" << Status::Ok << 0;
     QTest::newRow("top") << "32767" << Status::Ok << 32767;
-    QTest::newRow("bottom") << "-32768" << Status::Ok << -32768;
     QTest::newRow("bottom by rounding") << "-32768.5" << Status::Ok << -32768;
     QTest::newRow("over top") << "32768" << Status::Overflow << 0;
     QTest::newRow("over top by rounding") << "32767.5" << Status::Overflow << 0;
-    QTest::newRow("under bottom") << "-32769" << Status::Overflow << 0;
     QTest::newRow("huge") << "1e400" << Status::Overflow << 0;
     QTest::newRow("many digits") << QString(50, u'9') << Status::Overflow << 0;
     QTest::newRow("empty") << "" << Status::Format << 0;
@@ -50,10 +45,7 @@ void TestCellRules::conversion_data()
     QTest::newRow("letters") << "abc" << Status::Format << 0;
     QTest::newRow("digits then letters") << "12a" << Status::Format << 0;
     QTest::newRow("blank inside") << "1 2" << Status::Format << 0;
-    QTest::newRow("sign alone") << "-" << Status::Format << 0;
-    QTest::newRow("point alone") << "." << Status::Format << 0;
     QTest::newRow("two points") << "1.2.3" << Status::Format << 0;
-    QTest::newRow("comma decimal") << "2,5" << Status::Format << 0;
     QTest::newRow("non-ascii digits") << QString::fromUtf8("\xd9\xa3") << Status::Format << 0;
 }
 
