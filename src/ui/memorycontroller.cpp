@@ -1,0 +1,324 @@
+#include "ui/memorycontroller.h"
+
+#include "memory/datafreq.h"
+#include "ui/displayframe.h"
+#include "ui/entrypad.h"
+#include "ui/f706.h"
+#include "ui/gridediting.h"
+#include "ui/memorygrid.h"
+#include "ui/memorymenus.h"
+#include "ui/memorypanel.h"
+#include "ui/messagebox.h"
+#include "ui/navigationbar.h"
+#include "ui/scancontroller.h"
+
+#include <QApplication>
+#include <QEvent>
+#include <QFontDatabase>
+#include <QHeaderView>
+#include <QLabel>
+#include <QPushButton>
+#include <QScopedValueRollback>
+#include <QTimer>
+
+namespace {
+
+const QString kGridFontFamily = QStringLiteral("MS Sans Serif");
+constexpr double kGridFontPoints = 8.25;
+const QString kRecallTitle = QStringLiteral("Recall");
+const QString kWriteErrorTitle = QStringLiteral("Error writing memory");
+/** LabelMem index of the caption "SPLIT FREQ:". */
+constexpr int kSplitCaption = 1;
+
+/** The wait cursor for as long as it lives: restored on every way out. */
+class WaitCursor {
+public:
+    WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~WaitCursor() { QApplication::restoreOverrideCursor(); }
+    WaitCursor(const WaitCursor&) = delete;
+    WaitCursor& operator=(const WaitCursor&) = delete;
+};
+
+QFont gridFont()
+{
+    QFont font = QFontDatabase::families().contains(kGridFontFamily)
+                     ? QFont(kGridFontFamily)
+                     : QFontDatabase::systemFont(QFontDatabase::GeneralFont);
+    font.setStyleHint(QFont::SansSerif);
+    font.setPointSizeF(kGridFontPoints);
+    return font;
+}
+
+/** A null part adds nothing between the points. */
+QString joinedParts(const QVariant& first, const QVariant& second, const QVariant& third)
+{
+    return first.toString() + QLatin1Char('.') + second.toString() + QLatin1Char('.') +
+           third.toString();
+}
+
+}  // namespace
+
+MemoryController::MemoryController(F706* window)
+    : QObject(window), m_window(window), m_data(new DataFreq(this))
+{
+    m_menus = new MemoryMenus(window, m_data, this);
+    m_scan = new ScanController(
+        window->bookmarkScanPanel(), m_data,
+        [this](AppError* error) { return recallForScan(error); }, window, this);
+    setUpGrid();
+    connectControls();
+}
+
+MemoryController::~MemoryController() = default;
+
+void MemoryController::setUpGrid()
+{
+    MemoryGrid* grid = m_window->memoryGrid();
+    grid->setFont(gridFont());
+    grid->setModel(m_data->model());
+    grid->setSelectionMode(QAbstractItemView::SingleSelection);
+    // The record selector at the left; dragging its lines sets the row height.
+    grid->verticalHeader()->setVisible(true);
+    grid->verticalHeader()->setSectionResizeMode(QHeaderView::Interactive);
+    grid->verticalHeader()->setDefaultSectionSize(grid->fontMetrics().height() + 6);
+    m_editing = new GridEditing(grid, m_data);
+}
+
+void MemoryController::connectControls()
+{
+    connect(m_data, &DataFreq::Reposition, this, &MemoryController::DataFreq_Reposition);
+    connect(m_data, &DataFreq::rowWriteFailed, this, &MemoryController::onRowWriteFailed);
+    connect(m_window->memoryGrid()->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
+            &MemoryController::followGrid);
+
+    NavigationBar* bar = m_window->navigationBar();
+    connect(bar, &NavigationBar::moveFirstRequested, m_data, &DataFreq::moveFirst);
+    connect(bar, &NavigationBar::movePreviousRequested, m_data, &DataFreq::movePrevious);
+    connect(bar, &NavigationBar::moveNextRequested, m_data, &DataFreq::moveNext);
+    connect(bar, &NavigationBar::moveLastRequested, m_data, &DataFreq::moveLast);
+
+    connect(m_window->memoryPanel()->recallButton(), &QPushButton::clicked, this,
+            &MemoryController::Crecall_Click);
+    connect(m_window->displayFrame()->addCurrentButton(), &QPushButton::clicked, this,
+            &MemoryController::CaddCurrMem_Click);
+    connect(m_window->entryPad()->addMainButton(), &QPushButton::clicked, this,
+            &MemoryController::CaddMain_Click);
+
+    connect(qApp, &QApplication::focusChanged, this, &MemoryController::onFocusChanged);
+    connect(m_window, &F706::aboutToUnload, this, &MemoryController::writePendingRow);
+    m_window->installEventFilter(this);
+}
+
+// ---------------------------------------------------------------- start-up
+
+void MemoryController::loadBookmarkDatabases()
+{
+    AppError error;
+    if (!m_menus->loadBookmarkDatabases(&error))
+        m_startupError = error;
+}
+
+bool MemoryController::eventFilter(QObject* watched, QEvent* event)
+{
+    // The default database is opened as the window appears; a failure is told then, over
+    // the window, and the grid stays empty.
+    if (watched == m_window && event->type() == QEvent::Show && m_startupError)
+        QTimer::singleShot(0, this, &MemoryController::showStartupError);
+    return QObject::eventFilter(watched, event);
+}
+
+void MemoryController::showStartupError()
+{
+    if (!m_startupError)
+        return;
+    const AppError error = *m_startupError;
+    m_startupError.reset();
+    showMessage(m_window, QMessageBox::Critical, QString(), error.text);
+}
+
+// ---------------------------------------------------------------- panel and grid
+
+void MemoryController::DataFreq_Reposition()
+{
+    if (m_data->recordCount() < 1) {
+        emptyPanel();
+        return;
+    }
+    if (m_data->isEof()) {
+        // Past the last record: back to it, except while the bookmark scan runs, which
+        // tests the end to start its next pass.
+        if (!m_scan->scanAttivo())
+            m_data->moveLast();
+        return;
+    }
+    AggiornaFrameMem();
+    showDataRowInGrid();
+}
+
+void MemoryController::AggiornaFrameMem()
+{
+    if (m_data->isEof())
+        return;  // no current record: the panel keeps what it shows
+    MemoryPanel* panel = m_window->memoryPanel();
+    panel->mainFreq()->setText(joinedParts(m_data->field(QStringLiteral("MHz")),
+                                           m_data->field(QStringLiteral("KHz")),
+                                           m_data->field(QStringLiteral("Hz"))));
+    const bool split = m_data->field(QStringLiteral("Split")).toBool();
+    panel->captionLabel(kSplitCaption)->setVisible(split);
+    panel->splitFreq()->setVisible(split);
+    panel->splitFreq()->setText(split ? joinedParts(m_data->field(QStringLiteral("sMHz")),
+                                                    m_data->field(QStringLiteral("sKHz")),
+                                                    m_data->field(QStringLiteral("sHz")))
+                                      : QString());
+    panel->memMode()->setText(m_data->field(QStringLiteral("Mode")).toString());
+    panel->memName()->setText(m_data->field(QStringLiteral("Name")).toString());
+}
+
+void MemoryController::emptyPanel()
+{
+    MemoryPanel* panel = m_window->memoryPanel();
+    panel->mainFreq()->clear();
+    panel->captionLabel(kSplitCaption)->setVisible(false);
+    panel->splitFreq()->setVisible(false);
+    panel->splitFreq()->clear();
+    panel->memMode()->clear();
+    panel->memName()->clear();
+}
+
+void MemoryController::showDataRowInGrid()
+{
+    MemoryGrid* grid = m_window->memoryGrid();
+    const int row = m_data->currentRow();
+    if (row < 0 || row >= m_data->recordCount())
+        return;
+    const QModelIndex current = grid->currentIndex();
+    if (current.isValid() && current.row() == row)
+        return;
+    const int column = current.isValid() ? current.column() : 0;
+    const QScopedValueRollback<bool> guard(m_followingData, true);
+    grid->setCurrentIndex(m_data->model()->index(row, column));
+}
+
+void MemoryController::followGrid(const QModelIndex& current)
+{
+    if (m_followingData || !current.isValid())
+        return;
+    m_data->moveTo(current.row());
+    // A row write that failed keeps DataFreq on the edited row: the grid goes back there.
+    if (m_data->currentRow() != current.row())
+        showDataRowInGrid();
+}
+
+void MemoryController::onRowWriteFailed(const AppError& error)
+{
+    // During a running scan the scan halts and reports the failure itself.
+    if (m_scan->state() == BookmarkScan::State::Scanning)
+        return;
+    showMessage(m_window, QMessageBox::Critical, QString(), error.text);
+}
+
+void MemoryController::onFocusChanged(QWidget* old, QWidget* now)
+{
+    // The grid ends the row's editing when the operator goes on to another control of the
+    // window; boxes and the mode pop-up are windows of their own and do not count.
+    const QWidget* grid = m_window->memoryGrid();
+    if (!old || !now || !m_data->hasPendingRow() || now->window() != m_window)
+        return;
+    const bool wasInGrid = old == grid || grid->isAncestorOf(old);
+    const bool isInGrid = now == grid || grid->isAncestorOf(now);
+    if (wasInGrid && !isInGrid)
+        writePendingRow();
+}
+
+bool MemoryController::writePendingRow()
+{
+    AppError error;
+    if (m_data->writePendingRow(&error))
+        return true;
+    showMessage(m_window, QMessageBox::Critical, QString(), error.text);
+    return false;
+}
+
+// ---------------------------------------------------------------- recall
+
+Recall::Outcome MemoryController::runRecall(AppError* error)
+{
+    const WaitCursor wait;
+    MemoryPanel* panel = m_window->memoryPanel();
+    DisplayFrame* display = m_window->displayFrame();
+    RecallSource source;
+    source.splitFlag = [this] { return m_data->field(QStringLiteral("Split")).toBool(); };
+    source.mainFreq = [panel] { return panel->mainFreq()->text(); };
+    source.splitFreq = [panel] { return panel->splitFreq()->text(); };
+    source.memMode = [panel] { return panel->memMode()->text(); };
+    source.showSplitIndicator = [display](bool on) { display->setSplitShown(on); };
+    Recall recall(m_window->link(), m_window->radioAddress(), std::move(source));
+    return recall.run(error);
+}
+
+void MemoryController::Crecall_Click()
+{
+    AppError error;
+    switch (runRecall(&error)) {
+        case Recall::Outcome::Refused:
+            showMessage(m_window, QMessageBox::Warning, kRecallTitle,
+                        error.text + QStringLiteral("\r\nNothing was sent to the radio."));
+            break;
+        case Recall::Outcome::Failed:
+            showMessage(m_window, QMessageBox::Critical, kRecallTitle,
+                        QStringLiteral("Error #%1\r\n%2\r\nThe radio may be set only in part.")
+                            .arg(error.number)
+                            .arg(error.text));
+            break;
+        case Recall::Outcome::Sent:
+        case Recall::Outcome::NothingShown:
+        case Recall::Outcome::Aborted:
+            break;
+    }
+}
+
+bool MemoryController::recallForScan(AppError* error)
+{
+    const Recall::Outcome outcome = runRecall(error);
+    return outcome != Recall::Outcome::Refused && outcome != Recall::Outcome::Failed;
+}
+
+// ---------------------------------------------------------------- adding
+
+void MemoryController::CaddCurrMem_Click()
+{
+    const DisplayFrame* display = m_window->displayFrame();
+    QString refusal;
+    const std::optional<NewMemory> memory =
+        memoryFromDisplay(display->freq()->text(), display->lmode()->text(), &refusal);
+    addMemory(memory, refusal);
+}
+
+void MemoryController::CaddMain_Click()
+{
+    const EntryPad* pad = m_window->entryPad();
+    QStringList digits;
+    for (int i = 0; i < EntryPad::kDigitCount; ++i)
+        digits.append(pad->digitLabel(i)->text());
+    QString refusal;
+    const std::optional<NewMemory> memory =
+        memoryFromPad(digits, m_window->displayFrame()->lmode()->text(), &refusal);
+    addMemory(memory, refusal);
+}
+
+void MemoryController::addMemory(const std::optional<NewMemory>& memory, const QString& refusal)
+{
+    if (!memory) {
+        showMessage(m_window, QMessageBox::Critical, kWriteErrorTitle,
+                    refusal + QStringLiteral("\r\nNothing was stored."));
+        return;
+    }
+    AppError error;
+    if (!MemoryWriter::addMemory(m_window->memoryPanel()->nomeDB()->text(), *memory, &error)) {
+        showMessage(m_window, QMessageBox::Critical, kWriteErrorTitle,
+                    QStringLiteral("Errore #%1\r\n%2").arg(error.number).arg(error.text));
+        return;
+    }
+    if (!m_data->refresh(&error))
+        showMessage(m_window, QMessageBox::Critical, QString(), error.text);
+}

@@ -1,0 +1,82 @@
+#pragma once
+
+#include "common/errorcatalogue.h"
+#include "memory/memorywriter.h"
+#include "memory/recall.h"
+
+#include <QObject>
+
+#include <optional>
+
+class DataFreq;
+class F706;
+class GridEditing;
+class MemoryMenus;
+class QModelIndex;
+class QWidget;
+class ScanController;
+
+/**
+ * The lower half of the main window: the data control DataFreq behind the grid DBGrid1,
+ * the navigation bar, the memory panel FrameMem, RECALL, both ADD MEM buttons, and the
+ * menus and scan panel through MemoryMenus and ScanController.
+ *
+ * The grid's current row and DataFreq's current record follow each other both ways. An
+ * edited row reaches the file when the current row changes, when the focus leaves the grid
+ * for another control of the window, when a view or database is re-read, and when the
+ * window unloads.
+ *
+ * The window constructs one controller after its panels and calls loadBookmarkDatabases()
+ * during start-up; everything else is wired here.
+ */
+class MemoryController : public QObject {
+    Q_OBJECT
+public:
+    explicit MemoryController(F706* window);
+    ~MemoryController() override;
+
+    /** Start-up: the bookmark menu, BookCount, NomeDB, the "by name" view and the first
+     *  read of the default database. A database that cannot be opened leaves the grid empty;
+     *  its message is shown once the window is on screen. */
+    void loadBookmarkDatabases();
+
+    DataFreq* dataFreq() const { return m_data; }
+    MemoryMenus* menus() const { return m_menus; }
+    ScanController* scan() const { return m_scan; }
+    GridEditing* gridEditing() const { return m_editing; }
+
+    void DataFreq_Reposition();
+    void AggiornaFrameMem();
+    void Crecall_Click();
+    /** The recall as the bookmark scan makes it: false with error when the memory could
+     *  not be sent (an empty panel is no error). */
+    bool recallForScan(AppError* error);
+    void CaddCurrMem_Click();
+    void CaddMain_Click();
+    /** Writes the edited row, if any; a failure is shown. False when it failed. */
+    bool writePendingRow();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void setUpGrid();
+    void connectControls();
+    void emptyPanel();
+    void followGrid(const QModelIndex& current);
+    void showDataRowInGrid();
+    void onRowWriteFailed(const AppError& error);
+    void onFocusChanged(QWidget* old, QWidget* now);
+    void addMemory(const std::optional<NewMemory>& memory, const QString& refusal);
+    /** Runs the recall under the wait cursor; error is set for a refusal or a failure. */
+    Recall::Outcome runRecall(AppError* error);
+    void showStartupError();
+
+    F706* m_window;
+    DataFreq* m_data;
+    GridEditing* m_editing = nullptr;
+    MemoryMenus* m_menus = nullptr;
+    ScanController* m_scan = nullptr;
+    bool m_followingData = false;  ///< the grid is being moved to DataFreq's row
+    std::optional<AppError> m_startupError;
+};

@@ -1,0 +1,184 @@
+#include "ui/memorymenus.h"
+
+#include "memory/bookmarkfiles.h"
+#include "memory/datafreq.h"
+#include "settings/inifile.h"
+#include "ui/f706.h"
+#include "ui/faddbook.h"
+#include "ui/mainmenus.h"
+#include "ui/memorypanel.h"
+#include "ui/messagebox.h"
+
+#include <QAction>
+#include <QLabel>
+
+namespace {
+
+const QString kOpenErrorTitle = QStringLiteral("Errore apertura database");
+const QString kOpenErrorHint = QStringLiteral("Controllare il file INI e riavviare il software.");
+
+}  // namespace
+
+MemoryMenus::MemoryMenus(F706* window, DataFreq* data, QObject* parent)
+    : QObject(parent), m_window(window), m_data(data)
+{
+    connectMenus();
+}
+
+void MemoryMenus::connectMenus()
+{
+    MainMenus* menus = m_window->menus();
+    connect(menus->newBookmarkAction(), &QAction::triggered, this,
+            &MemoryMenus::MnewBookmark_Click);
+    for (int i = 0; i < menus->bookActions().size(); ++i)
+        connectBook(i);
+    connect(menus->sortNoneAction(), &QAction::triggered, this, &MemoryMenus::Msort_none_Click);
+    connect(menus->sortNameAction(), &QAction::triggered, this, &MemoryMenus::Msort_name_Click);
+    connect(menus->sortFreqAction(), &QAction::triggered, this, &MemoryMenus::Msort_freq_Click);
+    connect(menus->sortScanAction(), &QAction::triggered, this, [this, menus](bool ticked) {
+        // The item has ticked itself already; the handler flips the tick it finds.
+        menus->sortScanAction()->setChecked(!ticked);
+        Msort_scan_Click();
+    });
+}
+
+void MemoryMenus::connectBook(int index)
+{
+    QAction* action = m_window->menus()->bookActions().at(index);
+    connect(action, &QAction::triggered, this, [this, index] { Mbook_Click(index); });
+}
+
+void MemoryMenus::tickBook(int index)
+{
+    const QList<QAction*>& books = m_window->menus()->bookActions();
+    for (int i = 0; i < books.size(); ++i)
+        books.at(i)->setChecked(i == index);
+    m_currentBook = index;
+}
+
+// ---------------------------------------------------------------- bookmark databases
+
+bool MemoryMenus::loadBookmarkDatabases(AppError* error)
+{
+    MainMenus* menus = m_window->menus();
+    const QList<BookmarkEntry> entries = readBookmarkList(m_window->settingsFile());
+    menus->bookActions().first()->setText(entries.first().caption);
+    tickBook(0);
+    for (int n = 1; n < entries.size(); ++n) {
+        menus->addBookAction(entries.at(n).caption);
+        connectBook(n);
+    }
+    m_bookCount = static_cast<int>(entries.size()) - 1;
+    const QString path = m_window->appPath() + entries.first().fileName;
+    m_window->memoryPanel()->nomeDB()->setText(path);
+    m_data->setRecordSource(viewQuery(ViewOrder::ByName, false));
+    return openDatabase(path, error);
+}
+
+bool MemoryMenus::openDatabase(const QString& path, AppError* error)
+{
+    m_data->setDatabaseName(path);
+    return m_data->refresh(error);
+}
+
+void MemoryMenus::Mbook_Click(int index)
+{
+    QLabel* nomeDB = m_window->memoryPanel()->nomeDB();
+    const QString previousPath = nomeDB->text();
+    const int previousBook = m_currentBook;
+    const QString fileName =
+        ReadINI(m_window->settingsFile(), QString::fromLatin1(kBookmarksSection),
+                QStringLiteral("BOOK%1").arg(index), QString());
+    nomeDB->setText(m_window->appPath() + fileName);
+    AppError error;
+    if (openDatabase(nomeDB->text(), &error)) {
+        tickBook(index);
+        return;
+    }
+    showMessage(m_window, QMessageBox::Critical, kOpenErrorTitle,
+                error.text + QStringLiteral("\r\n") + kOpenErrorHint);
+    // Back to the database that was open, so the panel, the grid, the ticks and ADD MEM all
+    // name the same file again.
+    nomeDB->setText(previousPath);
+    tickBook(previousBook);
+    AppError again;
+    if (!openDatabase(previousPath, &again))
+        showMessage(m_window, QMessageBox::Critical, kOpenErrorTitle,
+                    again.text + QStringLiteral("\r\n") + kOpenErrorHint);
+}
+
+void MemoryMenus::MnewBookmark_Click()
+{
+    if (!m_addDialog) {
+        FaddBook::Context context;
+        context.appPath = m_window->appPath();
+        context.bookCount = [this] { return m_bookCount; };
+        context.currentDatabase = [this] { return m_window->memoryPanel()->nomeDB()->text(); };
+        m_addDialog = new FaddBook(std::move(context), m_window);
+        connect(m_addDialog, &FaddBook::bookmarkAdded, this, &MemoryMenus::onBookmarkAdded);
+    }
+    m_addDialog->exec();
+}
+
+void MemoryMenus::onBookmarkAdded(int n, const QString& caption)
+{
+    MainMenus* menus = m_window->menus();
+    menus->addBookAction(caption);
+    connectBook(static_cast<int>(menus->bookActions().size()) - 1);
+    m_bookCount = n;
+}
+
+// ---------------------------------------------------------------- views
+
+void MemoryMenus::Msort_none_Click()
+{
+    chooseOrder(ViewOrder::None);
+}
+
+void MemoryMenus::Msort_name_Click()
+{
+    chooseOrder(ViewOrder::ByName);
+}
+
+void MemoryMenus::Msort_freq_Click()
+{
+    chooseOrder(ViewOrder::ByFrequency);
+}
+
+void MemoryMenus::chooseOrder(ViewOrder order)
+{
+    MainMenus* menus = m_window->menus();
+    menus->sortFreqAction()->setChecked(order == ViewOrder::ByFrequency);
+    menus->sortNoneAction()->setChecked(order == ViewOrder::None);
+    menus->sortNameAction()->setChecked(order == ViewOrder::ByName);
+    applyView(order, menus->sortScanAction()->isChecked());
+}
+
+void MemoryMenus::Msort_scan_Click()
+{
+    QAction* filter = m_window->menus()->sortScanAction();
+    const bool onlyScan = !filter->isChecked();
+    filter->setChecked(onlyScan);
+    applyView(tickedOrder(), onlyScan);
+}
+
+ViewOrder MemoryMenus::tickedOrder() const
+{
+    const MainMenus* menus = m_window->menus();
+    if (menus->sortFreqAction()->isChecked())
+        return ViewOrder::ByFrequency;
+    if (menus->sortNameAction()->isChecked())
+        return ViewOrder::ByName;
+    return ViewOrder::None;
+}
+
+void MemoryMenus::applyView(ViewOrder order, bool onlyScan)
+{
+    m_data->setRecordSource(viewQuery(order, onlyScan));
+    AppError error;
+    if (!m_data->refresh(&error)) {
+        showMessage(m_window, QMessageBox::Critical, QString(),
+                    error.text + QStringLiteral("\r\nThe grid stays empty until the view or "
+                                                "the bookmark database is chosen again."));
+    }
+}

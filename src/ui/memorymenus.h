@@ -1,0 +1,67 @@
+#pragma once
+
+#include "common/errorcatalogue.h"
+#include "memory/views.h"
+
+#include <QObject>
+
+class DataFreq;
+class F706;
+class FaddBook;
+class QAction;
+
+/**
+ * The menus of the memories: "&Bookmarks" (the bookmark databases Mbook 0..BookCount and
+ * "New bookmark database") and "Mem &Sort" (the order items and the filter "Only scan
+ * mem"). The menu ticks are the state: the ticked Mbook entry is the current database (its
+ * full path is the caption of NomeDB), the ticked order item and the filter tick are the
+ * view, whose query is DataFreq's record source.
+ *
+ * Menu items tick themselves when triggered; each handler here sets the ticks itself, so a
+ * handler called from code and a click give the same result.
+ */
+class MemoryMenus : public QObject {
+    Q_OBJECT
+public:
+    MemoryMenus(F706* window, DataFreq* data, QObject* parent = nullptr);
+
+    /** Start-up: Mbook(0) from BOOK0CAPTION ticked, further entries from BOOK1.. up to the
+     *  first empty one, BookCount, NomeDB = AppPath + BOOK0, the "by name" view, and the
+     *  first read of that database. False with the data control's error when it cannot be
+     *  read; the grid is then empty. */
+    bool loadBookmarkDatabases(AppError* error);
+
+    /** BookCount: the highest index in use in Mbook. */
+    int bookCount() const { return m_bookCount; }
+    /** The index of the current database in Mbook. */
+    int currentBook() const { return m_currentBook; }
+    /** The dialog "Add new bookmark", once it was first shown; nullptr before. */
+    FaddBook* addDialog() const { return m_addDialog; }
+
+    /** Opens entry index of the bookmark menu. When the database cannot be read, tells why
+     *  ("Errore apertura database") and goes back to the database open before. */
+    void Mbook_Click(int index);
+    /** Shows the dialog "Add new bookmark" (created on first use), modal. */
+    void MnewBookmark_Click();
+
+    void Msort_none_Click();
+    void Msort_name_Click();
+    void Msort_freq_Click();
+    void Msort_scan_Click();
+
+private:
+    void connectMenus();
+    void connectBook(int index);
+    void tickBook(int index);
+    bool openDatabase(const QString& path, AppError* error);
+    void chooseOrder(ViewOrder order);
+    void applyView(ViewOrder order, bool onlyScan);
+    ViewOrder tickedOrder() const;
+    void onBookmarkAdded(int n, const QString& caption);
+
+    F706* m_window;
+    DataFreq* m_data;
+    FaddBook* m_addDialog = nullptr;
+    int m_bookCount = 0;
+    int m_currentBook = 0;
+};

@@ -1,0 +1,439 @@
+// The memories in the whole window: start-up from the settings file, recall, adding, views,
+// switching bookmark databases, the pending edit at quit and the bookmark scan, against the
+// virtual radio and real SQLite files in a temporary directory.
+#include "radiobench.h"
+
+#include "memory/bookmarkfiles.h"
+#include "memory/datafreq.h"
+#include "memory/views.h"
+#include "settings/inifile.h"
+#include "support/ptyclient.h"
+#include "ui/displayframe.h"
+#include "ui/mainmenus.h"
+#include "ui/memorycontroller.h"
+#include "ui/memorymenus.h"
+#include "ui/scancontroller.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QLabel>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSqlDatabase>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QSqlRecord>
+#include <QTableView>
+#include <QTest>
+
+namespace {
+
+/** One stored memory: Name, MHz, KHz, Hz, Mode, sMHz, sKHz, sHz, Scan; Split follows the
+ *  split parts. */
+using Memory = QStringList;
+
+const QString kHome = QStringLiteral("HOME.MDB");
+const QList<Memory> kHomeMemories = {
+    {"Bravo", "014", "250", "000", "USB", "", "", "", "Y"},
+    {"Alpha", "145", "500", "000", "FM", "", "", "", "Y"},
+    {"Charlie", "007", "050", "000", "LSB", "", "", "", ""},
+};
+
+/** Runs statements on a database file through a connection of the test's own. */
+bool exec(const QString& path, const QStringList& statements, QList<QStringList>* rows = nullptr)
+{
+    bool ok = true;
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), "memwin-test");
+        db.setDatabaseName(path);
+        ok = db.open();
+        QSqlQuery query(db);
+        for (const QString& statement : statements) {
+            ok = ok && query.exec(statement);
+            while (ok && rows && query.next()) {
+                QStringList row;
+                for (int i = 0; i < query.record().count(); ++i)
+                    row.append(query.value(i).toString());
+                rows->append(row);
+            }
+        }
+        if (!ok)
+            qWarning("%s", qPrintable(query.lastError().text()));
+    }
+    QSqlDatabase::removeDatabase(QStringLiteral("memwin-test"));
+    return ok;
+}
+
+bool createBook(const QString& path, const QList<Memory>& memories)
+{
+    AppError error;
+    if (!createFromTemplate(QStringLiteral(CORVANE_TEMPLATE_PATH), path, false, &error))
+        return false;
+    QStringList inserts;
+    for (const Memory& m : memories) {
+        const bool split = !m[5].isEmpty();
+        inserts.append(QStringLiteral("INSERT INTO TabFreq (Name, MHz, KHz, Hz, Mode, sMHz, sKHz, "
+                                      "sHz, Split, Scan) VALUES ('%1','%2','%3','%4','%5','%6',"
+                                      "'%7','%8',%9,'%10')")
+                           .arg(m[0], m[1], m[2], m[3], m[4], m[5], m[6], m[7],
+                                split ? QStringLiteral("1") : QStringLiteral("0"), m[8]));
+    }
+    return exec(path, inserts);
+}
+
+/** Writes key=value into section BOOKMARKS. */
+bool setBook(RadioBench& bench, const QString& key, const QString& value)
+{
+    return WriteINI(bench.settingsFile(), QString::fromLatin1(kBookmarksSection), key, value);
+}
+
+/** The grid's texts in one column, top to bottom. */
+QStringList gridColumn(const RadioBench& bench, int column)
+{
+    const auto* grid = bench.find<QTableView>("DBGrid1");
+    QStringList texts;
+    for (int row = 0; row < grid->model()->rowCount(); ++row)
+        texts.append(grid->model()->index(row, column).data().toString());
+    return texts;
+}
+
+void selectGridRow(RadioBench& bench, const QString& name)
+{
+    auto* grid = bench.find<QTableView>("DBGrid1");
+    const int row = static_cast<int>(gridColumn(bench, memcol::kName).indexOf(name));
+    QVERIFY2(row >= 0, qPrintable(name));
+    grid->setCurrentIndex(grid->model()->index(row, memcol::kMHz));
+}
+
+QString label(const RadioBench& bench, const char* name)
+{
+    return bench.find<QLabel>(name)->text();
+}
+
+MemoryController* controller(const RadioBench& bench)
+{
+    return bench.window()->findChild<MemoryController*>();
+}
+
+/** Writes a probe frame behind everything on the line and waits until it is in: every frame
+ *  the window sent before it has then arrived too. */
+bool probeLine(RadioBench& bench, int framesBefore)
+{
+    PtyClient probe;
+    if (!probe.open(bench.radio().devicePath()) ||
+        !probe.write(QByteArray::fromHex("FEFE48E003FD")))
+        return false;
+    return bench.waitForFrames(framesBefore + 1) && bench.frames().last() == frameTo48("03");
+}
+
+}  // namespace
+
+class TestMemoryWindow : public QObject {
+    Q_OBJECT
+private slots:
+    void init();
+    void cleanup();
+    void startupFillsMenuPanelAndGrid();
+    void unreadableDefaultDatabaseIsToldWhenShown();
+    void recallFromButton_data();
+    void recallFromButton();
+    void addFromDisplayAndPad_data();
+    void addFromDisplayAndPad();
+    void viewChangeReordersGrid();
+    void failedSwitchRestoresPreviousDatabase();
+    void pendingEditKeptAtQuit();
+    void scanThroughWindow_data();
+    void scanThroughWindow();
+
+private:
+    bool startWithHome(const QList<Memory>& memories = kHomeMemories);
+
+    std::unique_ptr<RadioBench> m_bench;
+};
+
+void TestMemoryWindow::init()
+{
+    m_bench = std::make_unique<RadioBench>();
+    QVERIFY(m_bench->startRadio());
+}
+
+void TestMemoryWindow::cleanup()
+{
+    m_bench.reset();
+}
+
+bool TestMemoryWindow::startWithHome(const QList<Memory>& memories)
+{
+    return createBook(m_bench->appPath() + kHome, memories) &&
+           setBook(*m_bench, "BOOK0CAPTION", "Home") && setBook(*m_bench, "BOOK0", kHome) &&
+           m_bench->loadWindow();
+}
+
+void TestMemoryWindow::startupFillsMenuPanelAndGrid()
+{
+    RadioBench& bench = *m_bench;
+    QVERIFY(createBook(bench.appPath() + "CONTEST.MDB", {}));
+    QVERIFY(setBook(bench, "BOOK1CAPTION", "Contest") && setBook(bench, "BOOK1", "CONTEST.MDB"));
+    QVERIFY(setBook(bench, "BOOK3CAPTION", "After a gap") && setBook(bench, "BOOK3", "X.MDB"));
+    QVERIFY(startWithHome());
+
+    const QList<QAction*>& books = bench.window()->menus()->bookActions();
+    QCOMPARE(books.size(), 2);
+    QCOMPARE(books[0]->text(), QStringLiteral("Home"));
+    QCOMPARE(books[1]->text(), QStringLiteral("Contest"));
+    QVERIFY(books[0]->isChecked() && !books[1]->isChecked());
+    QCOMPARE(controller(bench)->menus()->bookCount(), 1);
+    QCOMPARE(label(bench, "NomeDB"), bench.appPath() + kHome);
+    QCOMPARE(controller(bench)->dataFreq()->recordSource(),
+             QStringLiteral("SELECT * FROM TabFreq ORDER BY Name,MHz,KHz,Hz"));
+    QCOMPARE(gridColumn(bench, memcol::kName), (QStringList{"Alpha", "Bravo", "Charlie"}));
+    QCOMPARE(label(bench, "MainFreq"), QStringLiteral("145.500.000"));
+    QCOMPARE(label(bench, "MemMode"), QStringLiteral("FM"));
+    QCOMPARE(label(bench, "MemName"), QStringLiteral("Alpha"));
+    QVERIFY(bench.find<QLabel>("SplitFreq")->isHidden());
+    QVERIFY(bench.messages().isEmpty());
+
+    // The navigation bar past the last record stays on the last one.
+    bench.click("DataFreqLast");
+    bench.click("DataFreqNext");
+    QCOMPARE(label(bench, "MemName"), QStringLiteral("Charlie"));
+    QCOMPARE(bench.find<QTableView>("DBGrid1")->currentIndex().row(), 2);
+}
+
+void TestMemoryWindow::unreadableDefaultDatabaseIsToldWhenShown()
+{
+    RadioBench& bench = *m_bench;
+    QVERIFY(setBook(bench, "BOOK0", "MISSING.MDB"));
+    QVERIFY(bench.loadWindow());
+    QVERIFY(bench.messages().isEmpty());
+    bench.window()->show();
+    QTRY_COMPARE(bench.messages().size(), 1);
+    QCOMPARE(bench.messages().first().icon, QMessageBox::Critical);
+    QVERIFY2(bench.messages().first().text.contains("MISSING.MDB"),
+             qPrintable(bench.messages().first().text));
+    QCOMPARE(bench.find<QTableView>("DBGrid1")->model()->rowCount(), 0);
+    QCOMPARE(label(bench, "MainFreq"), QString());
+}
+
+void TestMemoryWindow::recallFromButton_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QStringList>("frames");
+    QTest::addColumn<bool>("splitShown");
+    QTest::newRow("no split: four frames")
+        << "Alpha"
+        << QStringList{frameTo48("0F00"), frameTo48("0700"), frameTo48("050000504501"),
+                       frameTo48("0605")}
+        << false;
+    QTest::newRow("split: seven frames")
+        << "Repeater"
+        << QStringList{frameTo48("0701"), frameTo48("050000004501"), frameTo48("0F01"),
+                       frameTo48("0605"), frameTo48("0700"),         frameTo48("050000604501"),
+                       frameTo48("0605")}
+        << true;
+    QTest::newRow("mode in lower case: nothing sent") << "Lower" << QStringList{} << false;
+}
+
+void TestMemoryWindow::recallFromButton()
+{
+    QFETCH(QString, name);
+    QFETCH(QStringList, frames);
+    QFETCH(bool, splitShown);
+    RadioBench& bench = *m_bench;
+    QVERIFY(startWithHome({{"Alpha", "145", "500", "000", "FM", "", "", "", ""},
+                           {"Repeater", "145", "600", "000", "FM", "145", "000", "000", ""},
+                           {"Lower", "145", "500", "000", "usb", "", "", "", ""}}));
+    selectGridRow(bench, name);
+    QCOMPARE(label(bench, "MemName"), name);
+
+    bench.click("Crecall");
+    QVERIFY(probeLine(bench, static_cast<int>(frames.size())));
+    QCOMPARE(bench.frames().mid(0, frames.size()), frames);
+    QCOMPARE(bench.window()->displayFrame()->splitShown(), splitShown);
+    QCOMPARE(QApplication::overrideCursor(), nullptr);
+    if (frames.isEmpty()) {
+        QCOMPARE(bench.messages().size(), 1);
+        QCOMPARE(bench.messages().first().title, QStringLiteral("Recall"));
+        QVERIFY(bench.messages().first().text.contains("usb"));
+    } else {
+        QVERIFY(bench.messages().isEmpty());
+    }
+}
+
+void TestMemoryWindow::addFromDisplayAndPad_data()
+{
+    QTest::addColumn<QString>("button");
+    QTest::addColumn<QString>("display");
+    QTest::addColumn<QString>("keys");
+    QTest::addColumn<QStringList>("stored");  // MHz, KHz, Hz, Mode, Split; empty: refused
+    QTest::newRow("display 7.050.000") << "CaddCurrMem"
+                                       << "7.050.000"
+                                       << "" << QStringList{"007", "050", "000", "LSB", "0"};
+    QTest::newRow("display below 1 MHz") << "CaddCurrMem"
+                                         << ".500.000"
+                                         << "" << QStringList{"000", "500", "000", "LSB", "0"};
+    QTest::newRow("empty display refused") << "CaddCurrMem"
+                                           << ""
+                                           << "" << QStringList{};
+    QTest::newRow("pad 144.300.000") << "CaddMain"
+                                     << ""
+                                     << "144300000" << QStringList{"144", "300", "000", "LSB", "0"};
+    QTest::newRow("half-keyed pad refused") << "CaddMain"
+                                            << ""
+                                            << "1443" << QStringList{};
+}
+
+void TestMemoryWindow::addFromDisplayAndPad()
+{
+    QFETCH(QString, button);
+    QFETCH(QString, display);
+    QFETCH(QString, keys);
+    QFETCH(QStringList, stored);
+    RadioBench& bench = *m_bench;
+    QVERIFY(startWithHome());
+    // The echo of the start-up frequency is in: nothing from the line changes the display now.
+    QTRY_COMPARE(label(bench, "Freq"), QStringLiteral("145.400.000"));
+    bench.find<QLabel>("Freq")->setText(display);
+    bench.find<QLabel>("Lmode")->setText(" LSB ");
+    for (const QChar key : keys)
+        bench.click(qPrintable(QStringLiteral("Tasto_%1").arg(key)));
+
+    bench.click(qPrintable(button));
+    QList<QStringList> rows;
+    QVERIFY(exec(bench.appPath() + kHome,
+                 {"SELECT MHz, KHz, Hz, Mode, Split FROM TabFreq WHERE Name IS NULL"}, &rows));
+    if (stored.isEmpty()) {
+        QVERIFY(rows.isEmpty());
+        QCOMPARE(bench.messages().size(), 1);
+        QCOMPARE(bench.messages().first().title, QStringLiteral("Error writing memory"));
+        QCOMPARE(bench.messages().first().icon, QMessageBox::Critical);
+        QCOMPARE(gridColumn(bench, memcol::kName).size(), kHomeMemories.size());
+        return;
+    }
+    QCOMPARE(rows, QList<QStringList>{stored});
+    // By name, the new memory without a name comes first in the grid.
+    QCOMPARE(gridColumn(bench, memcol::kMHz).first(), stored[0]);
+    QCOMPARE(gridColumn(bench, memcol::kName).size(), kHomeMemories.size() + 1);
+    QVERIFY(bench.messages().isEmpty());
+}
+
+void TestMemoryWindow::viewChangeReordersGrid()
+{
+    RadioBench& bench = *m_bench;
+    QVERIFY(startWithHome());
+    MainMenus* menus = bench.window()->menus();
+    DataFreq* data = controller(bench)->dataFreq();
+
+    menus->sortFreqAction()->trigger();
+    QCOMPARE(gridColumn(bench, memcol::kMHz), (QStringList{"007", "014", "145"}));
+    QVERIFY(menus->sortFreqAction()->isChecked() && !menus->sortNameAction()->isChecked());
+    QCOMPARE(label(bench, "MainFreq"), QStringLiteral("007.050.000"));
+
+    menus->sortScanAction()->trigger();
+    QVERIFY(menus->sortScanAction()->isChecked());
+    QCOMPARE(data->recordSource(), viewQuery(ViewOrder::ByFrequency, true));
+    QCOMPARE(gridColumn(bench, memcol::kMHz), (QStringList{"014", "145"}));
+
+    menus->sortScanAction()->trigger();
+    QVERIFY(!menus->sortScanAction()->isChecked());
+    QCOMPARE(data->recordSource(), QStringLiteral("SELECT * FROM TabFreq ORDER BY MHz,KHz,Hz"));
+    QCOMPARE(gridColumn(bench, memcol::kMHz).size(), 3);
+
+    // The filter with no marked memory empties the panel.
+    QVERIFY(exec(bench.appPath() + kHome, {"UPDATE TabFreq SET Scan=''"}));
+    menus->sortScanAction()->trigger();
+    QCOMPARE(gridColumn(bench, memcol::kMHz), QStringList{});
+    QCOMPARE(label(bench, "MainFreq"), QString());
+    QCOMPARE(label(bench, "MemName"), QString());
+    QVERIFY(bench.find<QLabel>("LabelMem_1")->isHidden());
+}
+
+void TestMemoryWindow::failedSwitchRestoresPreviousDatabase()
+{
+    RadioBench& bench = *m_bench;
+    QVERIFY(createBook(bench.appPath() + "SECOND.MDB",
+                       {{"Only", "050", "313", "000", "USB", "", "", "", ""}}));
+    QVERIFY(setBook(bench, "BOOK1CAPTION", "Gone") && setBook(bench, "BOOK1", "GONE.MDB"));
+    QVERIFY(setBook(bench, "BOOK2CAPTION", "Second") && setBook(bench, "BOOK2", "SECOND.MDB"));
+    QVERIFY(startWithHome());
+    const QList<QAction*>& books = bench.window()->menus()->bookActions();
+    QCOMPARE(books.size(), 3);
+
+    books[1]->trigger();
+    QCOMPARE(bench.messages().size(), 1);
+    const MessageRequest box = bench.messages().first();
+    QCOMPARE(box.title, QStringLiteral("Errore apertura database"));
+    QCOMPARE(box.icon, QMessageBox::Critical);
+    QVERIFY2(box.text.contains("GONE.MDB"), qPrintable(box.text));
+    QVERIFY(box.text.endsWith("\r\nControllare il file INI e riavviare il software."));
+    QCOMPARE(label(bench, "NomeDB"), bench.appPath() + kHome);
+    QCOMPARE(controller(bench)->dataFreq()->databaseName(), bench.appPath() + kHome);
+    QVERIFY(books[0]->isChecked() && !books[1]->isChecked() && !books[2]->isChecked());
+    QCOMPARE(gridColumn(bench, memcol::kName), (QStringList{"Alpha", "Bravo", "Charlie"}));
+
+    books[2]->trigger();
+    QCOMPARE(label(bench, "NomeDB"), bench.appPath() + "SECOND.MDB");
+    QVERIFY(!books[0]->isChecked() && !books[1]->isChecked() && books[2]->isChecked());
+    QCOMPARE(gridColumn(bench, memcol::kName), QStringList{"Only"});
+    QCOMPARE(label(bench, "MainFreq"), QStringLiteral("050.313.000"));
+}
+
+void TestMemoryWindow::pendingEditKeptAtQuit()
+{
+    RadioBench& bench = *m_bench;
+    QVERIFY(startWithHome());
+    QAbstractItemModel* model = bench.find<QTableView>("DBGrid1")->model();
+    QVERIFY(model->setData(model->index(1, memcol::kName), "Renamed"));
+    QVERIFY(controller(bench)->dataFreq()->hasPendingRow());
+
+    bench.click("Cquit");
+    QVERIFY(bench.window()->isUnloaded());
+    QList<QStringList> rows;
+    QVERIFY(exec(bench.appPath() + kHome, {"SELECT Name FROM TabFreq WHERE MHz='014'"}, &rows));
+    QCOMPARE(rows, QList<QStringList>{QStringList{"Renamed"}});
+}
+
+void TestMemoryWindow::scanThroughWindow_data()
+{
+    QTest::addColumn<bool>("quit");
+    QTest::newRow("STOP after C") << false;
+    QTest::newRow("QUIT after C") << true;
+}
+
+void TestMemoryWindow::scanThroughWindow()
+{
+    QFETCH(bool, quit);
+    RadioBench& bench = *m_bench;
+    QVERIFY(startWithHome({{"C", "145", "700", "000", "FM", "", "", "", ""},
+                           {"A", "145", "500", "000", "FM", "", "", "", ""},
+                           {"B", "145", "600", "000", "FM", "", "", "", ""}}));
+    bench.click("OptSpeed_0");
+    QCOMPARE(controller(bench)->scan()->tempoScan(), 0.5);
+    bench.click("CscanDB");
+    constexpr int kThreeRecalls = 12;
+    QTRY_VERIFY_WITH_TIMEOUT(bench.frames().size() >= kThreeRecalls, 15000);
+    QVERIFY(!bench.find<QPushButton>("CscanDB")->isEnabled());
+    QVERIFY(bench.find<QPushButton>("CstopScan")->isEnabled());
+    bench.click(quit ? "Cquit" : "CstopScan");
+
+    if (quit) {
+        QVERIFY(bench.window()->isUnloaded());
+    } else {
+        // The loop ends after its dwell: it moves past C, wraps to A and stops there.
+        QTRY_VERIFY(!controller(bench)->scan()->scanAttivo() &&
+                    bench.find<QTableView>("DBGrid1")->currentIndex().row() == 0 &&
+                    label(bench, "MemName") == QStringLiteral("A"));
+        QTRY_VERIFY(bench.find<QPushButton>("CscanDB")->isEnabled());
+        QVERIFY(!bench.find<QPushButton>("CstopScan")->isEnabled());
+    }
+    QVERIFY(probeLine(bench, kThreeRecalls));
+    const QStringList frames = bench.frames();
+    QCOMPARE(frames.size(), kThreeRecalls + 1);
+    QCOMPARE(frames[2], frameTo48("050000504501"));
+    QCOMPARE(frames[6], frameTo48("050000604501"));
+    QCOMPARE(frames[10], frameTo48("050000704501"));
+    QVERIFY(bench.messages().isEmpty());
+}
+
+QTEST_MAIN(TestMemoryWindow)
+#include "tst_memorywindow.moc"
