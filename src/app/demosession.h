@@ -25,6 +25,9 @@ public:
     /** Starts the radio and writes the demo settings into appPath's settings file. */
     bool prepare(const QString& appPath, QString* error);
 
+    /** Notes in the transcript that the window is on screen. */
+    void noteWindowShown() { print(QStringLiteral("window shown")); }
+
     /** Turns the radio's dial every few seconds, as an operator at the radio would. */
     void startFrontPanel();
 

@@ -74,6 +74,7 @@ int main(int argc, char** argv)
     QObject::connect(window.get(), &F706::unloaded, &app, [] { QCoreApplication::exit(0); });
     window->show();
     if (demo) {
+        demo->noteWindowShown();
         demo->startFrontPanel();
         if (!options.screenshot.isEmpty())
             demo->screenshotAndQuit(window.get(), options.screenshot, options.quitAfter);
