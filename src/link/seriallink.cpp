@@ -8,6 +8,12 @@
 
 #include <array>
 
+#ifdef Q_OS_UNIX
+#include <poll.h>
+
+#include <cerrno>
+#endif
+
 /**
  * Quiet gap after which a partial frame is dropped. At 9600 baud 8N1 a byte takes about
  * 1.04 ms, so an 11-byte frame lasts about 11.5 ms and the longest (15 bytes) about 16 ms.
@@ -42,10 +48,11 @@ struct ErrorRow {
  * Break (1001) and framing error (1004) have no row: Qt 6's QSerialPort no longer reports
  * break, framing or parity conditions, so those events cannot be told apart here.
  *
- * A read or write that fails is a lost port, not a line event: Qt keeps the notifier of
- * the failed descriptor armed and reports the same failure again in a tight loop (a pty
- * whose other end closed, a USB adapter pulled out), so the only sound reaction is to
- * close the port at once.
+ * A read or write that fails on a line that has hung up is a lost port, not a line
+ * event: Qt keeps the notifier of the failed descriptor armed and reports the same
+ * failure again in a tight loop (a pty whose other end closed, a USB adapter pulled out),
+ * so the only sound reaction is to close the port at once. A failure on a line that is
+ * still up is a false alarm (see kMaxFalseAlarms).
  *
  * A permission error on opening is refined by openError(): Qt also reports the lock of a
  * port that is in use as one.
@@ -72,6 +79,31 @@ constexpr std::array<ErrorRow, 11> kErrorTable = {{
 }};
 
 static_assert(kErrorTable[QSerialPort::UnknownError].error == QSerialPort::UnknownError);
+
+/**
+ * Read failures in a row, with the line still up, taken for false alarms before the port
+ * counts as lost anyway. Qt reports a wake-up that finds no byte (another reader on the
+ * same device took them, the line was flushed) as a read error although the device is
+ * fine; a real loss shows as hang-up on the descriptor. The cap keeps a device that fails
+ * without hanging up from spinning.
+ */
+constexpr int kMaxFalseAlarms = 50;
+
+/** True when the descriptor reports hang-up or an error condition: the device is gone
+ *  (a USB adapter pulled, the other end of a pseudo-terminal closed). A poll with no
+ *  timeout: it only asks, it never waits. */
+bool lineIsDead(const QSerialPort* port)
+{
+#ifdef Q_OS_UNIX
+    pollfd probe{static_cast<int>(port->handle()), POLLIN | POLLOUT, 0};
+    if (::poll(&probe, 1, 0) < 0)
+        return errno != EINTR;
+    return (probe.revents & (POLLHUP | POLLERR | POLLNVAL)) != 0;
+#else
+    Q_UNUSED(port);
+    return true;
+#endif
+}
 
 const ErrorRow& rowFor(QSerialPort::SerialPortError error)
 {
@@ -134,6 +166,7 @@ bool SerialLink::open(const QString& device, int* errorNumber, QString* errorTex
     m_port->clearError();
     m_configuring = false;
     m_device = device;
+    m_falseAlarms = 0;
     ++m_generation;
     setOut(errorNumber, errorText, AppError{});
     return true;
@@ -195,7 +228,10 @@ void SerialLink::onReadyRead()
 
 void SerialLink::takeBytes()
 {
-    m_pending.append(m_cutter.feed(m_port->readAll()));
+    const QByteArray bytes = m_port->readAll();
+    if (!bytes.isEmpty())
+        m_falseAlarms = 0;
+    m_pending.append(m_cutter.feed(bytes));
     if (m_cutter.hasPartial())
         m_quietTimer.start();
     else
@@ -250,9 +286,23 @@ void SerialLink::onErrorOccurred()
             emit lineEvent(row.lineNumber);
             return;
         case Reaction::PortLost:
+            if (!lineIsDead(m_port) && ++m_falseAlarms <= kMaxFalseAlarms) {
+                rearmReading();
+                return;
+            }
             losePort(row.lineNumber);
             return;
     }
+}
+
+void SerialLink::rearmReading()
+{
+    // After a read that found nothing, QSerialPort may stop watching the descriptor (it
+    // takes "try again" for a lost resource). Changing the read buffer size makes it watch
+    // again; 0 is the unlimited size the link always uses.
+    m_port->clearError();
+    m_port->setReadBufferSize(1);
+    m_port->setReadBufferSize(0);
 }
 
 void SerialLink::losePort(int number)

@@ -67,6 +67,7 @@ private:
     void onQuietGap();
     void takeBytes();
     bool deliverPending();  ///< false when a receiver deleted this link
+    void rearmReading();
     void losePort(int number);
     AppError openError(const QString& device) const;
 
@@ -77,5 +78,6 @@ private:
     QStringList m_pending;       ///< frames cut but not yet handed over, oldest first
     bool m_delivering = false;   ///< a frameReceived emission is running up the stack
     bool m_configuring = false;  ///< errors now belong to open(), not to the line
+    int m_falseAlarms = 0;       ///< read failures in a row on a line still up
     quint64 m_generation = 0;    ///< counts successful opens; stale news is not sent
 };
