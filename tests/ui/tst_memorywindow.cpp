@@ -409,21 +409,29 @@ void TestMemoryWindow::scanThroughWindow()
                            {"B", "145", "600", "000", "FM", "", "", "", ""}}));
     bench.click("OptSpeed_0");
     QCOMPARE(controller(bench)->scan()->tempoScan(), 0.5);
-    bench.click("CscanDB");
+    // The scan runs inside START, so the operator's next click comes from within its waits.
     constexpr int kThreeRecalls = 12;
+    bool buttonsWhileScanning = false;
+    connect(&bench.radio(), &VirtualRadio::frameReceived, bench.window(), [&] {
+        if (bench.frames().size() != kThreeRecalls)
+            return;
+        buttonsWhileScanning = !bench.find<QPushButton>("CscanDB")->isEnabled() &&
+                               bench.find<QPushButton>("CstopScan")->isEnabled();
+        bench.click(quit ? "Cquit" : "CstopScan");
+    });
+    bench.click("CscanDB");
     QTRY_VERIFY_WITH_TIMEOUT(bench.frames().size() >= kThreeRecalls, 15000);
-    QVERIFY(!bench.find<QPushButton>("CscanDB")->isEnabled());
-    QVERIFY(bench.find<QPushButton>("CstopScan")->isEnabled());
-    bench.click(quit ? "Cquit" : "CstopScan");
+    QVERIFY(buttonsWhileScanning);
 
     if (quit) {
         QVERIFY(bench.window()->isUnloaded());
     } else {
-        // The loop ends after its dwell: it moves past C, wraps to A and stops there.
-        QTRY_VERIFY(!controller(bench)->scan()->scanAttivo() &&
-                    bench.find<QTableView>("DBGrid1")->currentIndex().row() == 0 &&
-                    label(bench, "MemName") == QStringLiteral("A"));
-        QTRY_VERIFY(bench.find<QPushButton>("CscanDB")->isEnabled());
+        // The loop ends after its dwell. Its move past C comes after STOP, so the grid steps
+        // back to the last memory instead of wrapping, and stays on C.
+        QTRY_VERIFY(!controller(bench)->scan()->scanAttivo());
+        QTRY_COMPARE(bench.find<QTableView>("DBGrid1")->currentIndex().row(), 2);
+        QCOMPARE(label(bench, "MemName"), QStringLiteral("C"));
+        QVERIFY(bench.find<QPushButton>("CscanDB")->isEnabled());
         QVERIFY(!bench.find<QPushButton>("CstopScan")->isEnabled());
     }
     QVERIFY(probeLine(bench, kThreeRecalls));
