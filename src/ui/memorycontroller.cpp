@@ -49,6 +49,23 @@ QFont gridFont()
     return font;
 }
 
+/** The system's window colours, set on every role so that none is taken over from the
+ *  window's navy panels. */
+QPalette systemColours()
+{
+    QPalette palette = QApplication::palette();
+    for (int group = 0; group < QPalette::NColorGroups; ++group) {
+        const auto colorGroup = static_cast<QPalette::ColorGroup>(group);
+        for (int role = 0; role < QPalette::NColorRoles; ++role) {
+            const auto colorRole = static_cast<QPalette::ColorRole>(role);
+            if (colorRole == QPalette::NoRole)
+                continue;
+            palette.setColor(colorGroup, colorRole, palette.color(colorGroup, colorRole));
+        }
+    }
+    return palette;
+}
+
 /** A null part adds nothing between the points. */
 QString joinedParts(const QVariant& first, const QVariant& second, const QVariant& third)
 {
@@ -75,12 +92,22 @@ void MemoryController::setUpGrid()
 {
     MemoryGrid* grid = m_window->memoryGrid();
     grid->setFont(gridFont());
+    grid->setPalette(systemColours());
     grid->setModel(m_data->model());
     grid->setSelectionMode(QAbstractItemView::SingleSelection);
     // The record selector at the left; dragging its lines sets the row height.
     grid->verticalHeader()->setVisible(true);
     grid->verticalHeader()->setSectionResizeMode(QHeaderView::Interactive);
     grid->verticalHeader()->setDefaultSectionSize(grid->fontMetrics().height() + 6);
+    // Widths by what each column holds, so the ten columns fit the grid's width.
+    const QFontMetrics metrics = grid->fontMetrics();
+    constexpr int kCellPadding = 14;
+    const char* const widest[10] = {
+        "Repeater name here", "MHz", "KHz", "000", "RTTY", "sMHz", "sKHz", "sHZ", "False", "Scan"};
+    for (int column = 0; column < 10; ++column) {
+        grid->setColumnWidth(
+            column, metrics.horizontalAdvance(QString::fromLatin1(widest[column])) + kCellPadding);
+    }
     m_editing = new GridEditing(grid, m_data);
 }
 
