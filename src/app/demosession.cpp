@@ -1,5 +1,7 @@
 #include "app/demosession.h"
 
+#include "app/demobookmarks.h"
+
 #include "settings/apppath.h"
 #include "settings/inifile.h"
 #include "sim/virtualradio.h"
@@ -82,6 +84,8 @@ bool DemoSession::prepare(const QString& appPath, QString* error)
         *error = QStringLiteral("cannot write the demo settings file %1").arg(file);
         return false;
     }
+    if (!prepareDemoBookmarks(appPath, error))
+        return false;
     print(QStringLiteral("virtual radio on %1, settings in %2").arg(m_radio->devicePath(), file));
     return true;
 }

@@ -13,11 +13,13 @@
 #include "ui/displayframe.h"
 #include "ui/entrypad.h"
 #include "ui/mainmenus.h"
+#include "ui/memorycontroller.h"
 #include "ui/memorygrid.h"
 #include "ui/memorypanel.h"
 #include "ui/messagebox.h"
 #include "ui/modeframe.h"
 #include "ui/navigationbar.h"
+#include "ui/scancontroller.h"
 #include "ui/startupsettings.h"
 #include "ui/stepframe.h"
 #include "ui/uilook.h"
@@ -76,6 +78,7 @@ F706::F706(const QString& appPath, QWidget* parent)
     setFont(look::arial(8.25));
     buildWindow();
     connectControls();
+    m_memory = new MemoryController(this);
 }
 
 F706::~F706() = default;
@@ -149,7 +152,7 @@ bool F706::Form_Load(AppError* error)
     Csend_Click();
 
     loadBookmarkDatabases();
-    m_tempoScan = kMediumDwell;
+    setTempoScan(kMediumDwell);
     return true;
 }
 
@@ -172,7 +175,20 @@ bool F706::waitBetweenFrames()
     return !m_unloaded;
 }
 
-void F706::loadBookmarkDatabases() {}
+void F706::loadBookmarkDatabases()
+{
+    m_memory->loadBookmarkDatabases();
+}
+
+double F706::tempoScan() const
+{
+    return m_memory->scan()->tempoScan();
+}
+
+void F706::setTempoScan(double seconds)
+{
+    m_memory->scan()->setTempoScan(seconds);
+}
 
 void F706::Cquit_Click()
 {

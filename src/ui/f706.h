@@ -10,6 +10,7 @@ class ComFrame;
 class DisplayFrame;
 class EntryPad;
 class MainMenus;
+class MemoryController;
 class MemoryGrid;
 class MemoryPanel;
 class ModeFrame;
@@ -58,9 +59,9 @@ public:
     quint8 radioAddress() const { return m_radioAddress; }
     int portNumber() const { return m_portNumber; }
     bool isUnloaded() const { return m_unloaded; }
-    /** TempoScan: the bookmark-scan dwell in seconds. */
-    double tempoScan() const { return m_tempoScan; }
-    void setTempoScan(double seconds) { m_tempoScan = seconds; }
+    /** TempoScan: the bookmark-scan dwell in seconds (kept by the bookmark scan). */
+    double tempoScan() const;
+    void setTempoScan(double seconds);
 
     SerialLink* link() const { return m_link; }
     MainMenus* menus() const { return m_menus; }
@@ -73,6 +74,8 @@ public:
     MemoryPanel* memoryPanel() const { return m_memPanel; }
     MemoryGrid* memoryGrid() const { return m_grid; }
     NavigationBar* navigationBar() const { return m_nav; }
+    /** The memories: grid, panel, recall, adding, views, bookmark databases and scan. */
+    MemoryController* memory() const { return m_memory; }
 
 signals:
     /** The window is closing: the last moment to save anything (the port is still open). */
@@ -91,7 +94,7 @@ private:
     bool openStartupPort(int portNumber, AppError* error);
     bool waitBetweenFrames();
     /** Start-up steps 14-19: the bookmark menu, the current database and the grid's
-     *  view. Filled in with the memory databases. */
+     *  view. */
     void loadBookmarkDatabases();
     void Form_Unload();
     void Form_Resize();
@@ -106,7 +109,6 @@ private:
     QString m_settingsFile;
     quint8 m_radioAddress = 0x48;
     int m_portNumber = 2;
-    double m_tempoScan = 1.5;
     bool m_unloaded = false;
     bool m_lineEventShowing = false;
 
@@ -122,4 +124,5 @@ private:
     MemoryPanel* m_memPanel = nullptr;
     MemoryGrid* m_grid = nullptr;
     NavigationBar* m_nav = nullptr;
+    MemoryController* m_memory = nullptr;
 };
