@@ -17,6 +17,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QLabel>
+#include <QProcess>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSqlDatabase>
@@ -144,6 +145,7 @@ private slots:
     void pendingEditKeptAtQuit();
     void scanThroughWindow_data();
     void scanThroughWindow();
+    void demoListsTwoDatabasesOnce();
 
 private:
     bool startWithHome(const QList<Memory>& memories = kHomeMemories);
@@ -441,6 +443,46 @@ void TestMemoryWindow::scanThroughWindow()
     QCOMPARE(frames[6], frameTo48("050000604501"));
     QCOMPARE(frames[10], frameTo48("050000704501"));
     QVERIFY(bench.messages().isEmpty());
+}
+
+void TestMemoryWindow::demoListsTwoDatabasesOnce()
+{
+    QTemporaryDir dir;
+    const QString appPath = dir.path() + QLatin1Char('/');
+    auto runDemo = [&] {
+        QProcess demo;
+        demo.setProcessEnvironment(QProcessEnvironment::systemEnvironment());
+        demo.start(QStringLiteral(CORVANE_PROGRAM_PATH),
+                   {"--demo", "--dir", dir.path(), "--screenshot", appPath + "demo.png",
+                    "--quit-after", "0.5"});
+        return demo.waitForFinished(60000) && demo.exitCode() == 0;
+    };
+    QVERIFY(runDemo());
+    const QString section = QString::fromLatin1(kBookmarksSection);
+    const QString settings = appPath + "IC706.INI";
+    QCOMPARE(ReadINI(settings, section, "BOOK0", ""), QStringLiteral("DEMOHF.MDB"));
+    QCOMPARE(ReadINI(settings, section, "BOOK1", ""), QStringLiteral("DEMOVHF.MDB"));
+    QList<QStringList> rows;
+    QVERIFY(exec(appPath + "DEMOVHF.MDB",
+                 {"SELECT MHz||KHz||Hz, Mode, sMHz||sKHz||sHz, Scan FROM TabFreq WHERE Split=1"},
+                 &rows));
+    QCOMPARE(rows, QList<QStringList>{(QStringList{"145625000", "FM", "145025000", "Y"})});
+    // A dozen memories between the two, all within the radio's 30 kHz to 200 MHz.
+    rows.clear();
+    for (const char* file : {"DEMOHF.MDB", "DEMOVHF.MDB"}) {
+        QVERIFY(exec(appPath + file,
+                     {"SELECT COUNT(*) FROM TabFreq WHERE MHz||KHz||Hz BETWEEN '000030000' AND "
+                      "'200000000' AND length(MHz||KHz||Hz) = 9"},
+                     &rows));
+    }
+    QCOMPARE(rows[0][0].toInt() + rows[1][0].toInt(), 12);
+
+    // The operator's own edits survive the next demo start.
+    QVERIFY(exec(appPath + "DEMOHF.MDB", {"DELETE FROM TabFreq"}));
+    QVERIFY(runDemo());
+    rows.clear();
+    QVERIFY(exec(appPath + "DEMOHF.MDB", {"SELECT COUNT(*) FROM TabFreq"}, &rows));
+    QCOMPARE(rows, QList<QStringList>{QStringList{"0"}});
 }
 
 QTEST_MAIN(TestMemoryWindow)
