@@ -91,6 +91,7 @@ MemoryController::~MemoryController() = default;
 void MemoryController::setUpGrid()
 {
     MemoryGrid* grid = m_window->memoryGrid();
+    m_grid = grid;
     grid->setFont(gridFont());
     grid->setPalette(systemColours());
     grid->setModel(m_data->model());
@@ -248,8 +249,9 @@ void MemoryController::onFocusChanged(QWidget* old, QWidget* now)
 {
     // The grid ends the row's editing when the operator goes on to another control of the
     // window; boxes and the mode pop-up are windows of their own and do not count.
-    const QWidget* grid = m_window->memoryGrid();
-    if (!old || !now || !m_data->hasPendingRow() || now->window() != m_window)
+    // The grid is held by a guarded pointer: focus also moves while the window is destroyed.
+    const QWidget* grid = m_grid.data();
+    if (!grid || !old || !now || !m_data->hasPendingRow() || now->window() != m_window)
         return;
     const bool wasInGrid = old == grid || grid->isAncestorOf(old);
     const bool isInGrid = now == grid || grid->isAncestorOf(now);

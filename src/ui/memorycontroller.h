@@ -5,6 +5,7 @@
 #include "memory/recall.h"
 
 #include <QObject>
+#include <QPointer>
 
 #include <optional>
 
@@ -13,6 +14,7 @@ class F706;
 class GridEditing;
 class MemoryMenus;
 class QModelIndex;
+class QTableView;
 class QWidget;
 class ScanController;
 
@@ -73,6 +75,7 @@ private:
     void showStartupError();
 
     F706* m_window;
+    QPointer<QTableView> m_grid;
     DataFreq* m_data;
     GridEditing* m_editing = nullptr;
     MemoryMenus* m_menus = nullptr;
