@@ -133,7 +133,7 @@ void MemoryController::connectControls()
             &MemoryController::CaddMain_Click);
 
     connect(qApp, &QApplication::focusChanged, this, &MemoryController::onFocusChanged);
-    connect(m_window, &F706::aboutToUnload, this, &MemoryController::writePendingRow);
+    connect(m_window, &F706::aboutToUnload, this, &MemoryController::writePendingAtQuit);
     m_window->installEventFilter(this);
 }
 
@@ -257,6 +257,15 @@ void MemoryController::onFocusChanged(QWidget* old, QWidget* now)
     const bool isInGrid = now == grid || grid->isAncestorOf(now);
     if (wasInGrid && !isInGrid)
         writePendingRow();
+}
+
+void MemoryController::writePendingAtQuit()
+{
+    // Nothing typed is lost at quit: an open cell editor is committed under the cell rules,
+    // then the edited row is written.
+    if (m_grid)
+        m_grid->commitOpenEditor();
+    writePendingRow();
 }
 
 bool MemoryController::writePendingRow()

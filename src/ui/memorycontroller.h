@@ -3,6 +3,7 @@
 #include "common/errorcatalogue.h"
 #include "memory/memorywriter.h"
 #include "memory/recall.h"
+#include "ui/memorygrid.h"
 
 #include <QObject>
 #include <QPointer>
@@ -57,6 +58,8 @@ public:
     void CaddMain_Click();
     /** Writes the edited row, if any; a failure is shown. False when it failed. */
     bool writePendingRow();
+    /** At quit: commits a cell editor still open, then writes the edited row. */
+    void writePendingAtQuit();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -75,7 +78,7 @@ private:
     void showStartupError();
 
     F706* m_window;
-    QPointer<QTableView> m_grid;
+    QPointer<MemoryGrid> m_grid;
     DataFreq* m_data;
     GridEditing* m_editing = nullptr;
     MemoryMenus* m_menus = nullptr;

@@ -10,4 +10,8 @@ class MemoryGrid : public QTableView {
     Q_OBJECT
 public:
     explicit MemoryGrid(QWidget* parent = nullptr);
+
+    /** Commits the text of a cell editor that is still open (the operator typed and then
+     *  quit without leaving the cell), through the grid's cell rules. */
+    void commitOpenEditor();
 };

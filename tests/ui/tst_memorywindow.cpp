@@ -17,6 +17,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QLabel>
+#include <QLineEdit>
 #include <QProcess>
 #include <QPushButton>
 #include <QRadioButton>
@@ -388,11 +389,23 @@ void TestMemoryWindow::pendingEditKeptAtQuit()
     QVERIFY(model->setData(model->index(1, memcol::kName), "Renamed"));
     QVERIFY(controller(bench)->dataFreq()->hasPendingRow());
 
+    // A second row edited in a cell editor that is still open when QUIT is pressed.
+    auto* grid = bench.find<QTableView>("DBGrid1");
+    const QModelIndex cell = model->index(0, memcol::kName);
+    grid->setCurrentIndex(cell);
+    grid->edit(cell);
+    auto* editor = grid->viewport()->findChild<QLineEdit*>();
+    QVERIFY(editor);
+    editor->setText("Typed");
+
     bench.click("Cquit");
     QVERIFY(bench.window()->isUnloaded());
     QList<QStringList> rows;
-    QVERIFY(exec(bench.appPath() + kHome, {"SELECT Name FROM TabFreq WHERE MHz='014'"}, &rows));
-    QCOMPARE(rows, QList<QStringList>{QStringList{"Renamed"}});
+    QVERIFY(exec(bench.appPath() + kHome,
+                 {"SELECT Name FROM TabFreq WHERE Name IN "
+                  "('Renamed','Typed') ORDER BY Name"},
+                 &rows));
+    QCOMPARE(rows, (QList<QStringList>{QStringList{"Renamed"}, QStringList{"Typed"}}));
 }
 
 void TestMemoryWindow::scanThroughWindow_data()
