@@ -4,7 +4,7 @@ set -euo pipefail
 
 packages=(
     cmake g++ make pkgconf
-    qt6-base-dev libqt6serialport6-dev libqt6sql6-sqlite libgl-dev
+    qt6-base-dev qt6-serialport-dev libqt6sql6-sqlite libgl-dev
     libminini-dev
     fonts-liberation2
     xvfb xauth
