@@ -29,18 +29,23 @@ std::optional<QByteArray> packFrequency(QStringView digits, const std::array<Dig
 
 }  // namespace
 
-QByteArray commandFrame(quint8 radioAddress, quint8 command, QByteArrayView data)
+QByteArray civFrame(quint8 to, quint8 from, quint8 command, QByteArrayView data)
 {
     QByteArray frame;
     frame.reserve(6 + data.size());
     frame.append(static_cast<char>(civ::kPreamble));
     frame.append(static_cast<char>(civ::kPreamble));
-    frame.append(static_cast<char>(radioAddress));
-    frame.append(static_cast<char>(civ::kControllerAddress));
+    frame.append(static_cast<char>(to));
+    frame.append(static_cast<char>(from));
     frame.append(static_cast<char>(command));
     frame.append(data);
     frame.append(static_cast<char>(civ::kEndOfFrame));
     return frame;
+}
+
+QByteArray commandFrame(quint8 radioAddress, quint8 command, QByteArrayView data)
+{
+    return civFrame(radioAddress, civ::kControllerAddress, command, data);
 }
 
 std::optional<QByteArray> setFrequencyFrame(quint8 radioAddress, QStringView nineDigits)

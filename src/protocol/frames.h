@@ -14,6 +14,9 @@
 
 enum class Vfo { A, B };
 
+/** Any frame on the bus: FE FE to from cmd data... FD (the virtual radio answers with it). */
+QByteArray civFrame(quint8 to, quint8 from, quint8 command, QByteArrayView data = {});
+
 /** Generic frame: FE FE addr E0 cmd data... FD. */
 QByteArray commandFrame(quint8 radioAddress, quint8 command, QByteArrayView data = {});
 

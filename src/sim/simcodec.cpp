@@ -1,25 +1,9 @@
 #include "sim/simcodec.h"
 
-#include "protocol/civ.h"
-
 #include <QString>
 #include <QStringView>
 
 namespace simcodec {
-
-QByteArray radioFrame(quint8 to, quint8 from, quint8 command, QByteArrayView data)
-{
-    QByteArray frame;
-    frame.reserve(6 + data.size());
-    frame.append(char(civ::kPreamble));
-    frame.append(char(civ::kPreamble));
-    frame.append(char(to));
-    frame.append(char(from));
-    frame.append(char(command));
-    frame.append(data.data(), data.size());
-    frame.append(char(civ::kEndOfFrame));
-    return frame;
-}
 
 QByteArray frequencyBytes(quint64 hz)
 {

@@ -8,16 +8,14 @@
 #include <optional>
 
 /**
- * Encodings the virtual radio needs beyond the controller's frame builders: frames from
- * any address to any address, and frequencies as whole numbers of hertz.
+ * Encodings the virtual radio needs beyond the controller's frame builders: frequencies as
+ * whole numbers of hertz, mode answers, and the numbers and hexadecimal texts typed at its
+ * front panel or given on its command line.
  */
 namespace simcodec {
 
 /** Highest frequency five BCD bytes can carry: ten decimal digits. */
 constexpr quint64 kMaxBcdFrequency = 9'999'999'999ULL;
-
-/** FE FE <to> <from> <command> <data...> FD. */
-QByteArray radioFrame(quint8 to, quint8 from, quint8 command, QByteArrayView data = {});
 
 /** Five packed-BCD bytes, least significant pair first: 145400000 -> 00 00 40 45 01.
  *  Values above kMaxBcdFrequency keep only their lowest ten digits. */

@@ -1,6 +1,7 @@
 #include "sim/virtualradio.h"
 
 #include "protocol/civ.h"
+#include "protocol/frames.h"
 #include "sim/ptyline.h"
 #include "sim/simcodec.h"
 
@@ -228,7 +229,7 @@ void VirtualRadio::handleFrame(const QByteArray& frame)
     const auto command = quint8(frame[4]);
     const QByteArray data = frame.mid(5, frame.size() - kMinFrameLength);
     const Answer answer = execute(command, data);
-    send(simcodec::radioFrame(from, m_address, answer.command, answer.data));
+    send(civFrame(from, m_address, answer.command, answer.data));
     announcePending();
 }
 
@@ -386,14 +387,14 @@ VirtualRadio::Answer VirtualRadio::stepCommand(const QByteArray& data)
 
 QByteArray VirtualRadio::frequencyAnnounce() const
 {
-    return simcodec::radioFrame(civ::kBroadcastAddress, m_address, civ::kCmdAnnounceFrequency,
-                                simcodec::frequencyBytes(frequency()));
+    return civFrame(civ::kBroadcastAddress, m_address, civ::kCmdAnnounceFrequency,
+                    simcodec::frequencyBytes(frequency()));
 }
 
 QByteArray VirtualRadio::modeAnnounce() const
 {
-    return simcodec::radioFrame(civ::kBroadcastAddress, m_address, civ::kCmdAnnounceMode,
-                                simcodec::modeBytes(mode(), filter()));
+    return civFrame(civ::kBroadcastAddress, m_address, civ::kCmdAnnounceMode,
+                    simcodec::modeBytes(mode(), filter()));
 }
 
 void VirtualRadio::announceFrequency()
