@@ -51,9 +51,6 @@ public:
 
     Recall(SerialLink* link, quint8 radioAddress, RecallSource source);
 
-    void setRadioAddress(quint8 radioAddress) { m_radioAddress = radioAddress; }
-    quint8 radioAddress() const { return m_radioAddress; }
-
     /** Runs the recall to its end (events keep running during its pauses). error is set
      *  for Refused and Failed; the window shows it in a box titled "Recall". */
     Outcome run(AppError* error);

@@ -53,12 +53,6 @@ BookmarkScanPanel::BookmarkScanPanel(QWidget* parent)
         look::paint(option, look::kNavy, Qt::white);
         look::place(option, 180, kSpeeds[i].top, 1155, 195);
         m_speedGroup->addButton(option, i);
-        m_speed[i] = option;
+        option->setChecked(i == kMediumIndex);
     }
-    m_speed[kMediumIndex]->setChecked(true);
-}
-
-QRadioButton* BookmarkScanPanel::speedOption(int index) const
-{
-    return (index >= 0 && index < kSpeedCount) ? m_speed[index] : nullptr;
 }

@@ -4,7 +4,6 @@
 
 class QButtonGroup;
 class QPushButton;
-class QRadioButton;
 
 /**
  * "BOOKMARK SCAN" group: START (CscanDB), STOP (CstopScan, disabled at creation) and the
@@ -20,14 +19,11 @@ public:
 
     QPushButton* startButton() const { return m_start; }
     QPushButton* stopButton() const { return m_stop; }
-    /** OptSpeed(index), index 0..2. */
-    QRadioButton* speedOption(int index) const;
     /** The three options, button id = index. */
     QButtonGroup* speedGroup() const { return m_speedGroup; }
 
 private:
     QPushButton* m_start;
     QPushButton* m_stop;
-    QRadioButton* m_speed[kSpeedCount];
     QButtonGroup* m_speedGroup;
 };

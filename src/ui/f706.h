@@ -65,9 +65,7 @@ public:
 
     SerialLink* link() const { return m_link; }
     MainMenus* menus() const { return m_menus; }
-    StepFrame* stepFrame() const { return m_step; }
     ModeFrame* modeFrame() const { return m_mode; }
-    ComFrame* comFrame() const { return m_com; }
     DisplayFrame* displayFrame() const { return m_display; }
     EntryPad* entryPad() const { return m_pad; }
     BookmarkScanPanel* bookmarkScanPanel() const { return m_scanPanel; }

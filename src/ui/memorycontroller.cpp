@@ -109,7 +109,7 @@ void MemoryController::setUpGrid()
         grid->setColumnWidth(
             column, metrics.horizontalAdvance(QString::fromLatin1(widest[column])) + kCellPadding);
     }
-    m_editing = new GridEditing(grid, m_data);
+    new GridEditing(grid, m_data);  // the grid's child
 }
 
 void MemoryController::connectControls()

@@ -12,7 +12,6 @@
 
 class DataFreq;
 class F706;
-class GridEditing;
 class MemoryMenus;
 class QModelIndex;
 class QTableView;
@@ -46,7 +45,6 @@ public:
     DataFreq* dataFreq() const { return m_data; }
     MemoryMenus* menus() const { return m_menus; }
     ScanController* scan() const { return m_scan; }
-    GridEditing* gridEditing() const { return m_editing; }
 
     void DataFreq_Reposition();
     void AggiornaFrameMem();
@@ -80,7 +78,6 @@ private:
     F706* m_window;
     QPointer<MemoryGrid> m_grid;
     DataFreq* m_data;
-    GridEditing* m_editing = nullptr;
     MemoryMenus* m_menus = nullptr;
     ScanController* m_scan = nullptr;
     bool m_followingData = false;  ///< the grid is being moved to DataFreq's row

@@ -33,10 +33,6 @@ public:
 
     /** BookCount: the highest index in use in Mbook. */
     int bookCount() const { return m_bookCount; }
-    /** The index of the current database in Mbook. */
-    int currentBook() const { return m_currentBook; }
-    /** The dialog "Add new bookmark", once it was first shown; nullptr before. */
-    FaddBook* addDialog() const { return m_addDialog; }
 
     /** Opens entry index of the bookmark menu. When the database cannot be read, tells why
      *  ("Errore apertura database") and goes back to the database open before. */

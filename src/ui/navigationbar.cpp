@@ -16,24 +16,26 @@ NavigationBar::NavigationBar(QWidget* parent) : QWidget(parent)
     row->setContentsMargins(0, 0, 0, 0);
     row->setSpacing(0);
 
-    m_first = addButton("DataFreqFirst", QStringLiteral("|\u25C0"), QStringLiteral("First"));
-    m_previous =
+    QToolButton* first =
+        addButton("DataFreqFirst", QStringLiteral("|\u25C0"), QStringLiteral("First"));
+    QToolButton* previous =
         addButton("DataFreqPrevious", QStringLiteral("\u25C0"), QStringLiteral("Previous"));
     m_caption = new QLabel(QStringLiteral("Memoria"), this);
     m_caption->setObjectName(QStringLiteral("DataFreqCaption"));
     m_caption->setContentsMargins(look::px(this, 90), 0, 0, 0);
-    row->addWidget(m_first);
-    row->addWidget(m_previous);
+    row->addWidget(first);
+    row->addWidget(previous);
     row->addWidget(m_caption, 1);
-    m_next = addButton("DataFreqNext", QStringLiteral("\u25B6"), QStringLiteral("Next"));
-    m_last = addButton("DataFreqLast", QStringLiteral("\u25B6|"), QStringLiteral("Last"));
-    row->addWidget(m_next);
-    row->addWidget(m_last);
+    QToolButton* next = addButton("DataFreqNext", QStringLiteral("\u25B6"), QStringLiteral("Next"));
+    QToolButton* last =
+        addButton("DataFreqLast", QStringLiteral("\u25B6|"), QStringLiteral("Last"));
+    row->addWidget(next);
+    row->addWidget(last);
 
-    connect(m_first, &QToolButton::clicked, this, &NavigationBar::moveFirstRequested);
-    connect(m_previous, &QToolButton::clicked, this, &NavigationBar::movePreviousRequested);
-    connect(m_next, &QToolButton::clicked, this, &NavigationBar::moveNextRequested);
-    connect(m_last, &QToolButton::clicked, this, &NavigationBar::moveLastRequested);
+    connect(first, &QToolButton::clicked, this, &NavigationBar::moveFirstRequested);
+    connect(previous, &QToolButton::clicked, this, &NavigationBar::movePreviousRequested);
+    connect(next, &QToolButton::clicked, this, &NavigationBar::moveNextRequested);
+    connect(last, &QToolButton::clicked, this, &NavigationBar::moveLastRequested);
 }
 
 QToolButton* NavigationBar::addButton(const char* name, const QString& text, const QString& tip)

@@ -14,10 +14,6 @@ class NavigationBar : public QWidget {
 public:
     explicit NavigationBar(QWidget* parent = nullptr);
 
-    QToolButton* firstButton() const { return m_first; }
-    QToolButton* previousButton() const { return m_previous; }
-    QToolButton* nextButton() const { return m_next; }
-    QToolButton* lastButton() const { return m_last; }
     QLabel* caption() const { return m_caption; }
 
 signals:
@@ -29,9 +25,5 @@ signals:
 private:
     QToolButton* addButton(const char* name, const QString& text, const QString& tip);
 
-    QToolButton* m_first;
-    QToolButton* m_previous;
     QLabel* m_caption;
-    QToolButton* m_next;
-    QToolButton* m_last;
 };

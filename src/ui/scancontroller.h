@@ -23,7 +23,6 @@ public:
     ScanController(BookmarkScanPanel* panel, DataFreq* data, BookmarkScan::RecallFunction recall,
                    QWidget* boxParent, QObject* parent = nullptr);
 
-    BookmarkScan* bookmarkScan() const { return m_scan; }
     bool scanAttivo() const { return m_scan->scanAttivo(); }
     BookmarkScan::State state() const { return m_scan->state(); }
     double tempoScan() const { return m_scan->tempoScan(); }
