@@ -1,7 +1,7 @@
 #include "memory/bookmarkfiles.h"
 #include "settings/inifile.h"
 
-#include "memoryfixture.h"
+#include "support/memoryfixture.h"
 
 #include <QDir>
 #include <QFile>

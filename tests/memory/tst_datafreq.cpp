@@ -1,6 +1,6 @@
 #include "memory/datafreq.h"
 
-#include "memoryfixture.h"
+#include "support/memoryfixture.h"
 
 #include <QAbstractItemModel>
 #include <QDir>

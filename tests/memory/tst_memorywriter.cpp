@@ -2,7 +2,7 @@
 
 #include "memory/datafreq.h"
 
-#include "memoryfixture.h"
+#include "support/memoryfixture.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,7 +1,7 @@
 #include "memory/datafreq.h"
 #include "memory/views.h"
 
-#include "memoryfixture.h"
+#include "support/memoryfixture.h"
 
 #include <QTemporaryDir>
 #include <QTest>

@@ -4,11 +4,11 @@
 #include "memory/recall.h"
 #include "scan/bookmarkscan.h"
 #include "sim/virtualradio.h"
+#include "support/memoryfixture.h"
 
 #include <QElapsedTimer>
+#include <QFileInfo>
 #include <QSignalSpy>
-#include <QSqlDatabase>
-#include <QSqlQuery>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -25,30 +25,14 @@ const QString kByName = "SELECT * FROM TabFreq ORDER BY Name,MHz,KHz,Hz";
 const QString kScanByName = "SELECT * FROM TabFreq WHERE Scan='Y' ORDER BY Name,MHz,KHz,Hz";
 const QByteArray kSentinel = QByteArray::fromHex("FEFE01E019FD");
 
+/** A bookmark database at path, from the built template, holding the memories. */
 bool createDatabase(const QString& path, const QList<Memory>& memories)
 {
-    bool ok = true;
-    {
-        QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", "scan-test-setup");
-        db.setDatabaseName(path);
-        ok = db.open();
-        QSqlQuery q(db);
-        ok = ok && q.exec(
-                       "CREATE TABLE TabFreq (id INTEGER PRIMARY KEY, Name TEXT COLLATE "
-                       "NOCASE, MHz TEXT, KHz TEXT, Hz TEXT, Mode TEXT, sMHz TEXT, sKHz "
-                       "TEXT, sHz TEXT, Split INTEGER NOT NULL DEFAULT 0, Scan TEXT)");
-        for (const Memory& m : memories) {
-            ok = ok && q.prepare(
-                           "INSERT INTO TabFreq (Name, MHz, KHz, Hz, Mode, Scan) "
-                           "VALUES (?, ?, ?, ?, ?, ?)");
-            for (const QString& v : {m.name, m.mhz, m.khz, m.hz, m.mode, m.scan})
-                q.addBindValue(v);
-            ok = ok && q.exec();
-        }
-        db.close();
-    }
-    QSqlDatabase::removeDatabase("scan-test-setup");
-    return ok;
+    QList<fixture::Row> rows;
+    for (const Memory& m : memories)
+        rows.append(fixture::memory(m.name, m.mhz, m.khz, m.hz, m.mode, m.scan));
+    const QFileInfo file(path);
+    return fixture::makeDatabase(file.absolutePath(), file.fileName(), rows) == path;
 }
 
 QString text(const QVariant& v)

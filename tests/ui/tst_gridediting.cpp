@@ -1,8 +1,10 @@
 #include "memory/datafreq.h"
+#include "support/memoryfixture.h"
 #include "ui/gridediting.h"
 #include "ui/messagebox.h"
 
 #include <QAction>
+#include <QFileInfo>
 #include <QLineEdit>
 #include <QMenu>
 #include <QSqlDatabase>
@@ -17,26 +19,14 @@ namespace {
 
 const QString kByName = "SELECT * FROM TabFreq ORDER BY Name,MHz,KHz,Hz";
 
+/** The two memories A and B in a bookmark database at path, from the built template. */
 bool createDatabase(const QString& path)
 {
-    bool ok = true;
-    {
-        QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", "grid-test-setup");
-        db.setDatabaseName(path);
-        ok = db.open();
-        QSqlQuery q(db);
-        ok = ok && q.exec(
-                       "CREATE TABLE TabFreq (id INTEGER PRIMARY KEY, Name TEXT COLLATE "
-                       "NOCASE, MHz TEXT, KHz TEXT, Hz TEXT, Mode TEXT, sMHz TEXT, sKHz "
-                       "TEXT, sHz TEXT, Split INTEGER NOT NULL DEFAULT 0, Scan TEXT)");
-        ok = ok && q.exec(
-                       "INSERT INTO TabFreq (Name, MHz, KHz, Hz, Mode, Scan) VALUES "
-                       "('A', '145', '500', '000', 'FM', 'Y'), "
-                       "('B', '007', '050', '000', 'LSB', '')");
-        db.close();
-    }
-    QSqlDatabase::removeDatabase("grid-test-setup");
-    return ok;
+    const QFileInfo file(path);
+    const QList<fixture::Row> rows = {
+        fixture::memory("A", "145", "500", "000", "FM", QStringLiteral("Y")),
+        fixture::memory("B", "007", "050", "000", "LSB", QStringLiteral(""))};
+    return fixture::makeDatabase(file.absolutePath(), file.fileName(), rows) == path;
 }
 
 /** The field of the stored row named name, read straight from the file. */

@@ -7,6 +7,7 @@
 #include "memory/datafreq.h"
 #include "memory/views.h"
 #include "settings/inifile.h"
+#include "support/memoryfixture.h"
 #include "support/ptyclient.h"
 #include "ui/displayframe.h"
 #include "ui/mainmenus.h"
@@ -16,6 +17,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QProcess>
@@ -68,19 +70,13 @@ bool exec(const QString& path, const QStringList& statements, QList<QStringList>
 
 bool createBook(const QString& path, const QList<Memory>& memories)
 {
-    AppError error;
-    if (!createFromTemplate(QStringLiteral(CORVANE_TEMPLATE_PATH), path, false, &error))
-        return false;
-    QStringList inserts;
+    QList<fixture::Row> rows;
     for (const Memory& m : memories) {
         const bool split = !m[5].isEmpty();
-        inserts.append(QStringLiteral("INSERT INTO TabFreq (Name, MHz, KHz, Hz, Mode, sMHz, sKHz, "
-                                      "sHz, Split, Scan) VALUES ('%1','%2','%3','%4','%5','%6',"
-                                      "'%7','%8',%9,'%10')")
-                           .arg(m[0], m[1], m[2], m[3], m[4], m[5], m[6], m[7],
-                                split ? QStringLiteral("1") : QStringLiteral("0"), m[8]));
+        rows.append({m[0], m[1], m[2], m[3], m[4], m[5], m[6], m[7], split ? 1 : 0, m[8]});
     }
-    return exec(path, inserts);
+    const QFileInfo file(path);
+    return fixture::makeDatabase(file.absolutePath(), file.fileName(), rows) == path;
 }
 
 /** Writes key=value into section BOOKMARKS. */

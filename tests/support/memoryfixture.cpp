@@ -1,11 +1,10 @@
-#include "memoryfixture.h"
+#include "support/memoryfixture.h"
 
 #include <QFile>
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QSqlRecord>
-#include <QTest>
 
 namespace fixture {
 
