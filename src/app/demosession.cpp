@@ -7,6 +7,7 @@
 #include "sim/virtualradio.h"
 #include "ui/displayframe.h"
 #include "ui/f706.h"
+#include "ui/startupsettings.h"
 
 #include <QLabel>
 #include <QLineEdit>
@@ -75,10 +76,10 @@ bool DemoSession::prepare(const QString& appPath, QString* error)
     if (!m_radio->start(error))
         return false;
     const QString file = settingsFilePath(appPath);
-    const QString section = QStringLiteral("SETTINGS");
+    const QString section = QString::fromLatin1(kSettingsSection);
     const bool written =
-        WriteINI(file, section, QStringLiteral("ADDR706"), QStringLiteral("72")) &&
-        WriteINI(file, section, QStringLiteral("COMPORT"), QString::number(kDemoPort)) &&
+        WriteINI(file, section, QString::fromLatin1(kRadioAddressKey), QStringLiteral("72")) &&
+        WriteINI(file, section, QString::fromLatin1(kPortKey), QString::number(kDemoPort)) &&
         WriteINI(file, section, QStringLiteral("COM%1").arg(kDemoPort), m_radio->devicePath());
     if (!written) {
         *error = QStringLiteral("cannot write the demo settings file %1").arg(file);

@@ -1,5 +1,6 @@
 #include "link/portnames.h"
 
+#include "settings/apppath.h"
 #include "settings/inifile.h"
 
 QString portDevice(int portNumber, const QString& settingsFile)
@@ -9,9 +10,9 @@ QString portDevice(int portNumber, const QString& settingsFile)
     const QString key = QStringLiteral("COM%1").arg(portNumber);
     // A device path such as /dev/serial/by-id/... can be longer than the 79 characters of an
     // ordinary setting, so it is read whole.
-    const QString configured =
-        readIniValue(settingsFile, QStringLiteral("SETTINGS"), key, QString(), kIniLongValueLength)
-            .trimmed();
+    const QString configured = readIniValue(settingsFile, QString::fromLatin1(kSettingsSection),
+                                            key, QString(), kIniLongValueLength)
+                                   .trimmed();
     if (!configured.isEmpty())
         return configured;
 #ifdef Q_OS_WIN

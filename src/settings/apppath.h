@@ -6,6 +6,9 @@
 /** The settings file's name inside AppPath. */
 inline constexpr char kSettingsFileName[] = "IC706.INI";
 
+/** The section of the radio address and the ports (ADDR706, COMPORT, COM1..COM4). */
+inline constexpr char kSettingsSection[] = "SETTINGS";
+
 /** AppPath: the directory that holds the settings file, the bookmark databases and the
  *  template, always ending in the platform's directory separator. It is the directory of
  *  the executable, unless the command line says "--dir DIR" (an installed program cannot

@@ -60,8 +60,6 @@ constexpr int kBarHeight = 345;
 constexpr int kLineEventPowerOnBreak = 1001;
 constexpr int kLineEventPowerOnFrame = 1004;
 
-const QString kSettingsSection = QStringLiteral("SETTINGS");
-const QString kPortKey = QStringLiteral("COMPORT");
 const QString kSelectPortTitle = QStringLiteral("Impossibile impostare parametro");
 const QString kPortClosedStatus = QStringLiteral("PORT CLOSED");
 
@@ -383,7 +381,8 @@ void F706::Mcom_Click(int index)
     }
     m_portNumber = index;
     m_menus->tickCom(index);
-    if (!WriteINI(m_settingsFile, kSettingsSection, kPortKey, QString::number(index))) {
+    if (!WriteINI(m_settingsFile, QString::fromLatin1(kSettingsSection),
+                  QString::fromLatin1(kPortKey), QString::number(index))) {
         showMessage(this, QMessageBox::Warning, QString(),
                     QStringLiteral("COM %1 is in use now, but the choice could not be stored:"
                                    "\r\n%2 (%3)\r\nThe next start will open the port stored "

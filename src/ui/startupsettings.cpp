@@ -1,6 +1,7 @@
 #include "ui/startupsettings.h"
 
 #include "link/portnames.h"
+#include "settings/apppath.h"
 #include "settings/inifile.h"
 
 namespace {
@@ -11,7 +12,7 @@ constexpr int kHighestAddress = 255;
 std::optional<int> settingNumber(const QString& file, const QString& key, const QString& fallback,
                                  int lowest, int highest, AppError* error)
 {
-    const QString value = ReadINI(file, QStringLiteral("SETTINGS"), key, fallback);
+    const QString value = ReadINI(file, QString::fromLatin1(kSettingsSection), key, fallback);
     const QString detail = key + QLatin1Char('=') + value;
     bool ok = false;
     const qlonglong number = value.trimmed().toLongLong(&ok, 10);
@@ -32,12 +33,12 @@ std::optional<int> settingNumber(const QString& file, const QString& key, const 
 
 std::optional<StartupSettings> readStartupSettings(const QString& settingsFile, AppError* error)
 {
-    const auto address = settingNumber(settingsFile, QStringLiteral("ADDR706"),
+    const auto address = settingNumber(settingsFile, QString::fromLatin1(kRadioAddressKey),
                                        QStringLiteral("72"), 0, kHighestAddress, error);
     if (!address)
         return std::nullopt;
-    const auto port = settingNumber(settingsFile, QStringLiteral("COMPORT"), QStringLiteral("2"), 1,
-                                    kPortCount, error);
+    const auto port = settingNumber(settingsFile, QString::fromLatin1(kPortKey),
+                                    QStringLiteral("2"), 1, kPortCount, error);
     if (!port)
         return std::nullopt;
     return StartupSettings{static_cast<quint8>(*address), *port};

@@ -7,6 +7,10 @@
 
 #include <optional>
 
+/** Keys of section SETTINGS: the radio's CI-V address in decimal, the port number. */
+inline constexpr char kRadioAddressKey[] = "ADDR706";
+inline constexpr char kPortKey[] = "COMPORT";
+
 /** What start-up reads from section SETTINGS before it opens the port. */
 struct StartupSettings {
     quint8 radioAddress = 0x48;  ///< ADDR706 in decimal, default "72"
