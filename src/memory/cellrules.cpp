@@ -1,9 +1,9 @@
 #include "memory/cellrules.h"
 
 #include "memory/datafreq.h"
+#include "protocol/civ.h"
 
 #include <QRegularExpression>
-#include <QStringList>
 
 #include <charconv>
 #include <cmath>
@@ -104,11 +104,9 @@ CellVerdict frequencyRule(int column, const QString& typed, const QString& previ
 
 CellVerdict modeRule(const QString& typed, const QString& previous)
 {
-    static const QStringList kModes = {
-        QStringLiteral("AM"),  QStringLiteral("FM"),  QStringLiteral("RTTY"), QStringLiteral("USB"),
-        QStringLiteral("LSB"), QStringLiteral("WFM"), QStringLiteral("CW")};
+    // The modes the radio knows, by the names the protocol gives them.
     const QString mode = typed.trimmed().toUpper();
-    if (!kModes.contains(mode))
+    if (!modeCode(mode))
         return refused(previous, kWrongMode);
     return accepted(mode);
 }
