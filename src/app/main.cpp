@@ -13,6 +13,7 @@ namespace {
 
 struct Options {
     bool demo = false;
+    bool dirGiven = false;  ///< --dir names the directory (appPathFromArguments reads it)
     QString screenshot;
     double quitAfter = 4.0;
 };
@@ -39,6 +40,7 @@ Options parseOptions(const QApplication& app)
 
     Options options;
     options.demo = parser.isSet(demo);
+    options.dirGiven = parser.isSet(dir);
     options.screenshot = parser.value(shot);
     options.quitAfter = parser.value(after).toDouble();
     return options;
@@ -56,8 +58,7 @@ int main(int argc, char** argv)
     QString appPath = appPathFromArguments(arguments);
     std::unique_ptr<DemoSession> demo;
     if (options.demo) {
-        if (!arguments.contains(QStringLiteral("--dir")) &&
-            !arguments.filter(QStringLiteral("--dir=")).size())
+        if (!options.dirGiven)
             appPath = withTrailingSeparator(DemoSession::defaultDirectory());
         demo = std::make_unique<DemoSession>();
         QString error;
