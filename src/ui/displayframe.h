@@ -27,7 +27,6 @@ public:
     void setSplitShown(bool shown);
 
     QLabel* freq() const { return m_freq; }
-    QLabel* lsplit() const { return m_lsplit; }
     QLabel* lmode() const { return m_lmode; }
     QPushButton* addCurrentButton() const { return m_addCurrent; }
     QLineEdit* inStringa() const { return m_inStringa; }

@@ -35,11 +35,5 @@ ModeFrame::ModeFrame(QWidget* parent) : QGroupBox(QStringLiteral("MODE"), parent
         look::place(button, def.left, 270, 690, 375);
         const quint8 code = def.code;
         connect(button, &QPushButton::clicked, this, [this, code] { emit modeClicked(code); });
-        m_byCode[code] = button;
     }
-}
-
-QPushButton* ModeFrame::button(quint8 modeCode) const
-{
-    return modeCode < kModeCount ? m_byCode[modeCode] : nullptr;
 }

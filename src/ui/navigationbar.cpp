@@ -20,12 +20,12 @@ NavigationBar::NavigationBar(QWidget* parent) : QWidget(parent)
         addButton("DataFreqFirst", QStringLiteral("|\u25C0"), QStringLiteral("First"));
     QToolButton* previous =
         addButton("DataFreqPrevious", QStringLiteral("\u25C0"), QStringLiteral("Previous"));
-    m_caption = new QLabel(QStringLiteral("Memoria"), this);
-    m_caption->setObjectName(QStringLiteral("DataFreqCaption"));
-    m_caption->setContentsMargins(look::px(this, 90), 0, 0, 0);
+    auto* caption = new QLabel(QStringLiteral("Memoria"), this);
+    caption->setObjectName(QStringLiteral("DataFreqCaption"));
+    caption->setContentsMargins(look::px(this, 90), 0, 0, 0);
     row->addWidget(first);
     row->addWidget(previous);
-    row->addWidget(m_caption, 1);
+    row->addWidget(caption, 1);
     QToolButton* next = addButton("DataFreqNext", QStringLiteral("\u25B6"), QStringLiteral("Next"));
     QToolButton* last =
         addButton("DataFreqLast", QStringLiteral("\u25B6|"), QStringLiteral("Last"));

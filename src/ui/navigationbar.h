@@ -2,7 +2,6 @@
 
 #include <QWidget>
 
-class QLabel;
 class QToolButton;
 
 /**
@@ -14,8 +13,6 @@ class NavigationBar : public QWidget {
 public:
     explicit NavigationBar(QWidget* parent = nullptr);
 
-    QLabel* caption() const { return m_caption; }
-
 signals:
     void moveFirstRequested();
     void movePreviousRequested();
@@ -24,6 +21,4 @@ signals:
 
 private:
     QToolButton* addButton(const char* name, const QString& text, const QString& tip);
-
-    QLabel* m_caption;
 };

@@ -28,11 +28,5 @@ StepFrame::StepFrame(QWidget* parent) : QGroupBox(QStringLiteral("STEP"), parent
         button->setObjectName(QStringLiteral("Cstep_%1").arg(i));
         look::place(button, kFirstLeft + kPitch * i, 270, 825, 375);
         connect(button, &QPushButton::clicked, this, [this, i] { emit stepClicked(i); });
-        m_buttons[i] = button;
     }
-}
-
-QPushButton* StepFrame::button(int index) const
-{
-    return (index >= 0 && index < kStepCount) ? m_buttons[index] : nullptr;
 }

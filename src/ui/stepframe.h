@@ -2,8 +2,6 @@
 
 #include <QGroupBox>
 
-class QPushButton;
-
 /** "STEP" group: ten tuning-step buttons Cstep 0..9; the index is the step code sent. */
 class StepFrame : public QGroupBox {
     Q_OBJECT
@@ -12,13 +10,7 @@ public:
 
     explicit StepFrame(QWidget* parent = nullptr);
 
-    /** Cstep(index), index 0..9. */
-    QPushButton* button(int index) const;
-
 signals:
     /** Cstep(index) was clicked. */
     void stepClicked(int index);
-
-private:
-    QPushButton* m_buttons[kStepCount];
 };
