@@ -280,6 +280,19 @@ QVariant DataFreq::field(const QString& name) const
     return column < 0 ? QVariant() : cell(d->current, column);
 }
 
+const MemoryRecord* DataFreq::recordAt(int row) const
+{
+    const MemoryRecord* record = d->rows.record(row);
+    // A failed read is told once, after the current paint or lookup has finished: reads
+    // happen while the grid paints, where no message box may open.
+    if (std::optional<AppError> error = d->rows.takeNewReadError()) {
+        auto* self = const_cast<DataFreq*>(this);
+        QMetaObject::invokeMethod(
+            self, [self, e = *error] { emit self->readFailed(e); }, Qt::QueuedConnection);
+    }
+    return record;
+}
+
 QVariant DataFreq::cell(int row, int column) const
 {
     if (column < 0 || column >= kColumns)
@@ -288,7 +301,7 @@ QVariant DataFreq::cell(int row, int column) const
     if (row == d->pendingRow) {
         value = d->pending.values[column];
     } else {
-        const MemoryRecord* record = d->rows.record(row);
+        const MemoryRecord* record = recordAt(row);
         if (!record)
             return {};
         value = record->values[column];
@@ -310,8 +323,8 @@ bool DataFreq::setCell(int row, int column, const QVariant& value)
         }
     }
     if (d->pendingRow < 0) {
-        const MemoryRecord* record = d->rows.record(row);
-        if (!record)
+        const MemoryRecord* record = recordAt(row);
+        if (!record || record->unread)
             return false;
         d->pending = *record;
         d->pendingRow = row;

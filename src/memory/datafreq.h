@@ -7,6 +7,7 @@
 #include <QVariant>
 
 class QAbstractItemModel;
+struct MemoryRecord;
 
 /** Fields of TabFreq in grid column order (column 0 .. 9). The hidden integer primary
  *  key "id" is not a grid column. */
@@ -116,8 +117,13 @@ signals:
     /** A row write that the object made on its own (on a move or a new edit) failed; the
      *  edit is still pending. */
     void rowWriteFailed(const AppError& error);
+    /** Rows of the view could not be read from the file (locked, damaged): they show empty
+     *  and cannot be edited until the next refresh. Emitted once per refresh. */
+    void readFailed(const AppError& error);
 
 private:
+    const MemoryRecord* recordAt(int row) const;
+
     class Private;
     Private* d;
 };

@@ -76,6 +76,8 @@ void RowStore::clear()
     m_ids.clear();
     m_cache.clear();
     m_lastReadError.clear();
+    m_newReadError.reset();
+    m_readErrorReported = false;
 }
 
 const MemoryRecord* RowStore::record(int row) const
@@ -129,12 +131,26 @@ void RowStore::readBlock(int row) const
             m_cache.insert(record.id, std::move(record));
         }
     }
-    if (query.lastError().isValid())
-        m_lastReadError =
-            sqlitefile::errorFor(query.lastError(), m_path, errors::kDatabaseError).text;
-    // Rows that could not be read show as empty instead of being asked for on every paint.
+    if (query.lastError().isValid()) {
+        const AppError error =
+            sqlitefile::errorFor(query.lastError(), m_path, errors::kDatabaseError);
+        m_lastReadError = error.text;
+        if (!m_readErrorReported) {
+            m_readErrorReported = true;
+            m_newReadError = error;
+        }
+    }
+    // Rows that could not be read show as empty instead of being asked for on every paint;
+    // they are marked so that nobody edits (and so overwrites) fields nobody has seen.
     for (qint64 id : std::as_const(wanted)) {
         if (!m_cache.contains(id))
-            m_cache.insert(id, MemoryRecord{id, {}});
+            m_cache.insert(id, MemoryRecord{id, {}, true});
     }
+}
+
+std::optional<AppError> RowStore::takeNewReadError() const
+{
+    std::optional<AppError> error;
+    error.swap(m_newReadError);
+    return error;
 }

@@ -8,6 +8,7 @@
 #include <QVariant>
 
 #include <array>
+#include <optional>
 
 class QSqlQuery;
 
@@ -16,6 +17,7 @@ class QSqlQuery;
 struct MemoryRecord {
     qint64 id = 0;
     std::array<QVariant, 10> values;
+    bool unread = false;  ///< the row could not be read: its fields are unknown, not null
 };
 
 /**
@@ -55,6 +57,9 @@ public:
 
     /** The last failure of a lazy read, empty when none since load(). */
     QString lastReadError() const { return m_lastReadError; }
+    /** The first failure of a lazy read since load() or the last call, once: the caller
+     *  reports it to the operator a single time, however many rows it affects. */
+    std::optional<AppError> takeNewReadError() const;
 
 private:
     void readBlock(int row) const;
@@ -64,6 +69,8 @@ private:
     QList<qint64> m_ids;
     mutable QHash<qint64, MemoryRecord> m_cache;
     mutable QString m_lastReadError;
+    mutable std::optional<AppError> m_newReadError;
+    mutable bool m_readErrorReported = false;
 };
 
 /** Column positions of the row key and the ten fields in a query's result, by name without

@@ -116,6 +116,7 @@ void MemoryController::connectControls()
 {
     connect(m_data, &DataFreq::Reposition, this, &MemoryController::DataFreq_Reposition);
     connect(m_data, &DataFreq::rowWriteFailed, this, &MemoryController::onRowWriteFailed);
+    connect(m_data, &DataFreq::readFailed, this, &MemoryController::onReadFailed);
     connect(m_window->memoryGrid()->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
             &MemoryController::followGrid);
 
@@ -243,6 +244,13 @@ void MemoryController::onRowWriteFailed(const AppError& error)
     if (m_scan->state() == BookmarkScan::State::Scanning)
         return;
     showMessage(m_window, QMessageBox::Critical, QString(), error.text);
+}
+
+void MemoryController::onReadFailed(const AppError& error)
+{
+    showMessage(m_window, QMessageBox::Critical, QString(),
+                error.text + QStringLiteral("\r\nSome memories cannot be shown or edited until "
+                                            "the database is read again."));
 }
 
 void MemoryController::onFocusChanged(QWidget* old, QWidget* now)

@@ -69,6 +69,7 @@ private:
     void followGrid(const QModelIndex& current);
     void showDataRowInGrid();
     void onRowWriteFailed(const AppError& error);
+    void onReadFailed(const AppError& error);
     void onFocusChanged(QWidget* old, QWidget* now);
     void addMemory(const std::optional<NewMemory>& memory, const QString& refusal);
     /** Runs the recall under the wait cursor; error is set for a refusal or a failure. */

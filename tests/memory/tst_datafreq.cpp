@@ -375,6 +375,36 @@ private slots:
         QCOMPARE(data->recordCount(), 3);
     }
 
+    void rowsUnreadableWhileLockedAreToldOnceAndNotEdited()
+    {
+        const QString path = fixture::makeDatabase(m_dir.path(), "lazylock.MDB", {});
+        fixture::fillGenerated(path, 1000);
+        auto data = openOn(path, QStringLiteral("SELECT * FROM TabFreq"));
+        QSignalSpy told(data.get(), &DataFreq::readFailed);
+        const QByteArray before = fixture::bytesOf(path);
+        {
+            QSqlDatabase other = QSqlDatabase::addDatabase("QSQLITE", "lazylocker");
+            other.setDatabaseName(path);
+            QVERIFY(other.open());
+            QSqlQuery lock(other);
+            QVERIFY(lock.exec("BEGIN EXCLUSIVE"));
+            // Rows past the first screen are read when first needed: here, under the lock.
+            QVERIFY(data->cell(600, memcol::kMHz).isNull());
+            QVERIFY(data->cell(900, memcol::kMHz).isNull());
+            QVERIFY(!data->setCell(600, memcol::kName, QStringLiteral("overwrite")));
+            QVERIFY(lock.exec("ROLLBACK"));
+            other.close();
+        }
+        QSqlDatabase::removeDatabase("lazylocker");
+        QTRY_COMPARE(told.size(), 1);
+        QCOMPARE(told.first().first().value<AppError>().number, int(errors::kDatabaseLocked));
+        QVERIFY(!data->hasPendingRow());
+        QCOMPARE(fixture::bytesOf(path), before);
+        AppError error;
+        QVERIFY2(data->refresh(&error), qPrintable(error.text));
+        QVERIFY(!data->cell(600, memcol::kMHz).isNull());
+    }
+
     void fileStaysOneFileAndConnectionsGo()
     {
         QDir dir(m_dir.filePath("single"));
