@@ -27,6 +27,31 @@ QList<fixture::Row> threeMemories()
             memory(QStringLiteral("Twenty"), "014", "250", "000", "USB", "Y")};
 }
 
+/** Another connection holding an exclusive lock on the file while it lives. */
+class ExclusiveLock {
+public:
+    explicit ExclusiveLock(const QString& path)
+    {
+        QSqlDatabase other = QSqlDatabase::addDatabase("QSQLITE", kName);
+        other.setDatabaseName(path);
+        m_held = other.open() && QSqlQuery(other).exec("BEGIN EXCLUSIVE");
+    }
+    ~ExclusiveLock()
+    {
+        {
+            QSqlDatabase other = QSqlDatabase::database(kName, false);
+            QSqlQuery(other).exec("ROLLBACK");
+            other.close();
+        }
+        QSqlDatabase::removeDatabase(kName);
+    }
+    bool held() const { return m_held; }
+
+private:
+    static constexpr const char* kName = "locker";
+    bool m_held = false;
+};
+
 }  // namespace
 
 class TestDataFreq : public QObject {
@@ -352,11 +377,8 @@ private slots:
         data->setCurrentCell(memcol::kName, QStringLiteral("kept while locked"));
         const QByteArray before = fixture::bytesOf(path);
         {
-            QSqlDatabase other = QSqlDatabase::addDatabase("QSQLITE", "locker");
-            other.setDatabaseName(path);
-            QVERIFY(other.open());
-            QSqlQuery lock(other);
-            QVERIFY(lock.exec("BEGIN EXCLUSIVE"));
+            const ExclusiveLock lock(path);
+            QVERIFY(lock.held());
             AppError error;
             QVERIFY(!data->writePendingRow(&error));
             QCOMPARE(error.number, int(errors::kDatabaseLocked));
@@ -365,10 +387,7 @@ private slots:
             data->discardPendingRow();
             QVERIFY(!data->refresh(&error));
             QCOMPARE(error.number, int(errors::kDatabaseLocked));
-            QVERIFY(lock.exec("ROLLBACK"));
-            other.close();
         }
-        QSqlDatabase::removeDatabase("locker");
         QCOMPARE(fixture::bytesOf(path), before);
         AppError error;
         QVERIFY2(data->refresh(&error), qPrintable(error.text));
@@ -383,19 +402,13 @@ private slots:
         QSignalSpy told(data.get(), &DataFreq::readFailed);
         const QByteArray before = fixture::bytesOf(path);
         {
-            QSqlDatabase other = QSqlDatabase::addDatabase("QSQLITE", "lazylocker");
-            other.setDatabaseName(path);
-            QVERIFY(other.open());
-            QSqlQuery lock(other);
-            QVERIFY(lock.exec("BEGIN EXCLUSIVE"));
+            const ExclusiveLock lock(path);
+            QVERIFY(lock.held());
             // Rows past the first screen are read when first needed: here, under the lock.
             QVERIFY(data->cell(600, memcol::kMHz).isNull());
             QVERIFY(data->cell(900, memcol::kMHz).isNull());
             QVERIFY(!data->setCell(600, memcol::kName, QStringLiteral("overwrite")));
-            QVERIFY(lock.exec("ROLLBACK"));
-            other.close();
         }
-        QSqlDatabase::removeDatabase("lazylocker");
         QTRY_COMPARE(told.size(), 1);
         QCOMPARE(told.first().first().value<AppError>().number, int(errors::kDatabaseLocked));
         QVERIFY(!data->hasPendingRow());
