@@ -1,22 +1,17 @@
 #include "link/delay.h"
+#include "support/cputime.h"
 
 #include <QElapsedTimer>
 #include <QTest>
 #include <QTimer>
 
 #include <cmath>
-#include <ctime>
 #include <limits>
 
 namespace {
 
 /** CPU time of this process, in milliseconds. */
-double cpuMs()
-{
-    timespec now{};
-    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
-    return static_cast<double>(now.tv_sec) * 1e3 + static_cast<double>(now.tv_nsec) / 1e6;
-}
+using support::cpuMs;
 
 }  // namespace
 

@@ -3,6 +3,7 @@
 #include "link/framecutter.h"
 #include "link/seriallink.h"
 #include "sim/virtualradio.h"
+#include "support/cputime.h"
 #include "support/simprocess.h"
 
 #include <QElapsedTimer>
@@ -15,7 +16,6 @@
 #include <termios.h>
 #include <unistd.h>
 
-#include <ctime>
 #include <memory>
 
 namespace {
@@ -30,12 +30,7 @@ const QString kModeText = QStringLiteral("FEFE0048010501FD");
 const QByteArray kCommand = QByteArray::fromHex("FEFE48E0050000404501FD");
 
 /** CPU time of this process, in milliseconds. */
-double cpuMs()
-{
-    timespec now{};
-    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
-    return static_cast<double>(now.tv_sec) * 1e3 + static_cast<double>(now.tv_nsec) / 1e6;
-}
+using support::cpuMs;
 
 }  // namespace
 
