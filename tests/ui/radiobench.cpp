@@ -33,13 +33,12 @@ RadioBench::~RadioBench()
 
 bool RadioBench::startRadio(quint8 address)
 {
-    static QElapsedTimer clock;
-    clock.start();
+    m_clock.start();
     m_radio = std::make_unique<VirtualRadio>(address);
     QObject::connect(m_radio.get(), &VirtualRadio::frameReceived, m_radio.get(),
                      [this](const QByteArray& frame) {
                          m_frames.append(QString::fromLatin1(frame.toHex().toUpper()));
-                         m_seconds.append(clock.nsecsElapsed() / 1e9);
+                         m_seconds.append(m_clock.nsecsElapsed() / 1e9);
                      });
     QString error;
     if (!m_dir.isValid() || !m_radio->start(&error)) {

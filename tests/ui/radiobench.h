@@ -5,6 +5,7 @@
 #include "ui/f706.h"
 #include "ui/messagebox.h"
 
+#include <QElapsedTimer>
 #include <QList>
 #include <QStringList>
 #include <QTemporaryDir>
@@ -63,6 +64,7 @@ private:
     std::unique_ptr<F706> m_window;
     QStringList m_frames;
     QList<double> m_seconds;
+    QElapsedTimer m_clock;  ///< times the frames the radio receives, from startRadio()
     QList<MessageRequest> m_messages;
 };
 
