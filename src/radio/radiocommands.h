@@ -42,6 +42,9 @@ class SerialLink;
  * buttons) are written at once; they take their place among the frames awaiting an
  * answer, so their FB is not given to someone else.
  *
+ * The commands listen to the link themselves: every received frame updates RadioState,
+ * and a lost port sets its connection to Lost.
+ *
  * Sequences (start-up, recall) run one at a time through runSequence(); queued requests
  * wait while a sequence runs, so nothing is written between its frames.
  */
@@ -64,6 +67,12 @@ public:
 
     quint8 radioAddress() const { return m_radioAddress; }
     void setRadioAddress(quint8 address) { m_radioAddress = address; }
+
+    /** Opens device as port "COM portNumber" (closing what was open); RadioState's
+     *  connection follows: Open, or Closed with the reason. */
+    Result openPort(int portNumber, const QString& device);
+    /** Closes the port (RadioState: Closed). */
+    void closePort();
 
     /** 05: frequency in Hz, kMinFrequencyHz .. kMaxFrequencyHz. */
     Result setFrequency(quint64 hz, Completion done = {});
@@ -115,9 +124,6 @@ public:
     /** Requests with a completion that are waiting for their turn (not yet written). */
     int queuedCount() const { return static_cast<int>(m_queue.size()); }
 
-    /** Called by the owner for every received frame, after RadioState has read it. */
-    void onFrameReceived(const QString& frameText);
-
 signals:
     /** A write failed: the port is closed or the line refused the bytes. */
     void writeFailed(const AppError& error);
@@ -132,6 +138,10 @@ private:
         std::chrono::steady_clock::time_point deadline;
     };
 
+    /** Every received frame: RadioState reads it first, then an answer settles the oldest
+     *  frame awaiting one. */
+    void onFrameReceived(const QString& frameText);
+    void onPortLost(int errorNumber, const QString& errorText);
     Result submit(Step step, Completion done);
     Result writeNow(const Step& step, Completion done);
     void pump();

@@ -13,7 +13,7 @@ class RadioCommands;
  *  the data control's current record; nothing is read back from the panel. */
 struct MemorySnapshot {
     QString name;
-    QString mainFreq;   ///< "145.500.000": MHz, KHz and Hz joined by points
+    QString mainFreq;  ///< "145.500.000": MHz, KHz and Hz joined by points
     bool split = false;
     QString splitFreq;  ///< likewise from sMHz, sKHz, sHz; empty without split
     QString mode;       ///< one of the seven names, as stored
