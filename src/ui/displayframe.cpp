@@ -52,25 +52,16 @@ DisplayFrame::DisplayFrame(QWidget* parent) : QGroupBox(parent)
     look::place(m_inStringa, 300, 1155, 3120, 330);
 }
 
-void DisplayFrame::apply(const DisplayUpdate& update)
-{
-    switch (update.target) {
-        case DisplayUpdate::Target::Freq:
-            m_freq->setText(update.text);
-            break;
-        case DisplayUpdate::Target::Lmode:
-            m_lmode->setText(update.text);
-            break;
-        case DisplayUpdate::Target::InStringa:
-            m_inStringa->setText(update.text);
-            break;
-        case DisplayUpdate::Target::None:
-            break;
-    }
-}
-
 void DisplayFrame::setSplitShown(bool shown)
 {
     m_splitShown = shown;
     m_lsplit->setVisible(shown);
+}
+
+void DisplayFrame::setDimmed(bool dimmed)
+{
+    m_dimmed = dimmed;
+    const QColor text = dimmed ? QColor(Qt::gray) : QColor(Qt::black);
+    look::paint(m_freq, look::kLightGreen, text);
+    look::paint(m_lmode, look::kLightGreen, text);
 }

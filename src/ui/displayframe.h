@@ -1,7 +1,5 @@
 #pragma once
 
-#include "protocol/recogniser.h"
-
 #include <QGroupBox>
 
 class QLabel;
@@ -18,13 +16,15 @@ class DisplayFrame : public QGroupBox {
 public:
     explicit DisplayFrame(QWidget* parent = nullptr);
 
-    /** Writes what the recogniser found in one frame to Freq, Lmode or InStringa. */
-    void apply(const DisplayUpdate& update);
-
     /** Split as shown: Lsplit is visible. Tracked apart from the widget's own visibility,
      *  which also depends on the window being shown. */
     bool splitShown() const { return m_splitShown; }
     void setSplitShown(bool shown);
+
+    /** Dimmed: the frequency and mode are shown in grey, as values that may be stale
+     *  (the port is closed or lost). */
+    bool dimmed() const { return m_dimmed; }
+    void setDimmed(bool dimmed);
 
     QLabel* freq() const { return m_freq; }
     QLabel* lmode() const { return m_lmode; }
@@ -38,4 +38,5 @@ private:
     QPushButton* m_addCurrent;
     QLineEdit* m_inStringa;
     bool m_splitShown = true;
+    bool m_dimmed = false;
 };

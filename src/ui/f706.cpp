@@ -5,7 +5,8 @@
 #include "link/seriallink.h"
 #include "protocol/civ.h"
 #include "protocol/frames.h"
-#include "protocol/recogniser.h"
+#include "radio/radiocommands.h"
+#include "radio/radiostate.h"
 #include "settings/apppath.h"
 #include "settings/inifile.h"
 #include "ui/bookmarkscanpanel.h"
@@ -37,8 +38,8 @@
 
 namespace {
 
-/** Pause between the start-up frames, seconds. */
-constexpr double kStartupPause = 0.2;
+/** Pause after each start-up frame. */
+constexpr std::chrono::milliseconds kStartupPause{200};
 /** Bookmark-scan dwell matching MEDIUM, seconds. */
 constexpr double kMediumDwell = 1.5;
 
@@ -63,13 +64,25 @@ constexpr int kLineEventPowerOnFrame = 1004;
 const QString kSelectPortTitle = QStringLiteral("Impossibile impostare parametro");
 const QString kPortClosedStatus = QStringLiteral("PORT CLOSED");
 
+/** Said when the port fails while start-up sends its frames, before the window is shown. */
+AppError lostDuringStartup(const AppError& why, int portNumber)
+{
+    return {why.number, why.text + QStringLiteral("\r\nThe radio's port (COM %1) went away while "
+                                                  "Corvane was starting, so the radio could not "
+                                                  "be set up. Check the cable and the radio, "
+                                                  "then start Corvane again.")
+                                       .arg(portNumber)};
+}
+
 }  // namespace
 
 F706::F706(const QString& appPath, QWidget* parent)
     : QMainWindow(parent),
       m_appPath(appPath),
       m_settingsFile(settingsFilePath(appPath)),
-      m_link(new SerialLink(this))
+      m_link(new SerialLink(this)),
+      m_radio(new RadioState(this)),
+      m_commands(new RadioCommands(m_link, m_radio, this))
 {
     setObjectName(QStringLiteral("F706"));
     setWindowTitle(QStringLiteral("Corvane"));
@@ -120,9 +133,56 @@ void F706::connectControls()
     for (int n = 1; n <= MainMenus::kComCount; ++n)
         connect(m_menus->comAction(n), &QAction::triggered, this, [this, n] { Mcom_Click(n); });
 
-    connect(m_link, &SerialLink::frameReceived, this, &F706::MSComm1_OnComm);
     connect(m_link, &SerialLink::lineEvent, this, &F706::onLineEvent);
     connect(m_link, &SerialLink::portLost, this, &F706::onPortLost);
+    connectRadioState();
+}
+
+void F706::connectRadioState()
+{
+    // The display, the status line, the menu tick and the SPLIT and SCAN indicators are
+    // drawn from the radio model only.
+    connect(m_radio, &RadioState::frequencyChanged, this,
+            [this] { m_display->freq()->setText(m_radio->frequencyText()); });
+    connect(m_radio, &RadioState::modeChanged, this,
+            [this] { m_display->lmode()->setText(m_radio->modeName()); });
+    connect(m_radio, &RadioState::statusReported, m_display->inStringa(), &QLineEdit::setText);
+    connect(m_radio, &RadioState::splitChanged, m_display, &DisplayFrame::setSplitShown);
+    connect(m_radio, &RadioState::radioScanChanged, this, [this](bool on) {
+        m_com->scanButton()->setText(on ? ComFrame::kScanStopCaption : ComFrame::kScanStartCaption);
+    });
+    connect(m_radio, &RadioState::connectionChanged, this, &F706::showConnection);
+    connect(m_commands, &RadioCommands::writeFailed, this, &F706::showPortClosed);
+    m_display->setSplitShown(m_radio->split());
+    showConnection();
+}
+
+void F706::showConnection()
+{
+    const bool open = m_radio->isOpen();
+    m_menus->tickCom(open ? m_radio->portNumber() : 0);
+    m_display->setDimmed(!open);
+    if (!open && !m_radio->device().isEmpty())
+        showPortClosed();
+    else if (open && m_display->inStringa()->text().startsWith(kPortClosedStatus))
+        m_display->inStringa()->clear();
+}
+
+void F706::showPortClosed()
+{
+    if (m_unloaded)
+        return;
+    m_display->inStringa()->setText(kPortClosedStatus + QStringLiteral(": ") + m_radio->device());
+}
+
+quint8 F706::radioAddress() const
+{
+    return m_commands->radioAddress();
+}
+
+int F706::portNumber() const
+{
+    return m_radio->portNumber();
 }
 
 // ---------------------------------------------------------------- start-up and shutdown
@@ -132,45 +192,52 @@ bool F706::Form_Load(AppError* error)
     const std::optional<StartupSettings> settings = readStartupSettings(m_settingsFile, error);
     if (!settings)
         return false;
-    m_radioAddress = settings->radioAddress;
+    m_commands->setRadioAddress(settings->radioAddress);
     if (!openStartupPort(settings->portNumber, error))
         return false;
-    m_menus->tickCom(m_portNumber);
 
     m_pad->setPosCifra(EntryPad::kLastDigit);
-    SelezionaVfoA();
-    if (!waitBetweenFrames())
+    if (const std::optional<AppError> lost = runStartupSequence()) {
+        if (error)
+            *error = *lost;
+        return false;
+    }
+    if (m_unloaded)
         return true;
-    Cfm_Click();
-    if (!waitBetweenFrames())
-        return true;
-    Csplit_Click();
-    if (!waitBetweenFrames())
-        return true;
-    Csend_Click();
 
     loadBookmarkDatabases();
     setTempoScan(kMediumDwell);
+    m_loaded = true;
     return true;
 }
 
 bool F706::openStartupPort(int portNumber, AppError* error)
 {
-    int number = 0;
-    QString text;
-    if (!m_link->open(portDevice(portNumber, m_settingsFile), &number, &text)) {
-        if (error)
-            *error = AppError{number, text};
-        return false;
-    }
-    m_portNumber = portNumber;
-    return true;
+    const RadioCommands::Result failed =
+        m_commands->openPort(portNumber, portDevice(portNumber, m_settingsFile));
+    if (failed && error)
+        *error = *failed;
+    return !failed;
 }
 
-bool F706::waitBetweenFrames()
+std::optional<AppError> F706::runStartupSequence()
 {
-    Delay(kStartupPause);
-    return !m_unloaded;
+    // VFO A, FM, split off and the pad's frequency, each followed by a pause in which the
+    // echoes and answers are shown.
+    std::vector<RadioCommands::Step> steps{m_commands->vfoStep(Vfo::A),
+                                           m_commands->modeStep(*modeCode(u"FM")),
+                                           m_commands->splitStep(false)};
+    if (const auto frequency = m_commands->padFrequencyStep(m_pad->digits()))
+        steps.push_back(*frequency);
+    AppError failure;
+    const auto outcome = m_commands->runSequence(steps, kStartupPause, &failure);
+    if (outcome == RadioCommands::SequenceOutcome::Aborted || m_unloaded)
+        return std::nullopt;
+    if (m_radio->connection() == RadioState::Connection::Lost)
+        return lostDuringStartup(m_radio->connectionError(), m_radio->portNumber());
+    if (outcome != RadioCommands::SequenceOutcome::Sent)
+        return lostDuringStartup(failure, m_radio->portNumber());
+    return std::nullopt;
 }
 
 void F706::loadBookmarkDatabases()
@@ -205,7 +272,7 @@ void F706::Form_Unload()
         return;
     emit aboutToUnload();
     m_unloaded = true;
-    m_link->close();
+    m_commands->closePort();
     abortDelays();
     emit unloaded();
 }
@@ -232,11 +299,6 @@ void F706::Form_Resize()
 
 // ---------------------------------------------------------------- receiving
 
-void F706::MSComm1_OnComm(const QString& frameText)
-{
-    m_display->apply(RiconosciComando(frameText, m_radioAddress));
-}
-
 void F706::onLineEvent(int code)
 {
     // One box at a time: a burst of line events while a box is up adds no more boxes.
@@ -254,28 +316,22 @@ void F706::onLineEvent(int code)
 
 void F706::onPortLost(int errorNumber, const QString& errorText)
 {
+    // During start-up the window is not shown yet: Form_Load tells it in its own words.
+    if (!m_loaded)
+        return;
     showMessage(this, QMessageBox::Warning, QString(),
                 QStringLiteral("Error #%1\r\n%2\r\nWhen the device is back, choose \"COM %3\" "
                                "again from the \"Com Port\" menu.")
                     .arg(errorNumber)
                     .arg(errorText)
-                    .arg(m_portNumber));
+                    .arg(m_radio->portNumber()));
 }
 
 // ---------------------------------------------------------------- commands
 
-bool F706::sendFrame(const QByteArray& frame)
-{
-    if (m_link->write(frame))
-        return true;
-    if (!m_unloaded)
-        m_display->inStringa()->setText(kPortClosedStatus);
-    return false;
-}
-
 void F706::SelezionaVfoA()
 {
-    sendFrame(selectVfoFrame(m_radioAddress, Vfo::A));
+    m_commands->selectVfo(Vfo::A);
 }
 
 void F706::Cfm_Click()
@@ -285,34 +341,29 @@ void F706::Cfm_Click()
 
 void F706::Cmode_Click(quint8 code)
 {
-    sendFrame(setModeFrame(m_radioAddress, code));
+    m_commands->setMode(code);
 }
 
 void F706::Cstep_Click(int index)
 {
-    sendFrame(tuningStepFrame(m_radioAddress, static_cast<quint8>(index)));
+    m_commands->setTuningStep(static_cast<quint8>(index));
 }
 
 void F706::Csplit_Click()
 {
-    const bool turnOn = !m_display->splitShown();
-    m_display->setSplitShown(turnOn);
-    sendFrame(splitFrame(m_radioAddress, turnOn));
+    // The indicator follows the radio model, which changes only when the frame was written.
+    m_commands->setSplit(!m_radio->split());
 }
 
 void F706::Cscan_Click()
 {
-    QPushButton* scan = m_com->scanButton();
-    const bool start = scan->text() == ComFrame::kScanStartCaption;
-    scan->setText(start ? ComFrame::kScanStopCaption : ComFrame::kScanStartCaption);
-    sendFrame(scanFrame(m_radioAddress, start));
+    m_commands->setRadioScan(!m_radio->radioScan());
 }
 
 void F706::Csend_Click()
 {
     // SEND is enabled only for nine digits; a partial entry sends nothing.
-    if (const auto frame = setFrequencyFrame(m_radioAddress, m_pad->digits()))
-        sendFrame(*frame);
+    m_commands->setFrequencyFromPad(m_pad->digits());
 }
 
 // ---------------------------------------------------------------- keyboard
@@ -358,29 +409,23 @@ void F706::showComDevices()
         m_menus->setComDevice(n, portDevice(n, m_settingsFile));
 }
 
-bool F706::reopenPort(int portNumber, int* errorNumber, QString* errorText)
+std::optional<AppError> F706::reopenPort(int portNumber)
 {
-    m_link->close();
-    return m_link->open(portDevice(portNumber, m_settingsFile), errorNumber, errorText);
+    return m_commands->openPort(portNumber, portDevice(portNumber, m_settingsFile));
 }
 
 void F706::Mcom_Click(int index)
 {
     showComDevices();
-    const int previous = m_portNumber;
-    int number = 0;
-    QString text;
-    if (!reopenPort(index, &number, &text)) {
-        showMessage(this, QMessageBox::Warning, kSelectPortTitle, text);
-        m_menus->tickCom(previous);
-        if (!reopenPort(previous, &number, &text)) {
+    const int previous = m_radio->portNumber();
+    if (const std::optional<AppError> failed = reopenPort(index)) {
+        showMessage(this, QMessageBox::Warning, kSelectPortTitle, failed->text);
+        if (const std::optional<AppError> again = reopenPort(previous)) {
             showMessage(this, QMessageBox::Warning, kSelectPortTitle,
-                        QStringLiteral("COM %1: %2").arg(previous).arg(text));
+                        QStringLiteral("COM %1: %2").arg(previous).arg(again->text));
         }
         return;
     }
-    m_portNumber = index;
-    m_menus->tickCom(index);
     if (!WriteINI(m_settingsFile, QString::fromLatin1(kSettingsSection),
                   QString::fromLatin1(kPortKey), QString::number(index))) {
         showMessage(this, QMessageBox::Warning, QString(),

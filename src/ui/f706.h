@@ -5,6 +5,8 @@
 #include <QMainWindow>
 #include <QString>
 
+#include <optional>
+
 class BookmarkScanPanel;
 class ComFrame;
 class DisplayFrame;
@@ -15,6 +17,8 @@ class MemoryGrid;
 class MemoryPanel;
 class ModeFrame;
 class NavigationBar;
+class RadioCommands;
+class RadioState;
 class SerialLink;
 class StepFrame;
 
@@ -50,20 +54,19 @@ public:
     /** "Com Port" menu item Mcom(index), index 1..4. */
     void Mcom_Click(int index);
 
-    /** Writes one whole frame to the radio. False when the port is closed or the write
-     *  failed; the status line then says so. */
-    bool sendFrame(const QByteArray& frame);
-
     QString appPath() const { return m_appPath; }
     QString settingsFile() const { return m_settingsFile; }
-    quint8 radioAddress() const { return m_radioAddress; }
-    int portNumber() const { return m_portNumber; }
+    quint8 radioAddress() const;
+    int portNumber() const;
     bool isUnloaded() const { return m_unloaded; }
     /** TempoScan: the bookmark-scan dwell in seconds (kept by the bookmark scan). */
     double tempoScan() const;
     void setTempoScan(double seconds);
 
     SerialLink* link() const { return m_link; }
+    /** The radio model: what is known of the radio and its port, and the one sender. */
+    RadioState* radioState() const { return m_radio; }
+    RadioCommands* radioCommands() const { return m_commands; }
     MainMenus* menus() const { return m_menus; }
     ModeFrame* modeFrame() const { return m_mode; }
     DisplayFrame* displayFrame() const { return m_display; }
@@ -90,27 +93,30 @@ private:
     void buildWindow();
     void connectControls();
     bool openStartupPort(int portNumber, AppError* error);
-    bool waitBetweenFrames();
+    std::optional<AppError> runStartupSequence();
     /** Start-up steps 14-19: the bookmark menu, the current database and the grid's
      *  view. */
     void loadBookmarkDatabases();
     void Form_Unload();
     void Form_Resize();
-    void MSComm1_OnComm(const QString& frameText);
+    void connectRadioState();
+    void showConnection();
+    void showPortClosed();
     void onLineEvent(int code);
     void onPortLost(int errorNumber, const QString& errorText);
-    bool reopenPort(int portNumber, int* errorNumber, QString* errorText);
+    std::optional<AppError> reopenPort(int portNumber);
     void showComDevices();
     bool keyBelongsToFocus() const;
 
     QString m_appPath;
     QString m_settingsFile;
-    quint8 m_radioAddress = 0x48;
-    int m_portNumber = 2;
     bool m_unloaded = false;
+    bool m_loaded = false;  ///< start-up is over: a lost port is told in a box
     bool m_lineEventShowing = false;
 
     SerialLink* m_link;
+    RadioState* m_radio;
+    RadioCommands* m_commands;
     QWidget* m_client = nullptr;
     MainMenus* m_menus = nullptr;
     StepFrame* m_step = nullptr;

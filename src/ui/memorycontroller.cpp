@@ -1,6 +1,7 @@
 #include "ui/memorycontroller.h"
 
 #include "memory/datafreq.h"
+#include "radio/radiocommands.h"
 #include "ui/displayframe.h"
 #include "ui/entrypad.h"
 #include "ui/f706.h"
@@ -117,6 +118,8 @@ void MemoryController::connectControls()
     connect(m_data, &DataFreq::Reposition, this, &MemoryController::DataFreq_Reposition);
     connect(m_data, &DataFreq::rowWriteFailed, this, &MemoryController::onRowWriteFailed);
     connect(m_data, &DataFreq::readFailed, this, &MemoryController::onReadFailed);
+    connect(m_data->model(), &QAbstractItemModel::dataChanged, this,
+            &MemoryController::onModelDataChanged);
     connect(m_window->memoryGrid()->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
             &MemoryController::followGrid);
 
@@ -184,23 +187,42 @@ void MemoryController::DataFreq_Reposition()
     showDataRowInGrid();
 }
 
+std::optional<MemorySnapshot> MemoryController::currentMemory() const
+{
+    if (m_data->recordCount() < 1 || m_data->isEof())
+        return std::nullopt;
+    auto field = [this](const char* name) { return m_data->field(QString::fromLatin1(name)); };
+    MemorySnapshot memory;
+    memory.name = field("Name").toString();
+    memory.mainFreq = joinedParts(field("MHz"), field("KHz"), field("Hz"));
+    memory.split = field("Split").toBool();
+    if (memory.split)
+        memory.splitFreq = joinedParts(field("sMHz"), field("sKHz"), field("sHz"));
+    memory.mode = field("Mode").toString();
+    return memory;
+}
+
 void MemoryController::AggiornaFrameMem()
 {
-    if (m_data->isEof())
+    const std::optional<MemorySnapshot> memory = currentMemory();
+    if (!memory)
         return;  // no current record: the panel keeps what it shows
     MemoryPanel* panel = m_window->memoryPanel();
-    panel->mainFreq()->setText(joinedParts(m_data->field(QStringLiteral("MHz")),
-                                           m_data->field(QStringLiteral("KHz")),
-                                           m_data->field(QStringLiteral("Hz"))));
-    const bool split = m_data->field(QStringLiteral("Split")).toBool();
-    panel->captionLabel(kSplitCaption)->setVisible(split);
-    panel->splitFreq()->setVisible(split);
-    panel->splitFreq()->setText(split ? joinedParts(m_data->field(QStringLiteral("sMHz")),
-                                                    m_data->field(QStringLiteral("sKHz")),
-                                                    m_data->field(QStringLiteral("sHz")))
-                                      : QString());
-    panel->memMode()->setText(m_data->field(QStringLiteral("Mode")).toString());
-    panel->memName()->setText(m_data->field(QStringLiteral("Name")).toString());
+    panel->mainFreq()->setText(memory->mainFreq);
+    panel->captionLabel(kSplitCaption)->setVisible(memory->split);
+    panel->splitFreq()->setVisible(memory->split);
+    panel->splitFreq()->setText(memory->splitFreq);
+    panel->memMode()->setText(memory->mode);
+    panel->memName()->setText(memory->name);
+}
+
+void MemoryController::onModelDataChanged(const QModelIndex& topLeft,
+                                          const QModelIndex& bottomRight)
+{
+    // An edit of the current row, or its write, shows in the panel at once.
+    const int row = m_data->currentRow();
+    if (row >= topLeft.row() && row <= bottomRight.row())
+        AggiornaFrameMem();
 }
 
 void MemoryController::emptyPanel()
@@ -279,8 +301,10 @@ void MemoryController::writePendingAtQuit()
 bool MemoryController::writePendingRow()
 {
     AppError error;
-    if (m_data->writePendingRow(&error))
+    if (m_data->writePendingRow(&error)) {
+        AggiornaFrameMem();
         return true;
+    }
     showMessage(m_window, QMessageBox::Critical, QString(), error.text);
     return false;
 }
@@ -289,16 +313,13 @@ bool MemoryController::writePendingRow()
 
 Recall::Outcome MemoryController::runRecall(AppError* error)
 {
+    // The memory is copied now: a row change or the scan moving on during the recall's
+    // pauses changes nothing of what is sent.
+    const std::optional<MemorySnapshot> memory = currentMemory();
+    if (!memory)
+        return Recall::Outcome::NothingShown;
     const WaitCursor wait;
-    MemoryPanel* panel = m_window->memoryPanel();
-    DisplayFrame* display = m_window->displayFrame();
-    RecallSource source;
-    source.splitFlag = [this] { return m_data->field(QStringLiteral("Split")).toBool(); };
-    source.mainFreq = [panel] { return panel->mainFreq()->text(); };
-    source.splitFreq = [panel] { return panel->splitFreq()->text(); };
-    source.memMode = [panel] { return panel->memMode()->text(); };
-    source.showSplitIndicator = [display](bool on) { display->setSplitShown(on); };
-    Recall recall(m_window->link(), m_window->radioAddress(), std::move(source));
+    Recall recall(m_window->radioCommands(), *memory);
     return recall.run(error);
 }
 

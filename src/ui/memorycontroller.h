@@ -2,7 +2,7 @@
 
 #include "common/errorcatalogue.h"
 #include "memory/memorywriter.h"
-#include "memory/recall.h"
+#include "radio/recall.h"
 #include "ui/memorygrid.h"
 
 #include <QObject>
@@ -48,6 +48,9 @@ public:
 
     void DataFreq_Reposition();
     void AggiornaFrameMem();
+    /** The current memory as a value, from the data control's current record; std::nullopt
+     *  when there is none. */
+    std::optional<MemorySnapshot> currentMemory() const;
     void Crecall_Click();
     /** The recall as the bookmark scan makes it: false with error when the memory could
      *  not be sent (an empty panel is no error). */
@@ -66,6 +69,7 @@ private:
     void setUpGrid();
     void connectControls();
     void emptyPanel();
+    void onModelDataChanged(const QModelIndex& topLeft, const QModelIndex& bottomRight);
     void followGrid(const QModelIndex& current);
     void showDataRowInGrid();
     void onRowWriteFailed(const AppError& error);

@@ -1,7 +1,9 @@
 #include "link/delay.h"
 #include "link/seriallink.h"
 #include "memory/datafreq.h"
-#include "memory/recall.h"
+#include "radio/radiocommands.h"
+#include "radio/radiostate.h"
+#include "radio/recall.h"
 #include "scan/bookmarkscan.h"
 #include "sim/virtualradio.h"
 #include "support/memoryfixture.h"
@@ -72,7 +74,8 @@ private:
     std::unique_ptr<VirtualRadio> m_radio;
     std::unique_ptr<SerialLink> m_link;
     std::unique_ptr<DataFreq> m_data;
-    std::unique_ptr<Recall> m_recall;
+    std::unique_ptr<RadioState> m_state;
+    std::unique_ptr<RadioCommands> m_commands;
     std::unique_ptr<BookmarkScan> m_scan;
     QList<QByteArray> m_received;
     QStringList m_recalled;                  ///< names, in recall order
@@ -91,6 +94,8 @@ void TestBookmarkScan::init()
     m_link = std::make_unique<SerialLink>();
     int number = 0;
     QVERIFY2(m_link->open(m_radio->devicePath(), &number, &error), qPrintable(error));
+    m_state = std::make_unique<RadioState>();
+    m_commands = std::make_unique<RadioCommands>(m_link.get(), m_state.get());
     m_received.clear();
     connect(m_radio.get(), &VirtualRadio::frameReceived, this,
             [this](const QByteArray& f) { m_received.append(f); });
@@ -102,8 +107,9 @@ void TestBookmarkScan::init()
 void TestBookmarkScan::cleanup()
 {
     m_scan.reset();
-    m_recall.reset();
     m_data.reset();
+    m_commands.reset();
+    m_state.reset();
     m_link.reset();
     m_radio.reset();
     resetDelays();
@@ -123,23 +129,17 @@ void TestBookmarkScan::open(const QList<Memory>& memories, const QString& source
 
 void TestBookmarkScan::makeScan()
 {
-    // The memory panel as the recall reads it: the current record's fields joined.
-    RecallSource source;
-    DataFreq* data = m_data.get();
-    source.splitFlag = [data] { return data->field("Split").toBool(); };
-    source.mainFreq = [data] {
-        if (data->isEof())
-            return QString();
-        return text(data->field("MHz")) + '.' + text(data->field("KHz")) + '.' +
-               text(data->field("Hz"));
-    };
-    source.splitFreq = [] { return QString(); };
-    source.memMode = [data] { return text(data->field("Mode")); };
-    m_recall = std::make_unique<Recall>(m_link.get(), 0x48, source);
-
+    // The memory as the window takes it: the current record's fields joined.
     auto recall = [this](AppError* error) {
         m_recalled.append(currentName());
-        const Recall::Outcome outcome = m_recall->run(error);
+        MemorySnapshot memory;
+        if (!m_data->isEof()) {
+            memory.mainFreq = text(m_data->field("MHz")) + '.' + text(m_data->field("KHz")) + '.' +
+                              text(m_data->field("Hz"));
+            memory.split = m_data->field("Split").toBool();
+            memory.mode = text(m_data->field("Mode"));
+        }
+        const Recall::Outcome outcome = Recall(m_commands.get(), memory).run(error);
         if (m_afterRecall)
             m_afterRecall(m_recalled.size());
         return outcome != Recall::Outcome::Refused && outcome != Recall::Outcome::Failed;
@@ -245,7 +245,7 @@ void TestBookmarkScan::emptyViewDoesNothing()
 void TestBookmarkScan::speedChangeAppliesToNextDwell()
 {
     open(kThree);
-    m_recall.reset();  // timing only: no frames, so only the dwell sets the pace
+    // Timing only: no frames, so only the dwell sets the pace.
     m_scan = std::make_unique<BookmarkScan>(m_data.get(), [this](AppError*) {
         m_recalled.append(currentName());
         return true;

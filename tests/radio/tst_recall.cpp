@@ -1,6 +1,8 @@
 #include "link/delay.h"
 #include "link/seriallink.h"
-#include "memory/recall.h"
+#include "radio/radiocommands.h"
+#include "radio/radiostate.h"
+#include "radio/recall.h"
 #include "sim/virtualradio.h"
 
 #include <QElapsedTimer>
@@ -33,7 +35,7 @@ private slots:
     void refused();
     void emptyMainFreqSendsNothing();
     void pausesBetweenFrames();
-    void inputsReadAtTheirStep();
+    void sendsTheMemoryItStartedWith();
     void quitDuringRecallStopsAtOnce();
     void closedPortFails();
 
@@ -44,13 +46,14 @@ private:
 
     std::unique_ptr<VirtualRadio> m_radio;
     std::unique_ptr<SerialLink> m_link;
+    std::unique_ptr<RadioState> m_state;
+    std::unique_ptr<RadioCommands> m_commands;
     QList<QByteArray> m_received;
     QList<qint64> m_receivedAt;
     QElapsedTimer m_clock;
 
     bool m_split = false;
     QString m_main, m_splitFreq, m_mode;
-    std::optional<bool> m_lsplit;
 };
 
 void TestRecall::init()
@@ -63,6 +66,8 @@ void TestRecall::init()
     int number = 0;
     QString text;
     QVERIFY2(m_link->open(m_radio->devicePath(), &number, &text), qPrintable(text));
+    m_state = std::make_unique<RadioState>();
+    m_commands = std::make_unique<RadioCommands>(m_link.get(), m_state.get());
     m_received.clear();
     m_receivedAt.clear();
     m_clock.start();
@@ -74,11 +79,12 @@ void TestRecall::init()
     m_main = "145.500.000";
     m_splitFreq.clear();
     m_mode = "FM";
-    m_lsplit.reset();
 }
 
 void TestRecall::cleanup()
 {
+    m_commands.reset();
+    m_state.reset();
     m_link.reset();
     m_radio.reset();
     resetDelays();
@@ -86,13 +92,12 @@ void TestRecall::cleanup()
 
 Recall TestRecall::makeRecall()
 {
-    RecallSource source;
-    source.splitFlag = [this] { return m_split; };
-    source.mainFreq = [this] { return m_main; };
-    source.splitFreq = [this] { return m_splitFreq; };
-    source.memMode = [this] { return m_mode; };
-    source.showSplitIndicator = [this](bool on) { m_lsplit = on; };
-    return Recall(m_link.get(), 0x48, source);
+    MemorySnapshot memory;
+    memory.split = m_split;
+    memory.mainFreq = m_main;
+    memory.splitFreq = m_splitFreq;
+    memory.mode = m_mode;
+    return Recall(m_commands.get(), memory);
 }
 
 QList<QByteArray> TestRecall::framesAfterSentinel()
@@ -175,7 +180,7 @@ void TestRecall::sequence()
     AppError error;
     QCOMPARE(recall.run(&error), Recall::Outcome::Sent);
     QCOMPARE(framesAfterSentinel(), frames);
-    QCOMPARE(m_lsplit, std::optional<bool>(lsplit));
+    QCOMPARE(m_state->split(), lsplit);
     QCOMPARE(m_radio->currentVfo(), VirtualRadio::VfoId::A);
 }
 
@@ -251,7 +256,7 @@ void TestRecall::refused()
     QCOMPARE(error.number, errors::kMemoryNotRecallable);
     QVERIFY2(error.text.contains(why), qPrintable(error.text));
     QCOMPARE(framesAfterSentinel(), QList<QByteArray>{});
-    QCOMPARE(m_lsplit, std::nullopt);
+    QVERIFY(!m_state->split());
 }
 
 void TestRecall::emptyMainFreqSendsNothing()
@@ -289,10 +294,10 @@ void TestRecall::pausesBetweenFrames()
           wholeMs);
 }
 
-void TestRecall::inputsReadAtTheirStep()
+void TestRecall::sendsTheMemoryItStartedWith()
 {
-    // The operator moves to another memory while the first pause runs: the later frames
-    // are made from what the panel shows then.
+    // The operator moves to another memory while the first pause runs: the recall goes on
+    // with the copy it took when it started.
     Recall recall = makeRecall();
     connect(m_radio.get(), &VirtualRadio::frameReceived, this, [this](const QByteArray& f) {
         if (f == frame("0F00")) {
@@ -302,7 +307,7 @@ void TestRecall::inputsReadAtTheirStep()
     });
     QCOMPARE(recall.run(nullptr), Recall::Outcome::Sent);
     QCOMPARE(framesAfterSentinel(), (QList<QByteArray>{frame("0F00"), frame("0700"),
-                                                       frame("050000103004"), frame("0601")}));
+                                                       frame("050000504501"), frame("0605")}));
 }
 
 void TestRecall::quitDuringRecallStopsAtOnce()
@@ -317,7 +322,7 @@ void TestRecall::quitDuringRecallStopsAtOnce()
     });
     QCOMPARE(recall.run(nullptr), Recall::Outcome::Aborted);
     QCOMPARE(framesAfterSentinel(), QList<QByteArray>{frame("0701")});
-    QCOMPARE(m_lsplit, std::nullopt);
+    QVERIFY(!m_state->split());
 }
 
 void TestRecall::closedPortFails()
@@ -327,7 +332,7 @@ void TestRecall::closedPortFails()
     AppError error;
     QCOMPARE(recall.run(&error), Recall::Outcome::Failed);
     QCOMPARE(error.number, errors::kPortNotOpen);
-    QCOMPARE(m_lsplit, std::nullopt);
+    QVERIFY(!m_state->split());
 }
 
 QTEST_GUILESS_MAIN(TestRecall)
