@@ -30,6 +30,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QPlainTextEdit>
@@ -154,7 +155,6 @@ void F706::connectRadioState()
     connect(m_radio, &RadioState::connectionChanged, this, &F706::showConnection);
     connect(m_commands, &RadioCommands::writeFailed, this, &F706::showPortClosed);
     m_display->setSplitShown(m_radio->split());
-    showConnection();
 }
 
 void F706::showConnection()
@@ -424,8 +424,10 @@ void F706::Mcom_Click(int index)
             showMessage(this, QMessageBox::Warning, kSelectPortTitle,
                         QStringLiteral("COM %1: %2").arg(previous).arg(again->text));
         }
+        showConnection();  // the triggered item toggled its own tick: draw it again
         return;
     }
+    showConnection();
     if (!WriteINI(m_settingsFile, QString::fromLatin1(kSettingsSection),
                   QString::fromLatin1(kPortKey), QString::number(index))) {
         showMessage(this, QMessageBox::Warning, QString(),

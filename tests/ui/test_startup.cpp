@@ -4,8 +4,10 @@
 
 #include "link/delay.h"
 #include "link/seriallink.h"
+#include "radio/radiostate.h"
 #include "support/ptyclient.h"
 #include "support/simprocess.h"
+#include "ui/displayframe.h"
 #include "ui/mainmenus.h"
 #include "ui/programstart.h"
 
@@ -14,6 +16,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
+#include <QTimer>
 
 class TestStartup : public QObject {
     Q_OBJECT
@@ -26,6 +29,7 @@ private slots:
     void lineEventsTellTheOperator_data();
     void lineEventsTellTheOperator();
     void lostPortIsToldOnceAndChosenAgain();
+    void portLostDuringStartupStopsIt();
 };
 
 void TestStartup::framesLeaveTwoTenthsApart()
@@ -181,19 +185,55 @@ void TestStartup::lostPortIsToldOnceAndChosenAgain()
     QVERIFY(bench.startRadio());
     QTRY_VERIFY(!window->link()->isOpen());
     QTRY_COMPARE(bench.messages().size(), 1);
-    window->Cscan_Click();  // writes nothing, says so on the status line
-    QCOMPARE(window->findChild<QLineEdit*>("InStringa")->text(), QStringLiteral("PORT CLOSED"));
     QCOMPARE(bench.messages().first().icon, QMessageBox::Warning);
     QVERIFY(bench.messages().first().text.contains(QStringLiteral("COM 2")));
+    // At once, before any command: the status line names the device, the tick is gone,
+    // the display is dimmed.
+    const QString closed = QStringLiteral("PORT CLOSED: ") + window->radioState()->device();
+    QCOMPARE(window->findChild<QLineEdit*>("InStringa")->text(), closed);
+    QVERIFY(!window->menus()->comAction(2)->isChecked());
+    QVERIFY(window->displayFrame()->dimmed());
+
+    // SPLIT and SCAN write nothing, so their indicators stay as they were.
+    QPushButton* scan = window->findChild<QPushButton*>("Cscan");
+    const QString scanCaption = scan->text();
+    const bool splitShown = window->displayFrame()->splitShown();
+    window->Cscan_Click();
+    window->Csplit_Click();
+    QCOMPARE(scan->text(), scanCaption);
+    QCOMPARE(window->displayFrame()->splitShown(), splitShown);
+    QCOMPARE(window->findChild<QLineEdit*>("InStringa")->text(), closed);
 
     window->menus()->comAction(2)->trigger();
     QVERIFY(window->link()->isOpen());
     QVERIFY(window->menus()->comAction(2)->isChecked());
+    QVERIFY(!window->displayFrame()->dimmed());
     QCOMPARE(bench.messages().size(), 1);
     bench.clearFrames();
     window->Cfm_Click();
     QVERIFY(bench.waitForFrames(1));
     QCOMPARE(bench.frames(), QStringList{frameTo48("0605")});
+}
+
+void TestStartup::portLostDuringStartupStopsIt()
+{
+    // The radio's line goes away right after the first start-up frame: start-up ends with
+    // one box that says what happened at this moment, and no window.
+    RadioBench bench;
+    QVERIFY(bench.startRadio());
+    connect(
+        &bench.radio(), &VirtualRadio::frameReceived, this,
+        [&bench, this] { QTimer::singleShot(0, this, [&bench] { bench.startRadio(); }); },
+        Qt::SingleShotConnection);
+    int exitCode = 0;
+    QVERIFY(!startMainWindow(bench.appPath(), &exitCode));
+    QCOMPARE(exitCode, kStartupFailedExitCode);
+    QCOMPARE(bench.messages().size(), 1);
+    QCOMPARE(bench.messages().first().icon, QMessageBox::Critical);
+    const QString text = bench.messages().first().text;
+    QVERIFY2(text.contains(QStringLiteral("went away while Corvane was starting")),
+             qPrintable(text));
+    QVERIFY2(!text.contains(QStringLiteral("\"Com Port\" menu")), qPrintable(text));
 }
 
 QTEST_MAIN(TestStartup)
