@@ -29,6 +29,7 @@
 #include <QSqlRecord>
 #include <QTableView>
 #include <QTest>
+#include <QTimer>
 
 namespace {
 
@@ -135,6 +136,7 @@ private slots:
     void unreadableDefaultDatabaseIsToldWhenShown();
     void recallFromButton_data();
     void recallFromButton();
+    void recallSendsTheMemoryItStartedWith();
     void addFromDisplayAndPad_data();
     void addFromDisplayAndPad();
     void viewChangeReordersGrid();
@@ -257,6 +259,36 @@ void TestMemoryWindow::recallFromButton()
     } else {
         QVERIFY(bench.messages().isEmpty());
     }
+}
+
+void TestMemoryWindow::recallSendsTheMemoryItStartedWith()
+{
+    RadioBench& bench = *m_bench;
+    QVERIFY(startWithHome({{"Alpha", "145", "500", "000", "FM", "", "", "", ""},
+                           {"Repeater", "145", "600", "000", "USB", "145", "000", "000", ""}}));
+    selectGridRow(bench, "Alpha");
+
+    // The current row's MHz is edited and stored: the panel, and RECALL, take the new one.
+    QAbstractItemModel* model = bench.find<QTableView>("DBGrid1")->model();
+    const int alpha = static_cast<int>(gridColumn(bench, memcol::kName).indexOf("Alpha"));
+    QVERIFY(model->setData(model->index(alpha, memcol::kMHz), "146"));
+    QVERIFY(controller(bench)->writePendingRow());
+    QCOMPARE(label(bench, "MainFreq"), QStringLiteral("146.500.000"));
+
+    // The operator clicks another memory while the recall pauses after its first frame.
+    bench.clearFrames();
+    connect(
+        &bench.radio(), &VirtualRadio::frameReceived, this,
+        [this, &bench] {
+            QTimer::singleShot(0, this, [&bench] { selectGridRow(bench, "Repeater"); });
+        },
+        Qt::SingleShotConnection);
+    bench.click("Crecall");
+    QVERIFY(probeLine(bench, 4));
+    QCOMPARE(bench.frames().mid(0, 4), (QStringList{frameTo48("0F00"), frameTo48("0700"),
+                                                    frameTo48("050000504601"), frameTo48("0605")}));
+    QCOMPARE(label(bench, "MemName"), QStringLiteral("Repeater"));
+    QVERIFY(bench.messages().isEmpty());
 }
 
 void TestMemoryWindow::addFromDisplayAndPad_data()
