@@ -77,8 +77,9 @@ Recall::Outcome Recall::run(AppError* error)
             return Outcome::Sent;
         case RadioCommands::SequenceOutcome::Aborted:
             return Outcome::Aborted;
-        case RadioCommands::SequenceOutcome::Failed:
         case RadioCommands::SequenceOutcome::Busy:
+            return Outcome::Refused;  // another sequence is being sent: nothing was sent
+        case RadioCommands::SequenceOutcome::Failed:
             break;
     }
     return Outcome::Failed;

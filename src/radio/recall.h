@@ -39,8 +39,9 @@ public:
     enum class Outcome {
         Sent,          ///< the whole sequence was sent
         NothingShown,  ///< no current memory (main frequency empty): nothing sent, no error
-        Refused,       ///< the memory cannot be sent; error says why; nothing sent
-        Failed,        ///< a write failed or another sequence runs; error says which
+        Refused,       ///< the memory cannot be sent, or another sequence is being sent;
+                       ///< error says why; nothing sent
+        Failed,        ///< a write failed; error says which; the frames before stay sent
         Aborted,       ///< the program is quitting (delaysAborted()): nothing more was sent
     };
 

@@ -35,14 +35,16 @@ public:
     explicit F706(const QString& appPath, QWidget* parent = nullptr);
     ~F706() override;
 
-    /** Start-up: reads ADDR706 and COMPORT, opens the port, ticks its menu item, sends
-     *  VFO A, FM, the split toggle and the pad's frequency 0.2 s apart, loads the bookmark
-     *  databases and sets the scan dwell. Returns false with the error when start-up
-     *  cannot go on (the window must then not be shown). Returns true early, with
+    /** Start-up: reads ADDR706 and COMPORT, opens the port (its menu item is ticked from
+     *  the radio state), sends VFO A, FM, split off and the pad's frequency, each followed
+     *  by 0.2 s, loads the bookmark databases and sets the scan dwell. Returns false with
+     *  the error when start-up cannot go on (the port cannot be opened, or is lost while
+     *  the frames are sent; the window must then not be shown). Returns true early, with
      *  isUnloaded() true, when the window was closed during a wait. */
     bool Form_Load(AppError* error);
 
-    // Commands of the upper half; each writes one frame.
+    // Commands of the upper half; each writes one frame through the radio commands. An
+    // indicator (SPLIT, SCAN) changes only when its frame was written.
     void SelezionaVfoA();
     void Cfm_Click();
     void Cmode_Click(quint8 modeCode);
