@@ -7,6 +7,9 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QSaveFile>
+
+#include <cerrno>
 
 namespace {
 
@@ -23,6 +26,27 @@ QString trimBlanks(const QString& text)
     while (last > first && text.at(last - 1) == QLatin1Char(' '))
         --last;
     return text.mid(first, last - first);
+}
+
+/** Copies the whole of source into copy; false at the first failed read or write. */
+bool copyAll(QFile* source, QSaveFile* copy)
+{
+    constexpr qint64 kChunk = 64 * 1024;
+    while (!source->atEnd()) {
+        const QByteArray chunk = source->read(kChunk);
+        if (chunk.isEmpty() || copy->write(chunk) != chunk.size())
+            return false;  // the temporary file goes with the unfinished QSaveFile
+    }
+    return true;
+}
+
+/** The catalogue number of a failed copy: a full disk (or quota) is told as such. */
+int writeErrorNumber(const QSaveFile& copy)
+{
+    const QString text = copy.errorString();
+    const bool full = copy.error() == QFileDevice::ResourceError ||
+                      text == qt_error_string(ENOSPC) || text == qt_error_string(EDQUOT);
+    return full ? errors::kDiskFull : errors::kPathFileAccess;
 }
 
 QString bookKey(int n, bool caption)
@@ -58,6 +82,11 @@ QString templatePath(const QString& appPath)
     return QDir(QCoreApplication::applicationDirPath()).filePath(QLatin1String(kTemplateFileName));
 }
 
+bool isTemplateName(const QString& name)
+{
+    return name.compare(QLatin1String(kTemplateFileName), Qt::CaseInsensitive) == 0;
+}
+
 bool isSameFile(const QString& first, const QString& second)
 {
     const QString a = QFileInfo(first).canonicalFilePath();
@@ -67,26 +96,35 @@ bool isSameFile(const QString& first, const QString& second)
 bool createFromTemplate(const QString& templateFile, const QString& target, bool replaceExisting,
                         AppError* error)
 {
+    QFile source(templateFile);
     if (!QFileInfo(templateFile).isFile()) {
         *error = sqlitefile::fileError(errors::kFileNotFound, templateFile,
                                        QStringLiteral("the template database is missing"));
         return false;
     }
-    if (QFileInfo::exists(target)) {
-        QFile existing(target);
-        if (!replaceExisting) {
-            *error = sqlitefile::fileError(errors::kFileExists, target, QString());
-            return false;
-        }
-        if (!existing.remove()) {
-            *error =
-                sqlitefile::fileError(errors::kPermissionDenied, target, existing.errorString());
-            return false;
-        }
+    if (isSameFile(templateFile, target)) {
+        *error = sqlitefile::fileError(errors::kPermissionDenied, target,
+                                       QStringLiteral("the template itself is never replaced"));
+        return false;
     }
-    QFile source(templateFile);
-    if (!source.copy(target)) {
-        *error = sqlitefile::fileError(errors::kPathFileAccess, target, source.errorString());
+    if (QFileInfo::exists(target) && !replaceExisting) {
+        *error = sqlitefile::fileError(errors::kFileExists, target, QString());
+        return false;
+    }
+    if (!source.open(QIODevice::ReadOnly)) {
+        *error = sqlitefile::fileError(errors::kPathFileAccess, templateFile, source.errorString());
+        return false;
+    }
+    // The copy goes to a temporary file in the same folder and is renamed over the target
+    // only when complete: a failed copy leaves an existing file as it was.
+    QSaveFile copy(target);
+    if (!copy.open(QIODevice::WriteOnly | QIODevice::Unbuffered) || !copyAll(&source, &copy) ||
+        !copy.commit()) {
+        if (source.error() != QFileDevice::NoError)
+            *error =
+                sqlitefile::fileError(errors::kPathFileAccess, templateFile, source.errorString());
+        else
+            *error = sqlitefile::fileError(writeErrorNumber(copy), target, copy.errorString());
         return false;
     }
     const QFile::Permissions writable = QFile::WriteOwner | QFile::WriteUser;

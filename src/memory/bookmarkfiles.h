@@ -31,12 +31,17 @@ bool isValidBookmarkName(const QString& name);
  *  installed next to the executable. */
 QString templatePath(const QString& appPath);
 
+/** True when name is the template's own name, in any mix of cases ("empty.mdb"). */
+bool isTemplateName(const QString& name);
+
 /** True when both paths name the same existing file. */
 bool isSameFile(const QString& first, const QString& second);
 
-/** Copies the template to target. An existing target is refused (kFileExists) unless
- *  replaceExisting, which deletes it first. The copy is left writable even when the
- *  template is installed read-only. error names the file and the cause. */
+/** Copies the template to target: to a temporary file in target's folder first, renamed
+ *  over target once complete, so a failed copy leaves an existing target as it was. An
+ *  existing target is refused (kFileExists) unless replaceExisting; the template itself is
+ *  never a target (kPermissionDenied). A full disk is kDiskFull. The copy is left writable
+ *  even when the template is installed read-only. error names the file and the cause. */
 bool createFromTemplate(const QString& templateFile, const QString& target, bool replaceExisting,
                         AppError* error);
 

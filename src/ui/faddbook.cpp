@@ -74,10 +74,15 @@ std::optional<QString> FaddBook::checkedName()
 {
     const QString name = bookmarkFileName(m_nameBook->text());
     m_nameBook->setText(name);
-    if (isValidBookmarkName(name))
+    const bool isTemplate = isTemplateName(name) ||
+                            isSameFile(m_context.appPath + name, templatePath(m_context.appPath));
+    if (isValidBookmarkName(name) && !isTemplate)
         return name;
     showMessage(this, QMessageBox::Warning, QStringLiteral("Invalid name"),
-                QStringLiteral("The name must be 8+3 characters (with no path)"));
+                isTemplate ? QString::fromLatin1(kTemplateFileName) +
+                                 QStringLiteral(" is the template of every new bookmark "
+                                                "database: choose another name")
+                           : QStringLiteral("The name must be 8+3 characters (with no path)"));
     m_nameBook->clear();
     m_nameBook->setFocus();
     return std::nullopt;

@@ -19,11 +19,12 @@ class QPushButton;
  *
  * ADD (Cadd_Click): the name gets ".MDB" unless it ends in .mdb, blanks are trimmed; a name
  * whose part before the first point is not 1 to 8 characters, or that holds a path ("/",
- * "\", ":" or ".."), is refused ("Invalid name"); an existing file is replaced only after
- * "Confirm message" is answered Yes, and never when it is the database open now; then the
- * template is copied, BOOKnCAPTION and BOOKn are written, bookmarkAdded is emitted and the
- * dialog hides. Every other failure shows "Error #<number>" CR LF <text> titled "Error
- * during add" and leaves the dialog open.
+ * "\", ":" or ".."), or that is the template's own name (EMPTY.MDB in any case), is refused
+ * ("Invalid name"); an existing file is replaced only after "Confirm message" is answered
+ * Yes, and never when it is the database open now; then the template is copied (through a
+ * temporary file, so a failed copy leaves the existing file whole), BOOKnCAPTION and BOOKn
+ * are written, bookmarkAdded is emitted and the dialog hides. Every other failure shows "Error
+ * #<number>" CR LF <text> titled "Error during add" and leaves the dialog open.
  */
 class FaddBook : public QDialog {
     Q_OBJECT

@@ -12,6 +12,10 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <sys/mount.h>
+
+#include <cerrno>
+#include <cstring>
 #include <memory>
 
 namespace {
@@ -35,6 +39,9 @@ private slots:
     void names();
     void refusedNames_data();
     void refusedNames();
+    void templateNameRefused_data();
+    void templateNameRefused();
+    void diskFullKeepsExistingFile();
     void overwriteNo();
     void overwriteYes();
     void openDatabaseNotOverwritten();
@@ -212,6 +219,79 @@ void TestFaddBook::refusedNames()
     QCOMPARE(QDir(m_appPath).entryList(QDir::Files), before);
     QCOMPARE(contents(ini()), settings);
     QCOMPARE(added.size(), 0);
+}
+
+void TestFaddBook::templateNameRefused_data()
+{
+    QTest::addColumn<QString>("typed");
+    QTest::newRow("bare name, Yes to overwrite") << "EMPTY";
+    QTest::newRow("lower case") << "empty.mdb";
+    QTest::newRow("full name after blanks") << "  EMPTY.MDB";
+}
+
+void TestFaddBook::templateNameRefused()
+{
+    QFETCH(QString, typed);
+    const QByteArray templ = contents(m_appPath + "EMPTY.MDB");
+    const QByteArray settings = contents(ini());
+    m_answer = QMessageBox::Yes;
+    type("Template", typed);
+    m_dialog->Cadd_Click();
+
+    QCOMPARE(m_boxes.size(), 1);
+    QCOMPARE(m_boxes[0].title, QString("Invalid name"));
+    QCOMPARE(m_boxes[0].text, QString("EMPTY.MDB is the template of every new bookmark database: "
+                                      "choose another name"));
+    QCOMPARE(contents(m_appPath + "EMPTY.MDB"), templ);
+    QCOMPARE(contents(ini()), settings);
+    QCOMPARE(m_dialog->nameBook()->text(), QString());
+    QVERIFY(m_dialog->isVisible());
+
+    // Later adds still find their template.
+    m_boxes.clear();
+    type("Next", "next");
+    m_dialog->Cadd_Click();
+    QVERIFY2(m_boxes.isEmpty(), qPrintable(m_boxes.value(0).text));
+    QCOMPARE(contents(m_appPath + "next.MDB"), templ);
+}
+
+void TestFaddBook::diskFullKeepsExistingFile()
+{
+    // A small file system, filled up, holding the program folder.
+    const QString folder = m_dir->filePath("full");
+    QVERIFY(QDir().mkdir(folder));
+    if (::mount("tmpfs", folder.toLocal8Bit().constData(), "tmpfs", 0, "size=64k") != 0)
+        QSKIP(qPrintable("no tmpfs for a full disk (mount: " +
+                         QString::fromLocal8Bit(std::strerror(errno)) + ")"));
+    auto unmount = qScopeGuard([&] { ::umount2(folder.toLocal8Bit().constData(), MNT_DETACH); });
+    const QString appPath = folder + '/';
+    QVERIFY(QFile::copy(CORVANE_TEMPLATE_PATH, appPath + "EMPTY.MDB"));
+    QVERIFY(WriteINI(appPath + "IC706.INI", "BOOKMARKS", "BOOK0", "radio.MDB"));
+    QFile old(appPath + "radio.MDB");
+    QVERIFY(old.open(QIODevice::WriteOnly) && old.write("old memories") > 0);
+    old.close();
+    QFile filler(appPath + "filler");
+    QVERIFY(filler.open(QIODevice::WriteOnly | QIODevice::Unbuffered));
+    while (filler.write(QByteArray(4096, 'x')) > 0) {
+    }
+    filler.close();
+    const QByteArray settings = contents(appPath + "IC706.INI");
+    const QStringList files = QDir(appPath).entryList(QDir::Files);
+
+    FaddBook dialog({appPath, [] { return 0; }, [] { return QString(); }});
+    dialog.descr()->setText("Radio");
+    dialog.nameBook()->setText("radio");
+    m_answer = QMessageBox::Yes;
+    dialog.Cadd_Click();
+
+    QCOMPARE(m_boxes.size(), 2);  // "Confirm message", then the failure
+    QCOMPARE(m_boxes[1].title, QString("Error during add"));
+    QVERIFY2(m_boxes[1].text.startsWith("Error #61\r\nDisk full ("), qPrintable(m_boxes[1].text));
+    QVERIFY2(m_boxes[1].text.contains("radio.MDB"), qPrintable(m_boxes[1].text));
+    QCOMPARE(contents(appPath + "radio.MDB"), QByteArray("old memories"));
+    QCOMPARE(contents(appPath + "EMPTY.MDB"), contents(CORVANE_TEMPLATE_PATH));
+    QCOMPARE(contents(appPath + "IC706.INI"), settings);
+    QCOMPARE(QDir(appPath).entryList(QDir::Files), files);  // no temporary file left
 }
 
 void TestFaddBook::overwriteNo()
