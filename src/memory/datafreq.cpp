@@ -80,7 +80,8 @@ void emptySplitPartsUnlessSplit(MemoryRecord* record, unsigned* changedColumns)
 
 class DataFreq::Private {
 public:
-    QString path;
+    QString path;      ///< the file the next refresh opens
+    QString openPath;  ///< the file open now, named by every write failure
     QString source = QStringLiteral("TabFreq");
     QString connection = sqlitefile::uniqueConnectionName(QStringLiteral("corvane.datafreq"));
     bool open = false;
@@ -95,6 +96,7 @@ public:
     void closeFile()
     {
         rows.clear();
+        openPath.clear();
         if (open || QSqlDatabase::contains(connection))
             sqlitefile::close(connection);
         open = false;
@@ -108,7 +110,7 @@ public:
             return true;
         }
         if (readOnly) {
-            *error = sqlitefile::fileError(errors::kDatabaseReadOnly, path,
+            *error = sqlitefile::fileError(errors::kDatabaseReadOnly, openPath,
                                            QStringLiteral("the file is read-only"));
             return true;
         }
@@ -129,7 +131,7 @@ bool DataFreq::Private::update(const MemoryRecord& record, unsigned columns, App
     QSqlQuery query(QSqlDatabase::database(connection, false));
     if (!query.prepare(QStringLiteral("UPDATE TabFreq SET ") + assignments.join(QLatin1Char(',')) +
                        QStringLiteral(" WHERE id=?"))) {
-        *error = sqlitefile::errorFor(query.lastError(), path, errors::kDatabaseError);
+        *error = sqlitefile::errorFor(query.lastError(), openPath, errors::kDatabaseError);
         return false;
     }
     for (int c = 0; c < kColumns; ++c) {
@@ -138,11 +140,11 @@ bool DataFreq::Private::update(const MemoryRecord& record, unsigned columns, App
     }
     query.addBindValue(record.id);
     if (!query.exec()) {
-        *error = sqlitefile::errorFor(query.lastError(), path, errors::kDatabaseError);
+        *error = sqlitefile::errorFor(query.lastError(), openPath, errors::kDatabaseError);
         return false;
     }
     if (query.numRowsAffected() == 0) {
-        *error = sqlitefile::fileError(errors::kNoCurrentRecord, path,
+        *error = sqlitefile::fileError(errors::kNoCurrentRecord, openPath,
                                        QStringLiteral("the memory is no longer in the file"));
         return false;
     }
@@ -223,6 +225,7 @@ bool DataFreq::refresh(AppError* error)
     bool ok = sqlitefile::open(d->connection, d->path, &d->readOnly, error);
     if (ok) {
         d->open = true;
+        d->openPath = d->path;
         ok = d->rows.load(d->connection, d->path, statementFor(d->source), error);
         if (!ok)
             d->closeFile();
@@ -231,6 +234,8 @@ bool DataFreq::refresh(AppError* error)
         d->current = 0;
     d->model->announceResetEnd();
     emit Reposition();
+    if (ok)
+        emit databaseOpened(d->readOnly);
     return ok;
 }
 
@@ -257,15 +262,8 @@ void DataFreq::moveTo(int row)
     if (count == 0)
         return;
     row = std::clamp(row, 0, count);
-    if (row == d->current)
+    if (row == d->current || !mayLeavePendingRow(row))
         return;
-    if (d->pendingRow >= 0 && d->pendingRow != row) {
-        AppError error;
-        if (!writePendingRow(&error)) {
-            emit rowWriteFailed(error);
-            return;
-        }
-    }
     d->current = row;
     emit Reposition();
 }
@@ -311,17 +309,24 @@ QVariant DataFreq::cell(int row, int column) const
     return value;
 }
 
+bool DataFreq::mayLeavePendingRow(int row)
+{
+    if (d->pendingRow < 0 || d->pendingRow == row)
+        return true;
+    AppError error;
+    if (writePendingRow(&error))
+        return true;
+    emit rowWriteFailed(error);
+    return false;
+}
+
 bool DataFreq::setCell(int row, int column, const QVariant& value)
 {
-    if (!d->open || row < 0 || row >= d->rows.count() || column < 0 || column >= kColumns)
+    if (!d->open || d->readOnly || row < 0 || row >= d->rows.count() || column < 0 ||
+        column >= kColumns)
         return false;
-    if (d->pendingRow >= 0 && d->pendingRow != row) {
-        AppError error;
-        if (!writePendingRow(&error)) {
-            emit rowWriteFailed(error);
-            return false;
-        }
-    }
+    if (!mayLeavePendingRow(row))
+        return false;
     if (d->pendingRow < 0) {
         const MemoryRecord* record = recordAt(row);
         if (!record || record->unread)
@@ -373,7 +378,7 @@ bool DataFreq::deleteCurrentRow(AppError* error)
 {
     const int row = d->current;
     if (row < 0 || row >= d->rows.count()) {
-        *error = sqlitefile::fileError(errors::kNoCurrentRecord, d->path, QString());
+        *error = sqlitefile::fileError(errors::kNoCurrentRecord, d->openPath, QString());
         return false;
     }
     if (d->refuseWrite(error))
@@ -382,12 +387,12 @@ bool DataFreq::deleteCurrentRow(AppError* error)
         return false;
     QSqlQuery query(QSqlDatabase::database(d->connection, false));
     if (!query.prepare(QStringLiteral("DELETE FROM TabFreq WHERE id=?"))) {
-        *error = sqlitefile::errorFor(query.lastError(), d->path, errors::kDatabaseError);
+        *error = sqlitefile::errorFor(query.lastError(), d->openPath, errors::kDatabaseError);
         return false;
     }
     query.addBindValue(d->rows.idAt(row));
     if (!query.exec()) {
-        *error = sqlitefile::errorFor(query.lastError(), d->path, errors::kDatabaseError);
+        *error = sqlitefile::errorFor(query.lastError(), d->openPath, errors::kDatabaseError);
         return false;
     }
     if (d->pendingRow == row)

@@ -43,7 +43,14 @@ constexpr int kName = 0, kMHz = 1, kKHz = 2, kHz = 3, kMode = 4, kSMHz = 5, kSKH
  * The pending row: cell edits go into a one-row buffer; the row is written (UPDATE by its
  * key) by writePendingRow(), and before the current row moves to another row, before a
  * refresh, before another row is edited, and when the object is destroyed. Rows keep their
- * place in the view until the next refresh, as the grid shows them.
+ * place in the view until the next refresh, as the grid shows them. Whether the current row
+ * may change is decided in one place, mayLeavePendingRow(): a pending row that cannot be
+ * written keeps the current row (and the grid, which asks the same) where it is, with the
+ * edit, until it is written or discarded. Write failures name the file open now, also after
+ * setDatabaseName() has named the next one.
+ *
+ * A read-only file: its cells are not editable and setCell() refuses every value, so no
+ * edit can become pending; databaseOpened(true) tells the window once per refresh.
  */
 class DataFreq : public QObject {
     Q_OBJECT
@@ -83,8 +90,9 @@ public:
      *  Split, a null QVariant for a null field or a row outside the view. */
     QVariant cell(int row, int column) const;
     /** Puts a value into the pending row buffer (row 0..recordCount()-1). A pending edit of
-     *  another row is written first; false when that fails (rowWriteFailed is emitted) or
-     *  the row or column is outside the view. Split takes a bool, 0/1 or "True"/"False". */
+     *  another row is written first; false when that fails (rowWriteFailed is emitted), the
+     *  file is read-only, or the row or column is outside the view. Split takes a bool, 0/1
+     *  or "True"/"False". */
     bool setCell(int row, int column, const QVariant& value);
     /** True when the file is open read-only: every write is refused with an error. */
     bool isReadOnly() const;
@@ -99,6 +107,11 @@ public:
     /** Sets a cell of the current row from code (scan toggle, split flag, mode pop-up):
      *  marks the row edited; written with the next row write. */
     void setCurrentCell(int column, const QVariant& value);
+
+    /** True when row may become the current row: no edit of another row is pending, or it
+     *  was written now. Otherwise rowWriteFailed is emitted and the edit stays pending. The
+     *  one place where a row change is refused: moveTo(), setCell() and the grid ask it. */
+    bool mayLeavePendingRow(int row);
 
     bool hasPendingRow() const;
     int pendingRow() const;
@@ -120,6 +133,8 @@ signals:
     /** Rows of the view could not be read from the file (locked, damaged): they show empty
      *  and cannot be edited until the next refresh. Emitted once per refresh. */
     void readFailed(const AppError& error);
+    /** A refresh opened the file; readOnly when its rows can be shown but not changed. */
+    void databaseOpened(bool readOnly);
 
 private:
     const MemoryRecord* recordAt(int row) const;

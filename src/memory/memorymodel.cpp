@@ -35,6 +35,8 @@ QVariant MemoryModel::headerData(int section, Qt::Orientation orientation, int r
 {
     if (orientation == Qt::Horizontal && role == Qt::DisplayRole && section >= 0 && section < 10)
         return QString::fromLatin1(kMemoryCaptions[section]);
+    if (orientation == Qt::Vertical && role == Qt::DisplayRole && section == m_data->pendingRow())
+        return kEditMarker;
     return QAbstractTableModel::headerData(section, orientation, role);
 }
 
@@ -42,10 +44,12 @@ Qt::ItemFlags MemoryModel::flags(const QModelIndex& index) const
 {
     if (!index.isValid())
         return Qt::NoItemFlags;
-    return Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsEditable;
+    const Qt::ItemFlags flags = Qt::ItemIsEnabled | Qt::ItemIsSelectable;
+    return m_data->isReadOnly() ? flags : flags | Qt::ItemIsEditable;
 }
 
 void MemoryModel::announceRowChanged(int row)
 {
     emit dataChanged(index(row, 0), index(row, 9));
+    emit headerDataChanged(Qt::Vertical, row, row);
 }

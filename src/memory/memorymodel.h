@@ -13,8 +13,14 @@ class DataFreq;
  * its edit value is a bool. setData hands the value to DataFreq's pending row without any
  * check: the grid applies the cell rules before it commits a cell.
  *
+ * The record selector (the vertical header) shows kEditMarker on the row whose edit is
+ * pending, the row number on the others. Cells of a read-only file are not editable.
+ *
  * DataFreq owns the model and announces its changes through the announce... calls.
  */
+/** The record selector's mark of a row with unsaved changes (a pencil). */
+inline const QString kEditMarker = QStringLiteral("\u270E");
+
 class MemoryModel : public QAbstractTableModel {
     Q_OBJECT
 public:

@@ -5,6 +5,7 @@
 #include "ui/messagebox.h"
 
 #include <QAbstractItemView>
+#include <QApplication>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QPersistentModelIndex>
@@ -41,7 +42,8 @@ CellRuleDelegate::CellRuleDelegate(QAbstractItemView* view)
 {
 }
 
-CellRuleDelegate::Check CellRuleDelegate::check(QWidget* editor, const QModelIndex& index) const
+CellRuleDelegate::Check CellRuleDelegate::check(QWidget* editor, const QModelIndex& index,
+                                                bool tell) const
 {
     QPointer<QLineEdit> line = qobject_cast<QLineEdit*>(editor);
     if (!line || !index.isValid() || index.column() == memcol::kSplit)
@@ -49,6 +51,8 @@ CellRuleDelegate::Check CellRuleDelegate::check(QWidget* editor, const QModelInd
     const QVariant stored = index.data(Qt::EditRole);
     const QString previous = stored.isNull() ? QString() : stored.toString();
     Check result{true, DBGrid1_BeforeColUpdate(index.column(), line->text(), previous)};
+    if (!tell)
+        return result;
     if (result.verdict.cancel) {
         // While the box is up the editor loses the focus; that must not commit or close it.
         m_showingMessage = true;
@@ -60,10 +64,28 @@ CellRuleDelegate::Check CellRuleDelegate::check(QWidget* editor, const QModelInd
     return result;
 }
 
+bool CellRuleDelegate::isUnedited(QObject* editor) const
+{
+    const auto* line = qobject_cast<QLineEdit*>(editor);
+    const QVariant value = m_view->currentIndex().data(Qt::EditRole);
+    return line && line->text() == (value.isNull() ? QString() : value.toString());
+}
+
 bool CellRuleDelegate::eventFilter(QObject* object, QEvent* event)
 {
-    if (m_showingMessage && event->type() == QEvent::FocusOut)
-        return true;
+    if (event->type() == QEvent::FocusOut &&
+        (m_showingMessage || (m_quitControl && QApplication::focusWidget() == m_quitControl)))
+        return true;  // our own box, or QUIT, which commits the edit its own way
+    if (event->type() == QEvent::KeyPress &&
+        static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape) {
+        // The first Esc cancels the cell edit; on a cell left as it was, it drops the row's.
+        const bool dropRow = isUnedited(object);
+        const int row = m_view->currentIndex().row();
+        const bool handled = QStyledItemDelegate::eventFilter(object, event);
+        if (dropRow)
+            emit rowDiscardRequested(row);
+        return handled;
+    }
     if (endsEditing(event)) {
         const Check result = check(qobject_cast<QWidget*>(object), m_view->currentIndex());
         if (result.applies && result.verdict.cancel)
@@ -97,6 +119,19 @@ void CellRuleDelegate::setModelData(QWidget* editor, QAbstractItemModel* model,
     } else {
         model->setData(index, result.verdict.cellText, Qt::EditRole);
     }
+    recomputeSplit(model, index.row());
+}
+
+void CellRuleDelegate::commitAtQuit(QWidget* editor, QAbstractItemModel* model,
+                                    const QModelIndex& index) const
+{
+    const Check result = check(editor, index, false);
+    if (!result.applies)
+        QStyledItemDelegate::setModelData(editor, model, index);
+    else if (!result.verdict.cancel)
+        model->setData(index, result.verdict.cellText, Qt::EditRole);
+    else
+        return;  // a text the rules refuse is dropped
     recomputeSplit(model, index.row());
 }
 

@@ -5,7 +5,9 @@
 #include "ui/messagebox.h"
 
 #include <QAction>
+#include <QItemSelectionModel>
 #include <QKeyEvent>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMouseEvent>
 #include <QTableView>
@@ -22,7 +24,49 @@ constexpr ModeItem kModeItems[] = {{"Mfm", "FM"},    {"Mam", "AM"},   {"Mwfm", "
                                    {"Musb", "USB"},  {"Mlsb", "LSB"}, {"Mcw", "CW"},
                                    {"Mrtty", "RTTY"}};
 
+/**
+ * The grid's selection: its current row changes only when DataFreq lets the edited row go,
+ * and no cell of another row than the edited one is highlighted.
+ */
+class RowGate : public QItemSelectionModel {
+public:
+    RowGate(QAbstractItemModel* model, DataFreq* data, QObject* parent)
+        : QItemSelectionModel(model, parent), m_data(data)
+    {
+    }
+
+    void setCurrentIndex(const QModelIndex& index, SelectionFlags command) override
+    {
+        if (index.isValid() && index.row() != currentIndex().row() &&
+            !m_data->mayLeavePendingRow(index.row()))
+            return;  // refused (and told) where DataFreq refuses the move
+        QItemSelectionModel::setCurrentIndex(index, command);
+    }
+
+    using QItemSelectionModel::select;
+    void select(const QItemSelection& selection, SelectionFlags command) override
+    {
+        if (m_data->hasPendingRow()) {
+            for (const QModelIndex& index : selection.indexes()) {
+                if (index.row() != m_data->pendingRow())
+                    return;
+            }
+        }
+        QItemSelectionModel::select(selection, command);
+    }
+
+private:
+    DataFreq* m_data;
+};
+
 }  // namespace
+
+QString rowNotWrittenText(const AppError& error)
+{
+    return error.text + QStringLiteral(
+                            "\r\nThe change to this memory is not stored. Correct it, "
+                            "or press Esc in the grid to drop it.");
+}
 
 GridEditing::GridEditing(QTableView* grid, DataFreq* data)
     : QObject(grid),
@@ -31,6 +75,15 @@ GridEditing::GridEditing(QTableView* grid, DataFreq* data)
       m_data(data),
       m_delegate(new CellRuleDelegate(grid))
 {
+    QItemSelectionModel* plain = m_grid->selectionModel();
+    m_grid->setSelectionModel(new RowGate(m_grid->model(), m_data, m_grid));
+    delete plain;
+    m_delegate->setQuitControl(m_grid->window()->findChild<QWidget*>(QStringLiteral("Cquit")));
+    connect(m_delegate, &CellRuleDelegate::rowDiscardRequested, this, [this](int row) {
+        if (m_data->pendingRow() == row)
+            discardRowEdit();
+    });
+    connect(m_data, &DataFreq::databaseOpened, this, &GridEditing::onDatabaseOpened);
     m_grid->setItemDelegate(m_delegate);
     m_grid->installEventFilter(this);
     m_viewport->installEventFilter(this);
@@ -56,6 +109,36 @@ void GridEditing::setModeOfCurrentRow(const QString& mode)
         m_data->setCell(current.row(), memcol::kMode, mode);
 }
 
+bool GridEditing::discardRowEdit()
+{
+    if (!m_data->hasPendingRow())
+        return false;
+    m_data->discardPendingRow();
+    return true;
+}
+
+void GridEditing::setStatusLine(QLineEdit* line)
+{
+    m_statusLine = line;
+    onDatabaseOpened(m_data->isReadOnly());
+}
+
+void GridEditing::onDatabaseOpened(bool readOnly)
+{
+    if (!m_statusLine)
+        return;
+    if (readOnly)
+        m_statusLine->setText(kReadOnlyStatus);
+    else if (m_statusLine->text() == kReadOnlyStatus)
+        m_statusLine->clear();
+}
+
+bool GridEditing::movedTo(const QModelIndex& index)
+{
+    m_grid->setCurrentIndex(index);
+    return m_grid->currentIndex().row() == index.row();
+}
+
 void GridEditing::toggleScan(int row)
 {
     const QVariant scan = m_data->cell(row, memcol::kScan);
@@ -75,6 +158,8 @@ void GridEditing::DBGrid1_BeforeDelete()
         return;
     if (m_data->currentRow() != current.row())
         m_data->moveTo(current.row());
+    if (m_data->currentRow() != current.row())
+        return;  // the edited row could not be left; that was told
     AppError error;
     if (!m_data->deleteCurrentRow(&error))
         showMessage(m_grid, QMessageBox::Critical, QString(), error.text);
@@ -82,19 +167,21 @@ void GridEditing::DBGrid1_BeforeDelete()
 
 bool GridEditing::onMouseDoubleClick(const QModelIndex& index)
 {
-    if (!index.isValid() || index.column() != memcol::kScan)
+    if (!index.isValid() || index.column() != memcol::kScan ||
+        !(index.flags() & Qt::ItemIsEditable))
         return false;
-    m_grid->setCurrentIndex(index);
-    toggleScan(index.row());
+    if (movedTo(index))
+        toggleScan(index.row());
     return true;  // no editor for the Scan cell on a double-click
 }
 
 bool GridEditing::onRightPress(const QModelIndex& index, const QPoint& globalPosition)
 {
-    if (!index.isValid() || index.column() != memcol::kMode)
+    if (!index.isValid() || index.column() != memcol::kMode ||
+        !(index.flags() & Qt::ItemIsEditable))
         return false;
-    m_grid->setCurrentIndex(index);
-    m_modeMenu->popup(globalPosition);
+    if (movedTo(index))
+        m_modeMenu->popup(globalPosition);
     return true;
 }
 
@@ -107,6 +194,8 @@ bool GridEditing::eventFilter(QObject* object, QEvent* event)
             DBGrid1_BeforeDelete();
             return true;
         }
+        if (key->key() == Qt::Key_Escape && m_grid->hasFocus() && discardRowEdit())
+            return true;
     } else if (object == m_viewport && (event->type() == QEvent::MouseButtonDblClick ||
                                         event->type() == QEvent::MouseButtonPress)) {
         const auto* mouse = static_cast<QMouseEvent*>(event);

@@ -1,12 +1,23 @@
 #pragma once
 
+#include "common/errorcatalogue.h"
+
 #include <QObject>
+#include <QPointer>
 
 class CellRuleDelegate;
 class DataFreq;
+class QLineEdit;
 class QMenu;
 class QModelIndex;
 class QTableView;
+
+/** The status line while the database open is read-only. */
+inline const QString kReadOnlyStatus = QStringLiteral("DATABASE READ-ONLY");
+
+/** The text of a box for an edited row that cannot be written: the error (naming the file),
+ *  then the way on. */
+QString rowNotWrittenText(const AppError& error);
 
 /**
  * The memory grid's editing behaviour, attached to a view whose model is DataFreq::model():
@@ -20,8 +31,18 @@ class QTableView;
  *    Mmode, whose items (Mfm "FM", Mam "AM", Mwfm "WFM", Musb "USB", Mlsb "LSB", Mcw "CW",
  *    Mrtty "RTTY") write the Mode cell of the current row; nothing is sent to the radio
  *    (DBGrid1_MouseDown).
+ *  - the current row changes only when DataFreq lets the edited row go
+ *    (DataFreq::mayLeavePendingRow): when the edited row cannot be written, the click, key
+ *    or code that would move the grid is refused, so the highlighted row, the data
+ *    control's record, Delete and the panel all stay on the edited row;
+ *  - Esc on the grid (no cell editor open) drops the pending edit of the row, which shows
+ *    its stored values again; Esc in an editor cancels the cell edit, and on a cell left as
+ *    it was also drops the row's edit;
+ *  - a read-only database has no editable cells; the status line says so (setStatusLine);
+ *  - losing the focus to the window's QUIT control (object name "Cquit") neither checks
+ *    nor commits a cell edit: the quit commits it (MemoryGrid::commitOpenEditor).
  * Code-written cells mark the row edited; it reaches the file with the next row write.
- * Construct it once per grid; it lives as the grid's child.
+ * Construct it once per grid, after the grid has its model; it lives as the grid's child.
  */
 class GridEditing : public QObject {
     Q_OBJECT
@@ -37,12 +58,18 @@ public:
     void toggleScan(int row);
     /** Writes mode into the Mode cell of the grid's current row (the Mmode items). */
     void setModeOfCurrentRow(const QString& mode);
+    /** Drops the pending edit of the grid's current row (Esc). False when there was none. */
+    bool discardRowEdit();
+    /** The line that shows kReadOnlyStatus whenever a read-only database is opened. */
+    void setStatusLine(QLineEdit* line);
 
 protected:
     bool eventFilter(QObject* object, QEvent* event) override;
 
 private:
     void buildModeMenu();
+    void onDatabaseOpened(bool readOnly);
+    bool movedTo(const QModelIndex& index);
     bool onMouseDoubleClick(const QModelIndex& index);
     bool onRightPress(const QModelIndex& index, const QPoint& globalPosition);
 
@@ -51,4 +78,5 @@ private:
     DataFreq* m_data;
     CellRuleDelegate* m_delegate;
     QMenu* m_modeMenu;
+    QPointer<QLineEdit> m_statusLine;
 };

@@ -110,7 +110,8 @@ void MemoryController::setUpGrid()
         grid->setColumnWidth(
             column, metrics.horizontalAdvance(QString::fromLatin1(widest[column])) + kCellPadding);
     }
-    new GridEditing(grid, m_data);  // the grid's child
+    auto* editing = new GridEditing(grid, m_data);  // the grid's child
+    editing->setStatusLine(m_window->displayFrame()->inStringa());
 }
 
 void MemoryController::connectControls()
@@ -265,7 +266,7 @@ void MemoryController::onRowWriteFailed(const AppError& error)
     // During a running scan the scan halts and reports the failure itself.
     if (m_scan->state() == BookmarkScan::State::Scanning)
         return;
-    showMessage(m_window, QMessageBox::Critical, QString(), error.text);
+    showMessage(m_window, QMessageBox::Critical, QString(), rowNotWrittenText(error));
 }
 
 void MemoryController::onReadFailed(const AppError& error)

@@ -1,5 +1,6 @@
 #include "ui/memorygrid.h"
 
+#include "ui/cellruledelegate.h"
 #include "ui/uilook.h"
 
 MemoryGrid::MemoryGrid(QWidget* parent) : QTableView(parent)
@@ -12,8 +13,13 @@ void MemoryGrid::commitOpenEditor()
 {
     if (state() != EditingState)
         return;
-    // Cell editors live on the viewport; committing a widget that is no editor does nothing.
+    // The open editor lives on the viewport, at the current cell; closed ones are hidden.
+    const auto* rules = qobject_cast<CellRuleDelegate*>(itemDelegate());
     const auto editors = viewport()->findChildren<QWidget*>(Qt::FindDirectChildrenOnly);
-    for (QWidget* editor : editors)
-        commitData(editor);
+    for (QWidget* editor : editors) {
+        if (!rules)
+            commitData(editor);
+        else if (!editor->isHidden())
+            rules->commitAtQuit(editor, model(), currentIndex());
+    }
 }

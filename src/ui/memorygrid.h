@@ -11,7 +11,8 @@ class MemoryGrid : public QTableView {
 public:
     explicit MemoryGrid(QWidget* parent = nullptr);
 
-    /** Commits the text of a cell editor that is still open (the operator typed and then
-     *  quit without leaving the cell), through the grid's cell rules. */
+    /** At the end of the program: commits the text of a cell editor that is still open (the
+     *  operator typed and then quit without leaving the cell) when the grid's cell rules
+     *  accept it, and drops it silently when they refuse it. */
     void commitOpenEditor();
 };

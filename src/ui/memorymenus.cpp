@@ -5,6 +5,7 @@
 #include "settings/inifile.h"
 #include "ui/f706.h"
 #include "ui/faddbook.h"
+#include "ui/gridediting.h"
 #include "ui/mainmenus.h"
 #include "ui/memorypanel.h"
 #include "ui/messagebox.h"
@@ -86,6 +87,13 @@ void MemoryMenus::Mbook_Click(int index)
     QLabel* nomeDB = m_window->memoryPanel()->nomeDB();
     const QString previousPath = nomeDB->text();
     const int previousBook = m_currentBook;
+    AppError pending;
+    if (!m_data->writePendingRow(&pending)) {
+        // The edited row of the open database cannot be written: that database stays.
+        tickBook(previousBook);
+        showMessage(m_window, QMessageBox::Critical, QString(), rowNotWrittenText(pending));
+        return;
+    }
     const QString fileName =
         ReadINI(m_window->settingsFile(), QString::fromLatin1(kBookmarksSection),
                 QStringLiteral("BOOK%1").arg(index), QString());
@@ -147,11 +155,27 @@ void MemoryMenus::Msort_freq_Click()
 
 void MemoryMenus::chooseOrder(ViewOrder order)
 {
+    tickView(order, m_window->menus()->sortScanAction()->isChecked());
+    applyView(order, m_window->menus()->sortScanAction()->isChecked());
+}
+
+void MemoryMenus::tickView(ViewOrder order, bool onlyScan)
+{
     MainMenus* menus = m_window->menus();
     menus->sortFreqAction()->setChecked(order == ViewOrder::ByFrequency);
     menus->sortNoneAction()->setChecked(order == ViewOrder::None);
     menus->sortNameAction()->setChecked(order == ViewOrder::ByName);
-    applyView(order, menus->sortScanAction()->isChecked());
+    menus->sortScanAction()->setChecked(onlyScan);
+}
+
+void MemoryMenus::tickShownView()
+{
+    for (const ViewOrder order : {ViewOrder::None, ViewOrder::ByName, ViewOrder::ByFrequency}) {
+        for (const bool onlyScan : {false, true}) {
+            if (viewQuery(order, onlyScan) == m_data->recordSource())
+                tickView(order, onlyScan);
+        }
+    }
 }
 
 void MemoryMenus::Msort_scan_Click()
@@ -174,8 +198,15 @@ ViewOrder MemoryMenus::tickedOrder() const
 
 void MemoryMenus::applyView(ViewOrder order, bool onlyScan)
 {
-    m_data->setRecordSource(viewQuery(order, onlyScan));
     AppError error;
+    if (!m_data->writePendingRow(&error)) {
+        // The old rows stay on screen with the edit: so does their view, and its ticks.
+        tickShownView();
+        showMessage(m_window, QMessageBox::Critical, QString(),
+                    rowNotWrittenText(error) + QStringLiteral("\r\nThe view was not changed."));
+        return;
+    }
+    m_data->setRecordSource(viewQuery(order, onlyScan));
     if (!m_data->refresh(&error)) {
         showMessage(m_window, QMessageBox::Critical, QString(),
                     error.text + QStringLiteral("\r\nThe grid stays empty until the view or "

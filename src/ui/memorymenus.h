@@ -51,6 +51,9 @@ private:
     void tickBook(int index);
     bool openDatabase(const QString& path, AppError* error);
     void chooseOrder(ViewOrder order);
+    void tickView(ViewOrder order, bool onlyScan);
+    /** Ticks the view whose query is DataFreq's record source now. */
+    void tickShownView();
     void applyView(ViewOrder order, bool onlyScan);
     ViewOrder tickedOrder() const;
     void onBookmarkAdded(int n, const QString& caption);
