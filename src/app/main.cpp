@@ -1,10 +1,13 @@
 #include "app/demosession.h"
+#include "common/terminationsignals.h"
 #include "settings/apppath.h"
 #include "ui/f706.h"
+#include "ui/memorycontroller.h"
 #include "ui/programstart.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
+#include <QSessionManager>
 
 #include <cstdio>
 #include <memory>
@@ -73,6 +76,16 @@ int main(int argc, char** argv)
     if (!window)
         return exitCode;
     QObject::connect(window.get(), &F706::unloaded, &app, [] { QCoreApplication::exit(0); });
+    // SIGTERM, SIGHUP, Ctrl+C and the end of the desktop session end the program as QUIT does.
+    TerminationSignals termination;
+    QString signalError;
+    if (!termination.start(&signalError))
+        std::fprintf(stderr, "corvane: %s\n", qPrintable(signalError));
+    QObject::connect(&termination, &TerminationSignals::endRequested, window.get(),
+                     &F706::Cquit_Click);
+    QObject::connect(&app, &QGuiApplication::commitDataRequest, window.get(),
+                     [&window] { window->memory()->writePendingAtQuit(); });
+    QObject::connect(&app, &QCoreApplication::aboutToQuit, window.get(), &F706::Cquit_Click);
     window->show();
     if (demo) {
         demo->noteWindowShown();

@@ -97,6 +97,8 @@ bool CellRuleDelegate::eventFilter(QObject* object, QEvent* event)
 void CellRuleDelegate::setEditorData(QWidget* editor, const QModelIndex& index) const
 {
     auto* line = qobject_cast<QLineEdit*>(editor);
+    if (line && line->isModified())
+        return;  // the row changed under an open editor (it was written): keep what was typed
     if (line && m_reopen.isValid() && m_reopen == index) {
         line->setText(m_reopenText);
         m_reopen = QPersistentModelIndex();

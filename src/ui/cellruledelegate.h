@@ -16,8 +16,10 @@ class QAbstractItemView;
  * text after a format error. Enter or Tab on a refused edit keeps the editor open; when the
  * edit was ended by moving to another cell, the editor is opened again on the refused cell.
  *
- * Esc on an editor cancels the cell edit, as usual; Esc on an editor whose text was not
- * changed also asks for the row's pending edit to be dropped (rowDiscardRequested).
+ * An open editor keeps what the operator typed when its row changes under it (the row was
+ * written when the focus left the grid). Esc on an editor cancels the cell edit, as usual; Esc on
+ * an editor whose text was not changed also asks for the row's pending edit to be dropped
+ * (rowDiscardRequested).
  *
  * The end of the program never waits on a cell: losing the focus to the quit control
  * neither checks nor commits the edit, and commitAtQuit() commits an accepted text and

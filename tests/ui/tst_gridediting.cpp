@@ -56,6 +56,8 @@ private slots:
     void cellRuleOnEnter();
     void refusedEditReturnsAfterRowChange();
     void splitFollowsParts();
+    void escapeDropsCellThenRow_data();
+    void escapeDropsCellThenRow();
     void deleteAsksFirst_data();
     void deleteAsksFirst();
     void doubleClickTogglesScan();
@@ -242,6 +244,40 @@ void TestGridEditing::splitFollowsParts()
     QCOMPARE(stored(m_path, "A", "Split").toInt(), 0);
     QCOMPARE(stored(m_path, "A", "sKHz").toString(), QString(""));
     QCOMPARE(stored(m_path, "A", "sHz").toString(), QString(""));
+}
+
+void TestGridEditing::escapeDropsCellThenRow_data()
+{
+    QTest::addColumn<QString>("typed");  // into the MHz editor; empty: nothing typed
+    QTest::addColumn<int>("escapes");
+    QTest::addColumn<bool>("rowKept");  // the pending Name edit is still there
+    QTest::newRow("Esc after typing: the cell only") << "7" << 1 << true;
+    QTest::newRow("second Esc: the row") << "7" << 2 << false;
+    QTest::newRow("Esc on a cell left as it was: the row") << "" << 1 << false;
+}
+
+void TestGridEditing::escapeDropsCellThenRow()
+{
+    QFETCH(QString, typed);
+    QFETCH(int, escapes);
+    QFETCH(bool, rowKept);
+    QAbstractItemModel* model = m_view->model();
+    QVERIFY(model->setData(model->index(0, memcol::kName), "Renamed"));
+    QCOMPARE(model->headerData(0, Qt::Vertical).toString(), QString("\u270E"));
+    QLineEdit* line = openEditor(0, memcol::kMHz);
+    QVERIFY(line);
+    QTest::keyClicks(line, typed);
+    QTest::keyClick(line, Qt::Key_Escape);
+    QTRY_VERIFY(!editor());
+    if (escapes == 2)
+        QTest::keyClick(m_view.get(), Qt::Key_Escape);
+
+    QCOMPARE(cell(0, memcol::kMHz), QString("145"));
+    QCOMPARE(m_data->hasPendingRow(), rowKept);
+    QCOMPARE(cell(0, memcol::kName), QString(rowKept ? "Renamed" : "A"));
+    QCOMPARE(model->headerData(0, Qt::Vertical).toString(), QString(rowKept ? "\u270E" : "1"));
+    QCOMPARE(stored(m_path, "A", "MHz").toString(), QString("145"));
+    QVERIFY(m_boxes.isEmpty());
 }
 
 void TestGridEditing::deleteAsksFirst_data()
