@@ -187,6 +187,13 @@ bool GridEditing::onRightPress(const QModelIndex& index, const QPoint& globalPos
 
 bool GridEditing::eventFilter(QObject* object, QEvent* event)
 {
+    // A try to edit a read-only database is answered on the status line, where a radio
+    // reply may have replaced the notice since the file was opened.
+    const bool editTry = (object == m_grid && event->type() == QEvent::KeyPress &&
+                          !static_cast<QKeyEvent*>(event)->text().isEmpty()) ||
+                         (object == m_viewport && event->type() == QEvent::MouseButtonDblClick);
+    if (editTry && m_data->isReadOnly())
+        onDatabaseOpened(true);
     if (object == m_grid && event->type() == QEvent::KeyPress) {
         const auto* key = static_cast<QKeyEvent*>(event);
         // The grid itself has the focus only when no cell editor is open.

@@ -38,7 +38,8 @@ QString rowNotWrittenText(const AppError& error);
  *  - Esc on the grid (no cell editor open) drops the pending edit of the row, which shows
  *    its stored values again; Esc in an editor cancels the cell edit, and on a cell left as
  *    it was also drops the row's edit;
- *  - a read-only database has no editable cells; the status line says so (setStatusLine);
+ *  - a read-only database has no editable cells; the status line says so when it is
+ *    opened and again at each try to edit it (setStatusLine);
  *  - losing the focus to the window's QUIT control (object name "Cquit") neither checks
  *    nor commits a cell edit: the quit commits it (MemoryGrid::commitOpenEditor).
  * Code-written cells mark the row edited; it reaches the file with the next row write.

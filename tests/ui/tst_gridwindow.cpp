@@ -260,7 +260,9 @@ void TestGridWindow::readOnlyDatabaseHasReadOnlyCells()
     // Typing, a double-click on Scan and a right-click on Mode change nothing, silently.
     QAbstractItemModel* model = grid()->model();
     grid()->setCurrentIndex(model->index(0, memcol::kName));
+    status->setText("OK");  // a radio reply came in since
     QTest::keyClicks(grid(), "abc");
+    QCOMPARE(status->text(), kReadOnlyStatus);
     const QPoint scan = grid()->visualRect(model->index(0, memcol::kScan)).center();
     QTest::mouseDClick(grid()->viewport(), Qt::LeftButton, {}, scan);
     const QPoint mode = grid()->visualRect(model->index(0, memcol::kMode)).center();
