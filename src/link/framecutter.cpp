@@ -38,14 +38,15 @@ void FrameCutter::take(char byte)
     // FD (FE never appears inside a frame), or of a run that was too long.
     if (isPreambleByte(byte) && !m_partial.isEmpty() && isPreambleByte(m_partial.back())) {
         m_dropped += m_partial.size() - 1;
-        m_partial = QByteArray(2, byte);
+        m_partial.resize(0);
+        m_partial.append(byte).append(byte);
         m_discarding = false;
         return;
     }
     if (m_discarding) {
         // Only a lone FE is kept: it may be the first byte of the next preamble.
         m_dropped += m_partial.size();
-        m_partial.clear();
+        m_partial.resize(0);
         if (isPreambleByte(byte))
             m_partial.append(byte);
         else
@@ -56,9 +57,11 @@ void FrameCutter::take(char byte)
     if (m_partial.size() >= kMaxFrameLength) {
         // Even with its FD the frame would be too long.
         m_discarding = true;
-        const qsizetype keep = isPreambleByte(byte) ? 1 : 0;
-        m_dropped += m_partial.size() - keep;
-        m_partial = m_partial.right(keep);
+        const bool keepFe = isPreambleByte(byte);
+        m_dropped += m_partial.size() - (keepFe ? 1 : 0);
+        m_partial.resize(0);
+        if (keepFe)
+            m_partial.append(byte);
     }
 }
 
@@ -68,11 +71,11 @@ void FrameCutter::endFrame(QStringList* frames)
     // recogniser tells whether it means anything.
     if (m_discarding) {
         m_dropped += m_partial.size() + 1;
-        m_partial.clear();
+        m_partial.resize(0);
         m_discarding = false;
         return;
     }
     m_partial.append(static_cast<char>(civ::kEndOfFrame));
     frames->append(frameText(m_partial));
-    m_partial.clear();
+    m_partial.resize(0);
 }

@@ -17,6 +17,8 @@ public:
      *  beyond it is dropped, and so is the rest of it up to the next FD or preamble. */
     static const int kMaxFrameLength;
 
+    FrameCutter() { m_partial.reserve(kMaxFrameLength); }
+
     /** Appends bytes; returns the frame text of every frame completed, in order. A frame
      *  runs from the first byte kept through FD; bytes in front of a later preamble (FE FE)
      *  are the remains of a frame that lost its FD and are dropped. */
@@ -27,7 +29,7 @@ public:
     void dropPartial()
     {
         m_dropped += m_partial.size();
-        m_partial.clear();
+        m_partial.resize(0);
         m_discarding = false;
     }
 
