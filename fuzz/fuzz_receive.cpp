@@ -39,18 +39,27 @@ QStringList cutInPieces(QByteArrayView bytes, quint32 seed, FrameCutter& cutter)
     return frames;
 }
 
+/** The frame's byte at index as its two characters of frame text. */
+QStringView byteAt(const QString& frame, qsizetype index)
+{
+    return QStringView(frame).sliced(2 * index, 2);
+}
+
 void checkFrame(const QString& frame)
 {
-    check(frame.size() % 2 == 0 && frame.size() / 2 <= FrameCutter::kMaxFrameLength,
+    const qsizetype size = frame.size() / 2;
+    check(frame.size() % 2 == 0 && size >= 1 && size <= FrameCutter::kMaxFrameLength,
           "frame length");
-    check(frame.endsWith(u"FD"), "frame ends with FD");
-    const QByteArray bytes = QByteArray::fromHex(frame.toLatin1());
-    check(bytes.indexOf('\xFD') == bytes.size() - 1, "one FD, at the end");
-    check(bytes.lastIndexOf(QByteArray("\xFE\xFE")) <= 0, "a preamble only at the start");
-    for (const char byte : bytes) {
-        const auto value = static_cast<quint8>(byte);
-        const std::optional<quint8> packed = Hex2Dec(byteText(value));
+    for (qsizetype i = 0; i < size; ++i) {
+        const QStringView text = byteAt(frame, i);
+        check((text == u"FD") == (i == size - 1), "one FD, at the end");
+        check(i < 2 || text != u"FE" || byteAt(frame, i - 1) != u"FE",
+              "a preamble only at the start");
+        for (const QChar c : text)
+            check((c >= u'0' && c <= u'9') || (c >= u'A' && c <= u'F'), "upper-case hex");
+        const auto value = static_cast<quint8>(text.toUInt(nullptr, 16));
         const bool decimal = (value >> 4) <= 9 && (value & 0xF) <= 9;
+        const std::optional<quint8> packed = Hex2Dec(text);
         check(decimal ? packed == value : !packed, "Hex2Dec of a byte's text");
     }
 }
