@@ -5,7 +5,7 @@ set -euo pipefail
 packages=(
     cmake g++ make pkgconf
     qt6-base-dev qt6-serialport-dev libqt6sql6-sqlite libgl-dev
-    libminini-dev
+    clang libclang-rt-14-dev
     fonts-liberation2
     xvfb xauth
     libhamlib-utils

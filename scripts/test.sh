@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Sets up, builds and runs every test headless: once as built for use, once under
-# AddressSanitizer and UndefinedBehaviorSanitizer.
+# AddressSanitizer and UndefinedBehaviorSanitizer; with clang, a short fuzzing run at the end.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/setup.sh
@@ -11,3 +11,10 @@ bash scripts/build.sh build
 
 bash scripts/build.sh build-asan -DCMAKE_BUILD_TYPE=Debug -DCORVANE_SANITIZE=ON
 (cd build-asan && ctest --output-on-failure -j 2)
+
+# Every fuzz target for a short bounded time, when clang is there to build them.
+if command -v clang++ >/dev/null; then
+    bash scripts/fuzz.sh 20
+else
+    echo "clang++ not found: fuzz targets not run"
+fi

@@ -13,53 +13,69 @@ const int FrameCutter::kMaxFrameLength = 32;
 
 namespace {
 
-const QByteArray kPreamblePair(2, static_cast<char>(civ::kPreamble));
+bool isPreambleByte(char byte)
+{
+    return static_cast<quint8>(byte) == civ::kPreamble;
+}
 
 }  // namespace
 
 QStringList FrameCutter::feed(QByteArrayView bytes)
 {
     QStringList frames;
-    while (!bytes.isEmpty()) {
-        const qsizetype end = bytes.indexOf(static_cast<char>(civ::kEndOfFrame));
-        const QByteArrayView piece = end < 0 ? bytes : bytes.first(end + 1);
-        bytes = bytes.sliced(piece.size());
-        m_partial.append(piece);
-        if (m_partial.size() > kMaxFrameLength)
-            trimOverlong();
-        if (end >= 0 && !m_partial.isEmpty()) {
-            dropBeforeLastPreamble();
-            frames.append(frameText(m_partial));
-            m_partial.clear();
-        }
+    for (const char byte : bytes) {
+        if (static_cast<quint8>(byte) == civ::kEndOfFrame)
+            endFrame(&frames);
+        else
+            take(byte);
     }
     return frames;
 }
 
-void FrameCutter::trimOverlong()
+void FrameCutter::take(char byte)
 {
-    // Keep the youngest tail that starts with a preamble and fits; a frame that began
-    // after the garbage survives whole. Without one, only a lone trailing FE can still
-    // be the start of a frame.
-    const qsizetype start = m_partial.indexOf(kPreamblePair, m_partial.size() - kMaxFrameLength);
-    qsizetype keepFrom = start;
-    if (start < 0) {
-        const bool trailingFe = static_cast<quint8>(m_partial.back()) == civ::kPreamble;
-        keepFrom = trailingFe ? m_partial.size() - 1 : m_partial.size();
+    // FE FE starts a frame: whatever came before it is the rest of a frame that lost its
+    // FD (FE never appears inside a frame), or of a run that was too long.
+    if (isPreambleByte(byte) && !m_partial.isEmpty() && isPreambleByte(m_partial.back())) {
+        m_dropped += m_partial.size() - 1;
+        m_partial.resize(0);
+        m_partial.append(byte).append(byte);
+        m_discarding = false;
+        return;
     }
-    m_dropped += keepFrom;
-    m_partial.remove(0, keepFrom);
+    if (m_discarding) {
+        // Only a lone FE is kept: it may be the first byte of the next preamble.
+        m_dropped += m_partial.size();
+        m_partial.resize(0);
+        if (isPreambleByte(byte))
+            m_partial.append(byte);
+        else
+            ++m_dropped;
+        return;
+    }
+    m_partial.append(byte);
+    if (m_partial.size() >= kMaxFrameLength) {
+        // Even with its FD the frame would be too long.
+        m_discarding = true;
+        const bool keepFe = isPreambleByte(byte);
+        m_dropped += m_partial.size() - (keepFe ? 1 : 0);
+        m_partial.resize(0);
+        if (keepFe)
+            m_partial.append(byte);
+    }
 }
 
-void FrameCutter::dropBeforeLastPreamble()
+void FrameCutter::endFrame(QStringList* frames)
 {
-    // A complete frame whose preamble comes after other bytes: the bytes before it are
-    // the rest of a frame that lost its FD (FE never appears inside a frame). The frame
-    // itself is handed over from its preamble. A frame whose own start was lost has no
-    // preamble and is handed over unchanged.
-    const qsizetype start = m_partial.lastIndexOf(kPreamblePair);
-    if (start <= 0)
+    // A frame whose own start was lost has no preamble and is handed over unchanged; the
+    // recogniser tells whether it means anything.
+    if (m_discarding) {
+        m_dropped += m_partial.size() + 1;
+        m_partial.resize(0);
+        m_discarding = false;
         return;
-    m_dropped += start;
-    m_partial.remove(0, start);
+    }
+    m_partial.append(static_cast<char>(civ::kEndOfFrame));
+    frames->append(frameText(m_partial));
+    m_partial.resize(0);
 }

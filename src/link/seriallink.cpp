@@ -89,19 +89,25 @@ static_assert(kErrorTable[QSerialPort::UnknownError].error == QSerialPort::Unkno
  */
 constexpr int kMaxFalseAlarms = 50;
 
-/** True when the descriptor reports hang-up or an error condition: the device is gone
- *  (a USB adapter pulled, the other end of a pseudo-terminal closed). A poll with no
- *  timeout: it only asks, it never waits. */
-bool lineIsDead(const QSerialPort* port)
+/** What the descriptor reports, asked by a poll with no timeout: it only asks, never waits. */
+enum class LineState {
+    Up,      ///< nothing wrong with the descriptor
+    HungUp,  ///< the other end is gone (a USB adapter pulled, the pty's other end closed)
+    Failed,  ///< an error condition on the descriptor
+};
+
+LineState lineState(const QSerialPort* port)
 {
 #ifdef Q_OS_UNIX
     pollfd probe{static_cast<int>(port->handle()), POLLIN | POLLOUT, 0};
     if (::poll(&probe, 1, 0) < 0)
-        return errno != EINTR;
-    return (probe.revents & (POLLHUP | POLLERR | POLLNVAL)) != 0;
+        return errno == EINTR ? LineState::Up : LineState::Failed;
+    if ((probe.revents & POLLHUP) != 0)
+        return LineState::HungUp;
+    return (probe.revents & (POLLERR | POLLNVAL)) != 0 ? LineState::Failed : LineState::Up;
 #else
     Q_UNUSED(port);
-    return true;
+    return LineState::Failed;
 #endif
 }
 
@@ -285,13 +291,16 @@ void SerialLink::onErrorOccurred()
             m_port->clearError();
             emit lineEvent(row.lineNumber);
             return;
-        case Reaction::PortLost:
-            if (!lineIsDead(m_port) && ++m_falseAlarms <= kMaxFalseAlarms) {
+        case Reaction::PortLost: {
+            const LineState state = lineState(m_port);
+            if (state == LineState::Up && ++m_falseAlarms <= kMaxFalseAlarms) {
                 rearmReading();
                 return;
             }
-            losePort(row.lineNumber);
+            // A hang-up is the device's removal, whichever read or write noticed it first.
+            losePort(state == LineState::HungUp ? errors::kPortRemoved : row.lineNumber);
             return;
+        }
     }
 }
 

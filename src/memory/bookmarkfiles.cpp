@@ -158,11 +158,7 @@ bool writeBookmarkEntry(const QString& settingsFile, int n, const QString& capti
         *error = AppError::fromNumber(errors::kOverflow);
         return false;
     }
-    const QString section = QLatin1String(kBookmarksSection);
-    if (!WriteINI(settingsFile, section, bookKey(n, true), caption) ||
-        !WriteINI(settingsFile, section, bookKey(n, false), fileName)) {
-        *error = sqlitefile::fileError(errors::kSettingsWriteFailed, settingsFile, QString());
-        return false;
-    }
-    return true;
+    // Caption and file name in one replacement of the file: both or neither.
+    return writeIniValues(settingsFile, QLatin1String(kBookmarksSection),
+                          {{bookKey(n, true), caption}, {bookKey(n, false), fileName}}, error);
 }

@@ -1,28 +1,193 @@
 #include "settings/inifile.h"
 
+#include "settings/inifileformat.h"
+
 #include <QFile>
 #include <QFileInfo>
+#include <QRandomGenerator>
+#include <QRegularExpression>
 
 #include <algorithm>
-#include <vector>
 
-#ifdef Q_OS_WIN
-#define NOMINMAX
-#include <windows.h>
-#else
-#include <minIni.h>
-#endif
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
 
 namespace {
 
-/** Bytes one character can take in the 8-bit text of the file (UTF-8 on Linux, the ANSI
- *  code page on Windows). The buffer is sized so that the characters asked for always fit
- *  whole; the value is then cut by characters, never in the middle of one. */
-#ifdef Q_OS_WIN
-constexpr int kBytesPerCharacter = 1;
-#else
-constexpr int kBytesPerCharacter = 4;
-#endif
+/** Symbolic links followed at most, as the system does before it gives up (ELOOP). */
+constexpr int kMaxLinkDepth = 40;
+/** Names tried for the temporary file before giving up. */
+constexpr int kTemporaryNameTries = 100;
+
+enum class FileState { Absent, Read, NotRegular, Failed };
+
+struct FileText {
+    FileState state = FileState::Absent;
+    QByteArray text;
+    mode_t mode = 0;
+    int error = 0;  ///< errno of the failed step
+};
+
+/** Closes a descriptor when it goes out of scope. */
+class Descriptor {
+public:
+    explicit Descriptor(int fd) : m_fd(fd) {}
+    ~Descriptor()
+    {
+        if (m_fd >= 0)
+            ::close(m_fd);
+    }
+    Descriptor(const Descriptor&) = delete;
+    Descriptor& operator=(const Descriptor&) = delete;
+    int get() const { return m_fd; }
+    /** Closes now; false (errno set) when the close reports a failed write. */
+    bool close()
+    {
+        const int fd = std::exchange(m_fd, -1);
+        return ::close(fd) == 0;
+    }
+
+private:
+    int m_fd;
+};
+
+/** The whole file when it is a regular one. It is opened without waiting (a FIFO would
+ *  wait for a writer) and checked before a byte is read. */
+FileText readRegularFile(const QString& path)
+{
+    FileText file;
+    const Descriptor fd(
+        ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+    struct stat status {};
+    if (fd.get() < 0 || ::fstat(fd.get(), &status) != 0) {
+        file.error = errno;
+        file.state = errno == ENOENT ? FileState::Absent : FileState::Failed;
+        return file;
+    }
+    file.mode = status.st_mode & 07777;
+    if (!S_ISREG(status.st_mode)) {
+        file.state = FileState::NotRegular;
+        return file;
+    }
+    char buffer[4096];
+    for (;;) {
+        const ssize_t got = ::read(fd.get(), buffer, sizeof buffer);
+        if (got == 0)
+            break;
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got < 0) {
+            file.error = errno;
+            file.state = FileState::Failed;
+            return file;
+        }
+        file.text.append(buffer, got);
+    }
+    file.state = FileState::Read;
+    return file;
+}
+
+/** The file a path names, symbolic links followed (also to a target that does not exist
+ *  yet, which the write then creates). Empty after too many links. */
+QString linkTarget(const QString& path)
+{
+    QFileInfo info(path);
+    for (int depth = 0; depth < kMaxLinkDepth; ++depth) {
+        if (!info.isSymLink())
+            return info.absoluteFilePath();
+        info.setFile(info.symLinkTarget());
+    }
+    return {};
+}
+
+AppError writeError(const QString& path, const QString& cause)
+{
+    return {errors::kSettingsWriteFailed, standardErrorText(errors::kSettingsWriteFailed) +
+                                              QStringLiteral(" (") + path + QStringLiteral("): ") +
+                                              cause};
+}
+
+QString causeOf(int error)
+{
+    switch (error) {
+        case ENOSPC:
+        case EDQUOT:
+            return standardErrorText(errors::kDiskFull);
+        case EACCES:
+        case EPERM:
+        case EROFS:
+            return standardErrorText(errors::kPermissionDenied);
+        default:
+            return QString::fromLocal8Bit(std::strerror(error));
+    }
+}
+
+bool writeAll(int fd, QByteArrayView bytes)
+{
+    while (!bytes.isEmpty()) {
+        const ssize_t written = ::write(fd, bytes.data(), static_cast<size_t>(bytes.size()));
+        if (written < 0 && errno == EINTR)
+            continue;
+        if (written <= 0)
+            return false;
+        bytes = bytes.sliced(written);
+    }
+    return true;
+}
+
+/** A new file beside target, under a name nobody uses (never one of the user's files). */
+int createTemporary(const QString& target, QString* name)
+{
+    const QFileInfo info(target);
+    for (int attempt = 0; attempt < kTemporaryNameTries; ++attempt) {
+        *name = info.absolutePath() + QStringLiteral("/.") + info.fileName() +
+                QStringLiteral(".new-") +
+                QString::number(QRandomGenerator::global()->generate(), 36);
+        const int fd = ::open(QFile::encodeName(*name).constData(),
+                              O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+        if (fd >= 0 || errno != EEXIST)
+            return fd;
+    }
+    return -1;
+}
+
+/** Makes the rename itself durable; a failure here leaves the new file in place. */
+void syncFolder(const QString& target)
+{
+    const Descriptor folder(::open(QFile::encodeName(QFileInfo(target).absolutePath()).constData(),
+                                   O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (folder.get() >= 0)
+        ::fsync(folder.get());
+}
+
+/** Replaces target by text: temporary file, written, synced, closed, renamed. On any
+ *  failure the temporary file is removed and target is untouched. A replaced file's mode
+ *  is kept (keepMode); a new file (keepMode -1) gets the usual mode under the umask. */
+bool replaceFile(const QString& target, QByteArrayView text, int keepMode, AppError* error)
+{
+    QString temporary;
+    Descriptor fd(createTemporary(target, &temporary));
+    if (fd.get() < 0) {
+        *error = writeError(target, causeOf(errno));
+        return false;
+    }
+    const QByteArray temporaryName = QFile::encodeName(temporary);
+    const bool done =
+        writeAll(fd.get(), text) && ::fsync(fd.get()) == 0 &&
+        (keepMode < 0 || ::fchmod(fd.get(), static_cast<mode_t>(keepMode)) == 0) && fd.close() &&
+        ::rename(temporaryName.constData(), QFile::encodeName(target).constData()) == 0;
+    if (!done) {
+        *error = writeError(target, causeOf(errno));
+        ::unlink(temporaryName.constData());
+        return false;
+    }
+    syncFolder(target);
+    return true;
+}
 
 /** At most maxLength characters, never splitting a surrogate pair. */
 QString cutToLength(QString value, int maxLength)
@@ -36,66 +201,25 @@ QString cutToLength(QString value, int maxLength)
     return value;
 }
 
-/** The profile layer's read: the value's bytes, at most bufferSize - 1 of them. */
-QByteArray profileRead(const QString& filePath, const QByteArray& section, const QByteArray& key,
-                       const QByteArray& defaultValue, int bufferSize)
+/** The stored value as text, or std::nullopt when absent or unreadable. */
+std::optional<QString> storedValue(const FileText& file, const QString& section, const QString& key)
 {
-    std::vector<char> buffer(static_cast<std::size_t>(bufferSize), ' ');
-#ifdef Q_OS_WIN
-    const DWORD copied = GetPrivateProfileStringA(
-        section.constData(), key.constData(), defaultValue.constData(), buffer.data(),
-        static_cast<DWORD>(bufferSize), filePath.toLocal8Bit().constData());
-#else
-    const int copied = ini_gets(section.constData(), key.constData(), defaultValue.constData(),
-                                buffer.data(), bufferSize, QFile::encodeName(filePath).constData());
-#endif
-    return QByteArray(buffer.data(),
-                      std::clamp(qsizetype(copied), qsizetype(0), qsizetype(bufferSize - 1)));
+    if (file.state != FileState::Read)
+        return std::nullopt;
+    const auto bytes =
+        inifileformat::findValue(file.text, section.toLocal8Bit(), key.toLocal8Bit());
+    if (!bytes)
+        return std::nullopt;
+    return inifileformat::hasByteOrderMark(file.text) ? QString::fromUtf8(*bytes)
+                                                      : QString::fromLocal8Bit(*bytes);
 }
 
-#ifndef Q_OS_WIN
-/** The file in which the profile layer builds the new contents before it replaces the
- *  settings file: the same name with its last character turned into '~'. */
-QString rewriteTemporaryPath(const QString& filePath)
+bool setError(AppError* error, const AppError& value)
 {
-    QString temporary = filePath;
-    temporary.back() = u'~';
-    return temporary;
+    if (error)
+        *error = value;
+    return false;
 }
-
-/** minIni copies the file to a temporary one and then removes and renames. It reports
- *  success when the temporary file was written even if the final remove or rename failed,
- *  it replaces a read-only file (the directory allows it) and it would remove an empty
- *  directory of the file's name. So the write is guarded before, the temporary file is
- *  never left behind, and the value is read back to tell the truth. */
-bool profileWrite(const QString& filePath, const QByteArray& section, const QByteArray& key,
-                  const QByteArray& value)
-{
-    const QFileInfo info(filePath);
-    if (filePath.isEmpty() || filePath.endsWith(u'~') || info.isDir())
-        return false;
-    if (info.exists() && !info.isWritable())
-        return false;
-    const QByteArray path = QFile::encodeName(filePath);
-    const bool written =
-        ini_puts(section.constData(), key.constData(), value.constData(), path.constData()) != 0;
-    const QString temporary = rewriteTemporaryPath(filePath);
-    if (QFileInfo(temporary).isFile())
-        QFile::remove(temporary);
-    if (!written || ini_haskey(section.constData(), key.constData(), path.constData()) == 0)
-        return false;
-    const QByteArray stored = profileRead(filePath, section, key, {}, kIniLongValueLength * 4);
-    return QString::fromLocal8Bit(stored).trimmed().left(kIniMaxValueLength) ==
-           QString::fromLocal8Bit(value).trimmed().left(kIniMaxValueLength);
-}
-#else
-bool profileWrite(const QString& filePath, const QByteArray& section, const QByteArray& key,
-                  const QByteArray& value)
-{
-    return WritePrivateProfileStringA(section.constData(), key.constData(), value.constData(),
-                                      filePath.toLocal8Bit().constData()) != 0;
-}
-#endif
 
 }  // namespace
 
@@ -109,16 +233,73 @@ QString readIniValue(const QString& filePath, const QString& section, const QStr
                      const QString& defaultValue, int maxLength)
 {
     const int length = std::clamp(maxLength, 0, kIniLongValueLength);
-    const QByteArray bytes =
-        profileRead(filePath, section.toLocal8Bit(), key.toLocal8Bit(), defaultValue.toLocal8Bit(),
-                    length * kBytesPerCharacter + 1);
-    return cutToLength(QString::fromLocal8Bit(bytes), length);
+    const auto value = storedValue(readRegularFile(filePath), section, key);
+    return cutToLength(value.value_or(defaultValue), length);
+}
+
+std::optional<int> readIniNumber(const QString& filePath, const QString& section,
+                                 const QString& key, const QString& defaultValue, int lowest,
+                                 int highest, AppError* error)
+{
+    const FileText file = readRegularFile(filePath);
+    if (file.state == FileState::NotRegular) {
+        setError(error, AppError::withDetail(errors::kPathFileAccess,
+                                             filePath + QStringLiteral(": not a regular file")));
+        return std::nullopt;
+    }
+    const QString value =
+        cutToLength(storedValue(file, section, key).value_or(defaultValue), kIniMaxValueLength);
+    const QString detail = key + QLatin1Char('=') + value;
+    static const QRegularExpression kDecimal(QStringLiteral("^[+-]?[0-9]+$"));
+    const QString digits = value.trimmed();
+    if (!kDecimal.match(digits).hasMatch()) {
+        setError(error, AppError::withDetail(errors::kSettingsNotNumber, detail));
+        return std::nullopt;
+    }
+    bool ok = false;
+    const qlonglong number = digits.toLongLong(&ok, 10);
+    if (!ok || number < lowest || number > highest) {
+        setError(error, AppError::withDetail(errors::kSettingsOutOfRange, detail));
+        return std::nullopt;
+    }
+    return static_cast<int>(number);
 }
 
 bool WriteINI(const QString& filePath, const QString& section, const QString& key,
-              const QString& value)
+              const QString& value, AppError* error)
 {
-    if (value.contains(u'\n') || value.contains(u'\r'))
-        return false;
-    return profileWrite(filePath, section.toLocal8Bit(), key.toLocal8Bit(), value.toLocal8Bit());
+    return writeIniValues(filePath, section, {{key, value}}, error);
+}
+
+bool writeIniValues(const QString& filePath, const QString& section,
+                    const QList<std::pair<QString, QString>>& entries, AppError* error)
+{
+    const QByteArray sectionBytes = section.toLocal8Bit();
+    bool writable = inifileformat::isWritableSection(sectionBytes);
+    for (const auto& [key, value] : entries) {
+        writable = writable && inifileformat::isWritableKey(key.toLocal8Bit()) &&
+                   inifileformat::isWritableValue(value.toLocal8Bit());
+    }
+    if (!writable)
+        return setError(error, AppError::withDetail(errors::kInvalidArgument, filePath));
+    const QString target = filePath.isEmpty() ? QString() : linkTarget(filePath);
+    if (target.isEmpty())
+        return setError(error, writeError(filePath, causeOf(filePath.isEmpty() ? ENOENT : ELOOP)));
+    const FileText file = readRegularFile(target);
+    if (file.state == FileState::NotRegular)
+        return setError(error, writeError(target, QStringLiteral("not a regular file")));
+    if (file.state == FileState::Failed)
+        return setError(error, writeError(target, causeOf(file.error)));
+    if (file.state == FileState::Read && ::access(QFile::encodeName(target).constData(), W_OK) != 0)
+        return setError(error, writeError(target, causeOf(errno)));
+    QByteArray text = file.text;
+    for (const auto& [key, value] : entries)
+        text = inifileformat::withValue(text, sectionBytes, key.toLocal8Bit(), value.toLocal8Bit());
+    if (file.state == FileState::Read && text == file.text)
+        return true;
+    AppError failure;
+    const int keepMode = file.state == FileState::Read ? static_cast<int>(file.mode) : -1;
+    if (!replaceFile(target, text, keepMode, &failure))
+        return setError(error, failure);
+    return true;
 }

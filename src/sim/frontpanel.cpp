@@ -19,6 +19,26 @@ FrontPanel::Result refused(const QString& message)
     return {false, false, message};
 }
 
+/** The answer to a line trick: "WHAT sent", or refused with "WHAT not sent: why". */
+FrontPanel::Result sendResult(const VirtualRadio* radio, const QString& what)
+{
+    const QString problem = radio->lastSendProblem();
+    if (problem.isEmpty()) {
+        return done(what + QStringLiteral(" sent"));
+    }
+    return refused(what + QStringLiteral(" not sent: ") + problem);
+}
+
+/** The answer to a change of the radio's state, which holds whether announced or not. */
+FrontPanel::Result changed(const VirtualRadio* radio, const QString& what)
+{
+    const QString problem = radio->lastSendProblem();
+    if (problem.isEmpty()) {
+        return done(what);
+    }
+    return done(what + QStringLiteral("; not announced: ") + problem);
+}
+
 }  // namespace
 
 FrontPanel::Result FrontPanel::execute(const QString& line)
@@ -50,11 +70,11 @@ FrontPanel::Result FrontPanel::execute(const QString& line)
     }
     if (word == QLatin1String("double")) {
         m_radio->sendTwoFramesInOneWrite();
-        return done(QStringLiteral("two frames sent in one write"));
+        return sendResult(m_radio, QStringLiteral("two frames in one write"));
     }
     if (word == QLatin1String("cut")) {
         m_radio->sendCutFrame();
-        return done(QStringLiteral("half a frame sent"));
+        return sendResult(m_radio, QStringLiteral("half a frame"));
     }
     if (word == QLatin1String("state")) {
         return done(stateText());
@@ -92,7 +112,7 @@ FrontPanel::Result FrontPanel::frequency(const QString& argument)
                            .arg(simcodec::kMaxBcdFrequency));
     }
     m_radio->setFrequency(hz);
-    return done(QStringLiteral("frequency %1").arg(hz));
+    return changed(m_radio, QStringLiteral("frequency %1").arg(hz));
 }
 
 FrontPanel::Result FrontPanel::mode(const QString& argument)
@@ -108,7 +128,7 @@ FrontPanel::Result FrontPanel::mode(const QString& argument)
             QStringLiteral("mode needs LSB, USB, AM, CW, RTTY, FM, WFM or a code 0-255"));
     }
     m_radio->setMode(quint8(*code));
-    return done(QStringLiteral("mode %1").arg(*code));
+    return changed(m_radio, QStringLiteral("mode %1").arg(*code));
 }
 
 FrontPanel::Result FrontPanel::vfo(const QString& argument)
@@ -119,7 +139,7 @@ FrontPanel::Result FrontPanel::vfo(const QString& argument)
     }
     m_radio->selectVfo(which == QLatin1String("a") ? VirtualRadio::VfoId::A
                                                    : VirtualRadio::VfoId::B);
-    return done(QStringLiteral("VFO %1").arg(which.toUpper()));
+    return changed(m_radio, QStringLiteral("VFO %1").arg(which.toUpper()));
 }
 
 FrontPanel::Result FrontPanel::raw(const QString& argument)
@@ -130,7 +150,7 @@ FrontPanel::Result FrontPanel::raw(const QString& argument)
             QStringLiteral("raw needs hexadecimal bytes, e.g. raw FE FE 00 48 01 03 FD"));
     }
     m_radio->sendRaw(*bytes);
-    return done(QStringLiteral("%1 bytes sent").arg(bytes->size()));
+    return sendResult(m_radio, QStringLiteral("%1 bytes").arg(bytes->size()));
 }
 
 FrontPanel::Result FrontPanel::garbage(const QString& argument)
@@ -141,7 +161,7 @@ FrontPanel::Result FrontPanel::garbage(const QString& argument)
         return refused(QStringLiteral("garbage needs a byte count, 1 to %1").arg(kMaxGarbage));
     }
     m_radio->sendGarbage(count);
-    return done(QStringLiteral("%1 garbage bytes sent").arg(count));
+    return sendResult(m_radio, QStringLiteral("%1 garbage bytes").arg(count));
 }
 
 FrontPanel::Result FrontPanel::silent(const QString& argument)

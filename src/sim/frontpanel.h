@@ -20,6 +20,11 @@ class VirtualRadio;
  *   state              report the radio's state in the result message
  *   quit               end the program
  * Words are separated by blanks; command words are not case-sensitive.
+ *
+ * The answer tells what reached the line: a line trick whose bytes the line did not take
+ * (no client has it open, more than its queue has room for, the radio is silent) is
+ * refused with "... not sent: <why>"; a change of state holds and says "; not announced:
+ * <why>" when its announcement did not go out.
  */
 class FrontPanel {
 public:

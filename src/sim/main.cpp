@@ -96,6 +96,12 @@ void connectLog(VirtualRadio* radio, SimLog* log)
     QObject::connect(radio, &VirtualRadio::bytesSent, radio, [log](const QByteArray& bytes) {
         log->write(QStringLiteral("TX"), frameText(bytes));
     });
+    QObject::connect(radio, &VirtualRadio::sendRefused, radio,
+                     [log](const QByteArray& bytes, const QString& reason) {
+                         log->write(
+                             QStringLiteral("DROP"),
+                             QStringLiteral("%1 bytes not sent: %2").arg(bytes.size()).arg(reason));
+                     });
 }
 
 void connectFrontPanel(StdinReader* reader, FrontPanel* panel, SimLog* log)

@@ -17,10 +17,6 @@ namespace {
 /** Bytes read from the line in one go. */
 constexpr qsizetype kReadChunk = 4096;
 
-/** Outgoing bytes held while the line is full; beyond this they are dropped, as a radio's
- *  own buffer would overflow. */
-constexpr qsizetype kMaxQueued = 64 * 1024;
-
 /** A full line that nobody reads for this long has no client: what waits there is stale. */
 constexpr std::chrono::seconds kStallTime{2};
 
@@ -163,16 +159,22 @@ void PtyLine::onReadable()
     // n <= 0: EAGAIN or a transient error; the notifier fires again when data comes.
 }
 
-void PtyLine::write(const QByteArray& bytes)
+PtyLine::WriteResult PtyLine::write(const QByteArray& bytes)
 {
+    if (!isOpen()) {
+        return WriteResult::Closed;
+    }
     // An open that came before these bytes is always seen here, whatever order the event
     // loop serves the notifiers in.
-    if (!isOpen() || bytes.isEmpty() || !hasClient() ||
-        m_queue.size() + bytes.size() > kMaxQueued) {
-        return;
+    if (!hasClient()) {
+        return WriteResult::NoClient;
+    }
+    if (m_queue.size() + bytes.size() > kMaxQueued) {
+        return WriteResult::QueueFull;
     }
     m_queue.append(bytes);
     flushQueue();
+    return WriteResult::Queued;
 }
 
 void PtyLine::flushQueue()

@@ -18,13 +18,25 @@ class QTimer;
  * so the next client starts on a clean line. Where the watch cannot be set up, the line
  * behaves as if a client were always there.
  *
- * What the line cannot take at once waits in a small queue and goes out as the client
- * reads; when nobody reads a full line for a while, the unread bytes are stale and are
- * discarded so the radio never stalls.
+ * What the line cannot take at once waits in a queue of at most kMaxQueued bytes and goes
+ * out as the client reads; a write that does not fit in the queue is refused whole (never
+ * cut), and the caller is told. When nobody reads a full line for a while, the unread
+ * bytes are stale and are discarded so the radio never stalls.
  */
 class PtyLine : public QObject {
     Q_OBJECT
 public:
+    /** Most bytes waiting for the client at any time. */
+    static constexpr qsizetype kMaxQueued = 64 * 1024;
+
+    /** What became of a write. */
+    enum class WriteResult {
+        Queued,     ///< on the line, or queued to go out in order
+        NoClient,   ///< lost: nobody has the device open, as on a line with nobody on it
+        QueueFull,  ///< refused whole: more than the queue has room for
+        Closed,     ///< refused: the line is not open
+    };
+
     explicit PtyLine(QObject* parent = nullptr);
     ~PtyLine() override;
 
@@ -34,7 +46,7 @@ public:
     QString devicePath() const { return m_devicePath; }
 
     /** Queues bytes for the client; they go out in order, never blocking the caller. */
-    void write(const QByteArray& bytes);
+    WriteResult write(const QByteArray& bytes);
 
     /** Drops everything sent that the client has not read yet, queued bytes included. */
     void discardUnread();

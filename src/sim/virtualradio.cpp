@@ -235,11 +235,31 @@ void VirtualRadio::handleFrame(const QByteArray& frame)
 
 void VirtualRadio::send(const QByteArray& bytes)
 {
-    if (m_silent || bytes.isEmpty() || !m_line->isOpen()) {
+    m_lastSendProblem.clear();
+    if (bytes.isEmpty()) {
         return;
     }
-    emit bytesSent(bytes);
-    m_line->write(bytes);
+    if (m_silent) {
+        m_lastSendProblem = QStringLiteral("the radio is silent");
+        return;
+    }
+    switch (m_line->write(bytes)) {
+        case PtyLine::WriteResult::Queued:
+            emit bytesSent(bytes);
+            return;
+        case PtyLine::WriteResult::NoClient:
+            m_lastSendProblem = QStringLiteral("no client has the line open");
+            break;
+        case PtyLine::WriteResult::QueueFull:
+            m_lastSendProblem =
+                QStringLiteral("more than the line's queue of %1 bytes has room for")
+                    .arg(PtyLine::kMaxQueued);
+            break;
+        case PtyLine::WriteResult::Closed:
+            m_lastSendProblem = QStringLiteral("the line is closed");
+            break;
+    }
+    emit sendRefused(bytes, m_lastSendProblem);
 }
 
 // ---- commands ------------------------------------------------------------------------

@@ -90,11 +90,18 @@ public:
      *  is there is lost, as on a line with nobody on it. */
     bool hasClient() const;
 
+    /** Why the radio's last send did not go out ("no client has the line open", ...);
+     *  empty when the line took it. */
+    QString lastSendProblem() const { return m_lastSendProblem; }
+
 signals:
     /** A complete frame received from the line (logged by the program). */
     void frameReceived(const QByteArray& frame);
-    /** Bytes written to the line (echo and answers). */
+    /** Bytes the line took: written, or queued to go out in order (echo and answers). */
     void bytesSent(const QByteArray& bytes);
+    /** Bytes the radio meant to send that never go out, and why (the radio's own silence
+     *  excepted). */
+    void sendRefused(const QByteArray& bytes, const QString& reason);
 
 private:
     /** What the radio answers to one command: a command byte and its data (FB/FA alone). */
@@ -138,4 +145,5 @@ private:
     bool m_pendingFrequency = false;  // announce after the answer to the current frame
     bool m_pendingMode = false;
     QTimer* m_scanTimer = nullptr;
+    QString m_lastSendProblem;
 };

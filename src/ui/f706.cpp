@@ -428,13 +428,13 @@ void F706::Mcom_Click(int index)
         return;
     }
     showConnection();
+    AppError error;
     if (!WriteINI(m_settingsFile, QString::fromLatin1(kSettingsSection),
-                  QString::fromLatin1(kPortKey), QString::number(index))) {
+                  QString::fromLatin1(kPortKey), QString::number(index), &error)) {
         showMessage(this, QMessageBox::Warning, QString(),
                     QStringLiteral("COM %1 is in use now, but the choice could not be stored:"
-                                   "\r\n%2 (%3)\r\nThe next start will open the port stored "
-                                   "before.")
+                                   "\r\n%2\r\nThe next start will open the port stored before.")
                         .arg(index)
-                        .arg(standardErrorText(errors::kSettingsWriteFailed), m_settingsFile));
+                        .arg(error.text));
     }
 }

@@ -12,21 +12,8 @@ constexpr int kHighestAddress = 255;
 std::optional<int> settingNumber(const QString& file, const QString& key, const QString& fallback,
                                  int lowest, int highest, AppError* error)
 {
-    const QString value = ReadINI(file, QString::fromLatin1(kSettingsSection), key, fallback);
-    const QString detail = key + QLatin1Char('=') + value;
-    bool ok = false;
-    const qlonglong number = value.trimmed().toLongLong(&ok, 10);
-    if (!ok) {
-        if (error)
-            *error = AppError::withDetail(errors::kSettingsNotNumber, detail);
-        return std::nullopt;
-    }
-    if (number < lowest || number > highest) {
-        if (error)
-            *error = AppError::withDetail(errors::kSettingsOutOfRange, detail);
-        return std::nullopt;
-    }
-    return static_cast<int>(number);
+    return readIniNumber(file, QString::fromLatin1(kSettingsSection), key, fallback, lowest,
+                         highest, error);
 }
 
 }  // namespace

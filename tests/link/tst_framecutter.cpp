@@ -23,6 +23,51 @@ QByteArray filler(int n)
     return QByteArray(n, '\x11');
 }
 
+/** A frame of another station, 44 bytes: too long for this radio, and its last 11 bytes
+ *  read like a frequency announce that lost its preamble. */
+const QByteArray kForeign = hex("FEFE58E0") + filler(31) + hex("0048000000404501FD");
+
+/** Random bytes that are mostly the ones the cutter looks at (FE, FD), with whole frames,
+ *  over-long foreign frames and runs without FD among them. */
+QByteArray randomStream(QRandomGenerator& random)
+{
+    QByteArray stream;
+    const int parts = random.bounded(1, 40);
+    for (int part = 0; part < parts; ++part) {
+        switch (random.bounded(5)) {
+            case 0:
+                stream += kAnnounce;
+                break;
+            case 1:
+                stream += kForeign;
+                break;
+            case 2:
+                stream += filler(random.bounded(1, 3 * FrameCutter::kMaxFrameLength));
+                break;
+            default:
+                for (int i = random.bounded(1, 12); i > 0; --i) {
+                    static const char kBytes[] = {'\xFE', '\xFD', '\x00', '\x48', '\x11'};
+                    stream += kBytes[random.bounded(5)];
+                }
+        }
+    }
+    return stream;
+}
+
+/** The frames the cutter hands over for stream fed in pieces of 1 to maxPiece bytes. */
+QStringList cutInPieces(const QByteArray& stream, QRandomGenerator& random, int maxPiece)
+{
+    FrameCutter cutter;
+    QStringList frames;
+    for (qsizetype at = 0; at < stream.size();) {
+        const qsizetype size =
+            std::min<qsizetype>(random.bounded(1, maxPiece + 1), stream.size() - at);
+        frames += cutter.feed(QByteArrayView(stream).sliced(at, size));
+        at += size;
+    }
+    return frames;
+}
+
 }  // namespace
 
 class TestFrameCutter : public QObject {
@@ -32,6 +77,8 @@ private slots:
     void cutsStream();
     void sameFramesWhateverTheChunks_data();
     void sameFramesWhateverTheChunks();
+    void sameFramesWhateverTheChunksOnAnyBytes_data();
+    void sameFramesWhateverTheChunksOnAnyBytes();
     void bytesWithoutFdStayBounded();
 };
 
@@ -75,6 +122,13 @@ void TestFrameCutter::cutsStream_data()
     QTest::newRow("garbage ending in FE keeps that FE")
         << Chunks{filler(2 * max) + hex("FE"), kAnnounce.mid(1)}
         << QStringList{"FEFE0048000000404501FD"} << 0 << 2 * max;
+    QTest::newRow("foreign over-long frame read whole: dropped")
+        << Chunks{kForeign} << QStringList{} << 0 << 44;
+    QTest::newRow("foreign over-long frame read as 33 + 11: dropped")
+        << Chunks{kForeign.left(33), kForeign.mid(33)} << QStringList{} << 0 << 44;
+    QTest::newRow("after an over-long run, the next frame whole")
+        << Chunks{kForeign.left(40), kForeign.mid(40) + kMode} << QStringList{"FEFE0048010501FD"}
+        << 0 << 44;
     QTest::newRow("no FD: partial capped")
         << Chunks{filler(5 * max)} << QStringList{} << 0 << 5 * max;
 }
@@ -123,6 +177,30 @@ void TestFrameCutter::sameFramesWhateverTheChunks()
     QCOMPARE(got, expected);
     QVERIFY(!cutter.hasPartial());
     QCOMPARE(cutter.droppedBytes(), 0);
+}
+
+void TestFrameCutter::sameFramesWhateverTheChunksOnAnyBytes_data()
+{
+    QTest::addColumn<quint32>("seed");
+    for (quint32 seed = 1; seed <= 16; ++seed)
+        QTest::addRow("seed %u", seed) << seed;
+}
+
+void TestFrameCutter::sameFramesWhateverTheChunksOnAnyBytes()
+{
+    QFETCH(quint32, seed);
+    QRandomGenerator random(seed);
+    for (int round = 0; round < 100; ++round) {
+        const QByteArray stream = randomStream(random);
+        FrameCutter whole;
+        const QStringList expected = whole.feed(stream);
+        for (const int maxPiece : {1, 4, 16, 64}) {
+            const QStringList got = cutInPieces(stream, random, maxPiece);
+            if (got != expected)
+                qWarning("stream %s, pieces up to %d", stream.toHex().constData(), maxPiece);
+            QCOMPARE(got, expected);
+        }
+    }
 }
 
 void TestFrameCutter::bytesWithoutFdStayBounded()

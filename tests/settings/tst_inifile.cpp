@@ -1,9 +1,14 @@
+#include "memory/bookmarkfiles.h"
 #include "settings/inifile.h"
 
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <sys/mount.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -40,6 +45,31 @@ QByteArray readFile(const QString& path)
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
+/** Every file in dir, hidden ones too: a temporary file left behind shows here. */
+QStringList filesIn(const QString& dir)
+{
+    return QDir(dir).entryList(QDir::Files | QDir::Hidden | QDir::System);
+}
+
+/** A tmpfs of a few pages mounted on a folder for the life of the object. */
+class SmallDisk {
+public:
+    explicit SmallDisk(const QString& folder) : m_folder(QFile::encodeName(folder))
+    {
+        m_mounted = ::mount("tmpfs", m_folder.constData(), "tmpfs", 0, "size=64k") == 0;
+    }
+    ~SmallDisk()
+    {
+        if (m_mounted)
+            ::umount2(m_folder.constData(), MNT_DETACH);
+    }
+    bool isMounted() const { return m_mounted; }
+
+private:
+    QByteArray m_folder;
+    bool m_mounted = false;
+};
+
 }  // namespace
 
 class TestIniFile : public QObject {
@@ -56,6 +86,14 @@ private slots:
     void failedWrites_data();
     void failedWrites();
     void readOnlyFileIsNotReplaced();
+    void writesKeepTheFilesForm_data();
+    void writesKeepTheFilesForm();
+    void symlinkIsWrittenThrough();
+    void nonRegularFileIsRefused_data();
+    void nonRegularFileIsRefused();
+    void numbers_data();
+    void numbers();
+    void fullDiskLeavesTheFileWhole();
 
 private:
     QString iniPath() const { return m_dir->filePath(QStringLiteral("IC706.INI")); }
@@ -103,6 +141,13 @@ void TestIniFile::read_data()
     QTest::newRow("non-ASCII caption")
         << QByteArray("[BOOKMARKS]\nBOOK1CAPTION=Ponte 2m àèì\n") << kBookmarks << "BOOK1CAPTION"
         << "Ponte 2m àèì";
+    QTest::newRow("byte-order mark before the first section")
+        << QByteArray("\xEF\xBB\xBF[SETTINGS]\r\nCOMPORT=3\r\n") << kSettings << "COMPORT"
+        << "3";
+    QTest::newRow("quoted value keeps its blanks and ';'")
+        << QByteArray("[BOOKMARKS]\nBOOK1CAPTION=\" 2 m; FM \" ; note\n") << kBookmarks
+        << "BOOK1CAPTION"
+        << " 2 m; FM ";
     QTest::newRow("80 characters cut to 79")
         << "[BOOKMARKS]\nBOOK1CAPTION=" + QByteArray(80, 'x') + '\n'
         << kBookmarks << "BOOK1CAPTION" << QString(79, u'x');
@@ -205,7 +250,8 @@ void TestIniFile::failedWrites()
     QCOMPARE(readFile(iniPath()), QByteArray(kHandWritten));
     QVERIFY(QFileInfo(dir.filePath("full/IC706.INI/inside")).isDir());
     QVERIFY(QFileInfo(dir.filePath("empty/IC706.INI")).isDir());
-    QVERIFY(!QFile::exists(path.chopped(1) + u'~'));
+    QCOMPARE(filesIn(dir.path()), QStringList({"IC706.INI", "plain"}));
+    QCOMPARE(filesIn(QFileInfo(path).path()).size(), QFileInfo(path).path() == dir.path() ? 2 : 0);
 }
 
 void TestIniFile::readOnlyFileIsNotReplaced()
@@ -219,6 +265,164 @@ void TestIniFile::readOnlyFileIsNotReplaced()
     QVERIFY(!WriteINI(iniPath(), kSettings, QStringLiteral("COMPORT"), QStringLiteral("3")));
     QCOMPARE(readFile(iniPath()), QByteArray(kHandWritten));
     QCOMPARE(QFileInfo(iniPath()).permissions() & QFile::WriteOwner, QFile::Permissions());
+}
+
+void TestIniFile::writesKeepTheFilesForm_data()
+{
+    QTest::addColumn<QByteArray>("before");
+    QTest::addColumn<QString>("section");
+    QTest::addColumn<QString>("key");
+    QTest::addColumn<QString>("value");
+    QTest::addColumn<QByteArray>("after");
+    const QByteArray bom = "\xEF\xBB\xBF";
+    QTest::newRow("CRLF file: the line keeps CRLF")
+        << QByteArray("[SETTINGS]\r\nADDR706=72\r\nCOMPORT=2\r\n") << kSettings << "COMPORT"
+        << "3" << QByteArray("[SETTINGS]\r\nADDR706=72\r\nCOMPORT=3\r\n");
+    QTest::newRow("CRLF file: a new key and section take CRLF")
+        << QByteArray("[SETTINGS]\r\nCOMPORT=2\r\n") << kBookmarks << "BOOK1"
+        << "a.mdb" << QByteArray("[SETTINGS]\r\nCOMPORT=2\r\n[BOOKMARKS]\r\nBOOK1=a.mdb\r\n");
+    QTest::newRow("byte-order mark kept, section found behind it")
+        << bom + "[SETTINGS]\nCOMPORT=2\n"
+        << kSettings << "COMPORT"
+        << "4" << bom + "[SETTINGS]\nCOMPORT=4\n";
+    QTest::newRow("new key after the section's last entry, before the blank line")
+        << QByteArray("[SETTINGS]\nADDR706=72\n\n[BOOKMARKS]\nBOOK0=a.mdb\n") << kSettings
+        << "COMPORT"
+        << "1" << QByteArray("[SETTINGS]\nADDR706=72\nCOMPORT=1\n\n[BOOKMARKS]\nBOOK0=a.mdb\n");
+    QTest::newRow("last line without a line break")
+        << QByteArray("[SETTINGS]\nADDR706=72") << kSettings << "COMPORT"
+        << "1" << QByteArray("[SETTINGS]\nADDR706=72\nCOMPORT=1\n");
+    QTest::newRow("comment, blanks and case of the other lines kept")
+        << QByteArray("; mine\n[settings]\n  comport = 2 ; the port\naddr706=78\n") << kSettings
+        << "COMPORT"
+        << "3" << QByteArray("; mine\n[settings]\nCOMPORT=3\naddr706=78\n");
+    QTest::newRow("value needing quotes")
+        << QByteArray() << kBookmarks << "BOOK1CAPTION"
+        << " \"Ponti\"; 2 m " << QByteArray("[BOOKMARKS]\nBOOK1CAPTION=\" \\\"Ponti\\\"; 2 m \"\n");
+    QTest::newRow("same value: file untouched")
+        << QByteArray("[SETTINGS]\nCOMPORT = 3  ; mine\n") << kSettings << "COMPORT"
+        << "3" << QByteArray("[SETTINGS]\nCOMPORT = 3  ; mine\n");
+}
+
+void TestIniFile::writesKeepTheFilesForm()
+{
+    QFETCH(QByteArray, before);
+    QFETCH(QString, section);
+    QFETCH(QString, key);
+    QFETCH(QString, value);
+    QFETCH(QByteArray, after);
+    if (!before.isNull())
+        QVERIFY(writeFile(iniPath(), before));
+    AppError error;
+    QVERIFY2(WriteINI(iniPath(), section, key, value, &error), qPrintable(error.text));
+    QCOMPARE(readFile(iniPath()), after);
+    QCOMPARE(ReadINI(iniPath(), section, key, {}), value);
+    QCOMPARE(filesIn(m_dir->path()), QStringList({"IC706.INI"}));
+}
+
+void TestIniFile::symlinkIsWrittenThrough()
+{
+    QDir dir(m_dir->path());
+    QVERIFY(dir.mkdir("kept"));
+    QVERIFY(writeFile(dir.filePath("kept/mine.ini"), kHandWritten));
+    const QByteArray target = QFile::encodeName(dir.filePath("kept/mine.ini"));
+    QCOMPARE(::chmod(target.constData(), 0604), 0);
+    QCOMPARE(::symlink("kept/mine.ini", QFile::encodeName(iniPath()).constData()), 0);
+
+    QVERIFY(WriteINI(iniPath(), kSettings, QStringLiteral("COMPORT"), QStringLiteral("3")));
+
+    QVERIFY(QFileInfo(iniPath()).isSymLink());
+    QByteArray expected(kHandWritten);
+    expected.replace("COMPORT = 2", "COMPORT=3");
+    QCOMPARE(readFile(dir.filePath("kept/mine.ini")), expected);
+    struct stat status {};
+    QCOMPARE(::stat(target.constData(), &status), 0);
+    QCOMPARE(status.st_mode & 0777, 0604u);
+    QCOMPARE(filesIn(dir.filePath("kept")), QStringList({"mine.ini"}));
+}
+
+void TestIniFile::nonRegularFileIsRefused_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::newRow("FIFO") << "fifo";
+    QTest::newRow("link to /dev/zero") << "zero";
+    QTest::newRow("folder") << "folder";
+}
+
+void TestIniFile::nonRegularFileIsRefused()
+{
+    QFETCH(QString, kind);
+    const QByteArray path = QFile::encodeName(iniPath());
+    if (kind == "fifo")
+        QCOMPARE(::mkfifo(path.constData(), 0600), 0);
+    else if (kind == "zero")
+        QVERIFY(QFile::link("/dev/zero", iniPath()));
+    else
+        QVERIFY(QDir(m_dir->path()).mkdir("IC706.INI"));
+
+    QCOMPARE(ReadINI(iniPath(), kSettings, "COMPORT", "2"), QStringLiteral("2"));
+    AppError error;
+    QVERIFY(!readIniNumber(iniPath(), kSettings, "COMPORT", "2", 1, 4, &error));
+    QCOMPARE(error.number, errors::kPathFileAccess);
+    QCOMPARE(error.text, "Path/File access error (" + iniPath() + ": not a regular file)");
+    QVERIFY(!WriteINI(iniPath(), kSettings, "COMPORT", "3", &error));
+    QCOMPARE(error.number, errors::kSettingsWriteFailed);
+    QVERIFY2(error.text.endsWith("not a regular file"), qPrintable(error.text));
+    QCOMPARE(filesIn(m_dir->path()), kind == "folder" ? QStringList() : QStringList{"IC706.INI"});
+}
+
+void TestIniFile::numbers_data()
+{
+    QTest::addColumn<QByteArray>("line");
+    QTest::addColumn<int>("number");  ///< the value, or minus the error number
+    QTest::newRow("decimal") << QByteArray("ADDR706=78") << 78;
+    QTest::newRow("blanks around") << QByteArray("ADDR706 =  7 ") << 7;
+    QTest::newRow("absent: default") << QByteArray() << 72;
+    QTest::newRow("hexadecimal") << QByteArray("ADDR706=4E") << -errors::kSettingsNotNumber;
+    QTest::newRow("empty") << QByteArray("ADDR706=") << -errors::kSettingsNotNumber;
+    QTest::newRow("above 255") << QByteArray("ADDR706=256") << -errors::kSettingsOutOfRange;
+    QTest::newRow("negative") << QByteArray("ADDR706=-1") << -errors::kSettingsOutOfRange;
+    QTest::newRow("overflows any integer")
+        << QByteArray("ADDR706=99999999999999999999") << -errors::kSettingsOutOfRange;
+}
+
+void TestIniFile::numbers()
+{
+    QFETCH(QByteArray, line);
+    QFETCH(int, number);
+    QVERIFY(writeFile(iniPath(), "[SETTINGS]\n" + line + "\n"));
+    AppError error;
+    const std::optional<int> got =
+        readIniNumber(iniPath(), kSettings, "ADDR706", "72", 0, 255, &error);
+    QCOMPARE(got.value_or(-error.number), number);
+    if (!got)
+        QVERIFY2(error.text.endsWith("(ADDR706=" + line.mid(line.indexOf('=') + 1) + ")"),
+                 qPrintable(error.text));
+}
+
+void TestIniFile::fullDiskLeavesTheFileWhole()
+{
+    SmallDisk disk(m_dir->path());
+    if (!disk.isMounted())
+        QSKIP("cannot mount a small tmpfs here (needs root); the full-disk case is not run");
+    QVERIFY(writeFile(iniPath(), kHandWritten));
+    QFile filler(m_dir->filePath("filler"));
+    QVERIFY(filler.open(QIODevice::WriteOnly | QIODevice::Unbuffered));
+    const QByteArray page(4096, 'x');
+    while (filler.write(page) == page.size()) {
+    }
+    filler.close();
+
+    AppError error;
+    QVERIFY(!WriteINI(iniPath(), kSettings, "COMPORT", QString(100, u'3'), &error));
+    QCOMPARE(error.text, "The settings file could not be written (" + iniPath() + "): Disk full");
+    error = {};
+    QVERIFY(!writeBookmarkEntry(iniPath(), 2, "UHF", "uhf.mdb", &error));
+    QCOMPARE(error.number, errors::kSettingsWriteFailed);
+    QVERIFY2(error.text.endsWith("Disk full"), qPrintable(error.text));
+
+    QCOMPARE(readFile(iniPath()), QByteArray(kHandWritten));
+    QCOMPARE(filesIn(m_dir->path()), QStringList({"filler", "IC706.INI"}));
 }
 
 QTEST_GUILESS_MAIN(TestIniFile)

@@ -9,6 +9,11 @@
 #include <QDir>
 #include <QTest>
 
+#include <sys/resource.h>
+
+#include <csignal>
+#include <optional>
+
 class TestPortSelection : public QObject {
     Q_OBJECT
 private slots:
@@ -18,6 +23,29 @@ private slots:
 };
 
 namespace {
+
+/** While it lives, no file of this process can grow beyond a size (root included): a
+ *  longer write fails with EFBIG instead of raising SIGXFSZ. */
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(rlim_t bytes)
+    {
+        m_handler = std::signal(SIGXFSZ, SIG_IGN);
+        ::getrlimit(RLIMIT_FSIZE, &m_limit);
+        rlimit limit = m_limit;
+        limit.rlim_cur = bytes;
+        ::setrlimit(RLIMIT_FSIZE, &limit);
+    }
+    ~FileSizeLimit()
+    {
+        ::setrlimit(RLIMIT_FSIZE, &m_limit);
+        std::signal(SIGXFSZ, m_handler);
+    }
+
+private:
+    rlimit m_limit{};
+    void (*m_handler)(int) = nullptr;
+};
 
 QList<int> ticked(const MainMenus* menus)
 {
@@ -87,10 +115,16 @@ void TestPortSelection::choosePort()
     SerialLink holder;  // another program holds the second radio's line as COM 4
     if (choice == 4)
         QVERIFY(holder.open(second.devicePath(), nullptr, nullptr));
-    if (!settingsWritable)  // the file's rewrite goes through a temporary it cannot create
-        QVERIFY(QDir(bench.appPath()).mkdir(QStringLiteral("IC706.IN~")));
+    // A settings file longer than files may grow: its new text cannot be written, while the
+    // port's small lock file still can.
+    std::optional<FileSizeLimit> frozen;
+    if (!settingsWritable) {
+        QVERIFY(bench.setSetting(QStringLiteral("NOTE"), QString(4096, u'x')));
+        frozen.emplace(1024);
+    }
 
     bench.window()->menus()->comAction(choice)->trigger();
+    frozen.reset();
 
     QCOMPARE(bench.messages().size(), messageTitle.isEmpty() ? 0 : 1);
     if (!messageTitle.isEmpty()) {
