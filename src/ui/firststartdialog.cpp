@@ -86,6 +86,9 @@ QWidget* FirstStartDialog::buildPortBox(const QList<PortOffer>& ports)
                 if (item)
                     m_portPath->setText(item->data(Qt::UserRole).toString());
             });
+    // A typed path is no longer the listed port: picking that port again fills it back.
+    connect(m_portPath, &QLineEdit::textEdited, m_portList,
+            [this] { m_portList->setCurrentRow(-1); });
     if (!ports.isEmpty())
         m_portList->setCurrentRow(0);
 
