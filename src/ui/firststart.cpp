@@ -56,6 +56,11 @@ StartRoute prepareStart(const StartPlaces& places, bool demo, int* exitCode)
 bool writeFirstStartChoice(const QString& appPath, const FirstStartChoice& choice,
                            const QString& templateFile, AppError* error)
 {
+    if (!QDir().mkpath(appPath)) {
+        if (error)
+            *error = AppError::withDetail(errors::kPathFileAccess, appPath);
+        return false;
+    }
     const QString database = appPath + kDefaultDatabase;
     if (!QFileInfo::exists(database)) {
         const QString copyInFolder = appPath + QLatin1String(kTemplateFileName);

@@ -91,6 +91,7 @@ QWidget* FirstStartDialog::buildPortBox(const QList<PortOffer>& ports)
             [this] { m_portList->setCurrentRow(-1); });
     if (!ports.isEmpty())
         m_portList->setCurrentRow(0);
+    connect(m_portPath, &QLineEdit::textChanged, this, [this] { m_error->hide(); });
 
     auto* layout = new QFormLayout(box);
     layout->setContentsMargins(0, 0, 0, 0);
