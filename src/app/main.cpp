@@ -65,11 +65,12 @@ Options parseOptions(const QApplication& app)
     return options;
 }
 
-/** Starts the demo's radio and writes its settings into the demo folder (appPath when
- *  --dir names one); nullptr after telling why it cannot. */
+/** Starts the demo's radio and writes its settings into the demo folder: appPath when
+ *  --demo --dir names it, else the default one (also when the demo was chosen on the first
+ *  start, so the folder asked about stays unconfigured). nullptr after telling why not. */
 std::unique_ptr<DemoSession> startDemo(const Options& options, QString* appPath)
 {
-    if (!options.dirGiven)
+    if (!options.demo || !options.dirGiven)
         *appPath = withTrailingSeparator(DemoSession::defaultDirectory());
     auto demo = std::make_unique<DemoSession>();
     QString error;
