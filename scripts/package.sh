@@ -16,6 +16,7 @@ trap cleanup EXIT
 fail() { echo "package check: $*" >&2; exit 1; }
 
 # ---- The package, its files and its dependencies.
+rm -f "$build"/corvane_*.deb
 (cd "$build" && cpack -G DEB >/dev/null)
 deb=$(ls "$build"/corvane_*.deb)
 dpkg-deb -c "$deb" | awk '{print $6}' | sed 's|^\./|/|' >"$work/files"
@@ -51,7 +52,7 @@ done
 dpkg-deb -x "$deb" "$work/deb"
 multiarch=$(dpkg-architecture -qDEB_HOST_MULTIARCH)
 for program in "$work"/deb/usr/bin/*; do
-    file "$program" | grep -q 'stripped' || fail "$program is not a program"
+    file "$program" | grep -q 'ELF .* executable' || fail "$program is not a program"
     for library in $(objdump -p "$program" | awk '/NEEDED/ {print $2}'); do
         owner=$(dpkg -S "*/$multiarch/$library" 2>/dev/null | head -n 1 | cut -d: -f1)
         [[ -n "$owner" ]] || fail "no package holds $library"
