@@ -10,6 +10,8 @@ packages=(
     xvfb xauth
     libhamlib-utils
     sqlite3
+    # The Debian package and its checks: icon rendering, menu entry and metadata validators.
+    dpkg-dev file binutils librsvg2-bin desktop-file-utils appstream
 )
 
 missing=()

@@ -1,18 +1,26 @@
 #include "app/demosession.h"
 #include "common/terminationsignals.h"
+#include "memory/bookmarkfiles.h"
 #include "settings/apppath.h"
 #include "ui/f706.h"
+#include "ui/firststart.h"
 #include "ui/memorycontroller.h"
 #include "ui/programstart.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QSessionManager>
+#include <QStandardPaths>
 
 #include <cstdio>
 #include <memory>
 
 namespace {
+
+QString userDataFolder()
+{
+    return QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
+}
 
 struct Options {
     bool demo = false;
@@ -24,10 +32,21 @@ struct Options {
 Options parseOptions(const QApplication& app)
 {
     QCommandLineParser parser;
-    parser.setApplicationDescription(QStringLiteral("Controller for an IC-706MKII over CI-V"));
+    parser.setApplicationDescription(
+        QStringLiteral(
+            "Controller for an IC-706MKII over CI-V.\n\n"
+            "The settings file IC706.INI, the bookmark databases and the template EMPTY.MDB are\n"
+            "kept in one folder: the one given with --dir; else the program's own folder when\n"
+            "it is writable and holds IC706.INI (a portable copy); else %1\n"
+            "(made on first start, with the template copied from share/corvane). With no\n"
+            "IC706.INI there, a first-start dialog asks for the serial port and the radio.\n"
+            "Settings keys: [SETTINGS] ADDR706 (CI-V address, decimal, default 72), COMPORT\n"
+            "(1-4, default 2), COM1..COM4 (device of each port); [BOOKMARKS] BOOK0, BOOK0CAPTION,\n"
+            "BOOKn, BOOKnCAPTION (database files and their menu captions).")
+            .arg(userDataFolder()));
     parser.addHelpOption();
     const QCommandLineOption dir(QStringLiteral("dir"),
-                                 QStringLiteral("Directory of the settings file and databases."),
+                                 QStringLiteral("Folder of the settings file and databases."),
                                  QStringLiteral("DIR"));
     const QCommandLineOption demo(QStringLiteral("demo"),
                                   QStringLiteral("Run against a virtual radio in this process."));
@@ -49,29 +68,48 @@ Options parseOptions(const QApplication& app)
     return options;
 }
 
+/** Starts the demo's radio and writes its settings into the demo folder: appPath when
+ *  --demo --dir names it, else the default one (also when the demo was chosen on the first
+ *  start, so the folder asked about stays unconfigured). nullptr after telling why not. */
+std::unique_ptr<DemoSession> startDemo(const Options& options, QString* appPath)
+{
+    if (!options.demo || !options.dirGiven)
+        *appPath = withTrailingSeparator(DemoSession::defaultDirectory());
+    auto demo = std::make_unique<DemoSession>();
+    QString error;
+    if (!demo->prepare(*appPath, &error)) {
+        std::fprintf(stderr, "corvane: demo: %s\n", qPrintable(error));
+        return nullptr;
+    }
+    return demo;
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
 {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("corvane"));
+    QGuiApplication::setDesktopFileName(QStringLiteral("corvane"));
     const Options options = parseOptions(app);
-    const QStringList arguments = QApplication::arguments();
 
-    QString appPath = appPathFromArguments(arguments);
+    StartPlaces places;
+    places.folder = chooseDataFolder(QApplication::arguments(),
+                                     inspectExecutableFolder(QApplication::applicationDirPath()),
+                                     userDataFolder());
+    places.templateFile = sharedFilePath(QLatin1String(kTemplateFileName));
+    int exitCode = 0;
+    const StartRoute route = prepareStart(places, options.demo, &exitCode);
+    if (route == StartRoute::Quit)
+        return exitCode;
+    QString appPath = places.folder.appPath;
     std::unique_ptr<DemoSession> demo;
-    if (options.demo) {
-        if (!options.dirGiven)
-            appPath = withTrailingSeparator(DemoSession::defaultDirectory());
-        demo = std::make_unique<DemoSession>();
-        QString error;
-        if (!demo->prepare(appPath, &error)) {
-            std::fprintf(stderr, "corvane: demo: %s\n", qPrintable(error));
+    if (route == StartRoute::Demo) {
+        demo = startDemo(options, &appPath);
+        if (!demo)
             return 1;
-        }
     }
 
-    int exitCode = 0;
     std::unique_ptr<F706> window = startMainWindow(appPath, &exitCode);
     if (!window)
         return exitCode;
@@ -86,6 +124,7 @@ int main(int argc, char** argv)
     QObject::connect(&app, &QGuiApplication::commitDataRequest, window.get(),
                      [&window] { window->memory()->writePendingAtQuit(); });
     QObject::connect(&app, &QCoreApplication::aboutToQuit, window.get(), &F706::Cquit_Click);
+    window->setWindowTitle(windowTitleFor(DataFolder{appPath, places.folder.use}));
     window->show();
     if (demo) {
         demo->noteWindowShown();

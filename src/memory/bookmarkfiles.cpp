@@ -1,10 +1,10 @@
 #include "memory/bookmarkfiles.h"
 
 #include "memory/sqlitefile.h"
+#include "settings/apppath.h"
 #include "settings/inifile.h"
 
 #include <QCoreApplication>
-#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
@@ -79,7 +79,7 @@ QString templatePath(const QString& appPath)
     const QString inAppPath = appPath + QLatin1String(kTemplateFileName);
     if (QFileInfo::exists(inAppPath) || !QCoreApplication::instance())
         return inAppPath;
-    return QDir(QCoreApplication::applicationDirPath()).filePath(QLatin1String(kTemplateFileName));
+    return sharedFilePath(QLatin1String(kTemplateFileName));
 }
 
 bool isTemplateName(const QString& name)

@@ -28,7 +28,7 @@ QString bookmarkFileName(const QString& typed);
 bool isValidBookmarkName(const QString& name);
 
 /** Where the template is: AppPath + "EMPTY.MDB" when that file exists, else the copy
- *  installed next to the executable. */
+ *  next to the executable (a build tree), else the installed one in share/corvane. */
 QString templatePath(const QString& appPath);
 
 /** True when name is the template's own name, in any mix of cases ("empty.mdb"). */

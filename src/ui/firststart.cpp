@@ -1,0 +1,90 @@
+#include "ui/firststart.h"
+
+#include "memory/bookmarkfiles.h"
+#include "settings/inifile.h"
+#include "ui/firststartdialog.h"
+#include "ui/messagebox.h"
+#include "ui/startupsettings.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+namespace {
+
+/** The port the first start puts the radio behind: the first item of "Com Port". */
+constexpr int kFirstStartPort = 1;
+const QString kDefaultDatabase = QStringLiteral("DEFAULT.MDB");
+const QString kDefaultCaption = QStringLiteral("Default");
+
+StartRoute failed(const QString& text, int* exitCode)
+{
+    showMessage(nullptr, QMessageBox::Critical, QString(), text);
+    *exitCode = 1;
+    return StartRoute::Quit;
+}
+
+}  // namespace
+
+StartRoute prepareStart(const StartPlaces& places, bool demo, int* exitCode)
+{
+    *exitCode = 0;
+    const QString appPath = places.folder.appPath;
+    if (places.folder.use == DataFolderUse::UserData) {
+        QString error;
+        if (!prepareUserDataFolder(appPath, places.templateFile, QLatin1String(kTemplateFileName),
+                                   &error))
+            return failed(error, exitCode);
+    }
+    if (demo)
+        return StartRoute::Demo;
+    const QString settingsFile = settingsFilePath(appPath);
+    if (QFileInfo::exists(settingsFile))
+        return StartRoute::Window;
+
+    FirstStartDialog dialog(availablePorts(places.byIdFolder), settingsFile);
+    if (dialog.exec() != QDialog::Accepted)
+        return StartRoute::Quit;
+    if (dialog.choice().demo)
+        return StartRoute::Demo;
+    AppError error;
+    if (!writeFirstStartChoice(appPath, dialog.choice(), places.templateFile, &error))
+        return failed(QStringLiteral("Error #%1\r\n%2").arg(error.number).arg(error.text),
+                      exitCode);
+    return StartRoute::Window;
+}
+
+bool writeFirstStartChoice(const QString& appPath, const FirstStartChoice& choice,
+                           const QString& templateFile, AppError* error)
+{
+    if (!QDir().mkpath(appPath)) {
+        if (error)
+            *error = AppError::withDetail(errors::kPathFileAccess, appPath);
+        return false;
+    }
+    const QString database = appPath + kDefaultDatabase;
+    if (!QFileInfo::exists(database)) {
+        const QString copyInFolder = appPath + QLatin1String(kTemplateFileName);
+        const QString source = QFileInfo::exists(copyInFolder) ? copyInFolder : templateFile;
+        if (!createFromTemplate(source, database, false, error))
+            return false;
+    }
+    const QString file = settingsFilePath(appPath);
+    const QString settings = QString::fromLatin1(kSettingsSection);
+    const QString bookmarks = QString::fromLatin1(kBookmarksSection);
+    const bool written =
+        WriteINI(file, settings, QLatin1String(kRadioAddressKey),
+                 QString::number(choice.address)) &&
+        WriteINI(file, settings, QLatin1String(kPortKey), QString::number(kFirstStartPort)) &&
+        WriteINI(file, settings, QStringLiteral("COM%1").arg(kFirstStartPort), choice.device) &&
+        WriteINI(file, bookmarks, QStringLiteral("BOOK0CAPTION"), kDefaultCaption) &&
+        WriteINI(file, bookmarks, QStringLiteral("BOOK0"), kDefaultDatabase);
+    if (!written && error)
+        *error = AppError::withDetail(errors::kSettingsWriteFailed, file);
+    return written;
+}
+
+QString windowTitleFor(const DataFolder& folder)
+{
+    return QStringLiteral("%1 - %2").arg(kProgramTitle,
+                                         QDir::toNativeSeparators(QDir::cleanPath(folder.appPath)));
+}
