@@ -1,0 +1,52 @@
+#pragma once
+
+#include <QString>
+
+#include <optional>
+
+/**
+ * Frequencies as decimal text, read and written exactly: no floating point anywhere, so
+ * "146.52" MHz is 146 520 000 Hz and never 146 519 999.
+ */
+namespace frequencytext {
+
+/** Lowest and highest frequency a memory may hold, in Hz (the entry pad's range). */
+constexpr qint64 kLowestHz = 30'000;
+constexpr qint64 kHighestHz = 199'999'999;
+
+/** Outcome of reading one frequency text. */
+struct Parsed {
+    std::optional<qint64> hz;  ///< set when the text is a frequency
+    QString reason;            ///< why not, when hz is empty
+};
+
+/**
+ * Reads a non-negative decimal number of units (unitDigits = 6 for MHz, 0 for Hz) to whole
+ * hertz: optional blanks around, digits, an optional point and fraction. A fraction finer
+ * than 1 Hz, a sign, an exponent or any other character is refused with a reason that
+ * names the text.
+ */
+Parsed parse(const QString& text, int unitDigits);
+
+/** True when hz lies in kLowestHz..kHighestHz. */
+bool inRange(qint64 hz);
+
+/** "146.520000 MHz": the text used in reasons. */
+QString describe(qint64 hz);
+
+/** The reason for a frequency outside the range, naming what it is ("the frequency"). */
+QString outOfRange(const QString& what, qint64 hz);
+
+/** Whole MHz with six decimals, "146.520000" (the CHIRP form). */
+QString megahertzText(qint64 hz);
+
+/** The three stored parts of a frequency: MHz, KHz and Hz, three digits each. */
+struct Parts {
+    QString mhz, khz, hz;
+};
+Parts partsOf(qint64 hz);
+
+/** The frequency of three stored parts, when each is exactly three digits. */
+std::optional<qint64> fromParts(const QString& mhz, const QString& khz, const QString& hz);
+
+}  // namespace frequencytext

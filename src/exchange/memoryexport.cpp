@@ -1,0 +1,165 @@
+#include "exchange/memoryexport.h"
+
+#include "exchange/rowwriters.h"
+#include "memory/datafreq.h"
+#include "memory/sqlitefile.h"
+
+#include <QSaveFile>
+#include <QSqlDatabase>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QSqlRecord>
+
+namespace {
+
+constexpr qint64 kReportEvery = 1000;
+
+const QString kFileKept = QStringLiteral("nothing was written; %1 is as it was");
+
+/** The positions of the row key and the ten fields in the result, by name. */
+struct Columns {
+    int id = -1;
+    std::array<int, 10> fields{};
+};
+
+Columns columnsOf(const QSqlQuery& query)
+{
+    const QSqlRecord record = query.record();
+    Columns columns;
+    columns.id = record.indexOf(QStringLiteral("id"));
+    for (int c = 0; c < 10; ++c)
+        columns.fields[c] = record.indexOf(QString::fromLatin1(kMemoryFields[c]));
+    return columns;
+}
+
+}  // namespace
+
+bool readMemories(const QString& db, ViewOrder order,
+                  const std::function<bool(qint64 id, const StoredRow& row)>& visit, QString* error,
+                  qint64* total)
+{
+    const QString connection = sqlitefile::uniqueConnectionName(QStringLiteral("corvane.export"));
+    AppError openError;
+    if (!sqlitefile::open(connection, db, nullptr, &openError)) {
+        *error = openError.text;
+        return false;
+    }
+    bool ok = true;
+    {
+        QSqlQuery query(QSqlDatabase::database(connection, false));
+        query.setForwardOnly(true);
+        if (total) {
+            ok = query.exec(QStringLiteral("SELECT COUNT(*) FROM TabFreq")) && query.next();
+            *total = ok ? query.value(0).toLongLong() : 0;
+        }
+        ok = ok && query.exec(viewQuery(order, false));
+        const Columns columns = columnsOf(query);
+        while (ok && query.next()) {
+            StoredRow row;
+            for (int c = 0; c < 10; ++c) {
+                if (columns.fields[c] >= 0)
+                    row[c] = query.value(columns.fields[c]);
+            }
+            if (!visit(query.value(columns.id).toLongLong(), row))
+                break;
+        }
+        if (ok && query.lastError().isValid())
+            ok = false;
+        if (!ok)
+            *error = sqlitefile::errorFor(query.lastError(), db, errors::kDatabaseError).text;
+    }
+    sqlitefile::close(connection);
+    return ok;
+}
+
+ExportResult exportMemories(const QString& db, const QString& file, MemoryFormat format,
+                            ViewOrder order, const ExchangeCallbacks& callbacks)
+{
+    ExportResult result;
+    QSaveFile out(file);
+    if (!out.open(QIODevice::WriteOnly)) {
+        result.error = QStringLiteral("%1 cannot be written: %2; ").arg(file, out.errorString()) +
+                       kFileKept.arg(file);
+        return result;
+    }
+    const std::unique_ptr<RowWriter> writer = makeRowWriter(format);
+    bool written = out.write(writer->header()) >= 0;
+    qint64 position = 0;
+    qint64 total = 0;
+    QString readError;
+    const auto visit = [&](qint64 /*id*/, const StoredRow& row) {
+        const WrittenRow line = writer->write(row, ++position);
+        if (line.written) {
+            written = out.write(line.bytes) == line.bytes.size();
+            ++result.written;
+        } else {
+            ++result.leftOut;
+        }
+        if (!line.problem.isEmpty()) {
+            result.remarks += line.written ? 1 : 0;
+            if (callbacks.rowIssue)
+                callbacks.rowIssue({position, line.problem});
+        }
+        if (position % kReportEvery == 0) {
+            if (callbacks.progress)
+                callbacks.progress(position, total);
+            if (callbacks.cancelRequested && callbacks.cancelRequested())
+                result.cancelled = true;
+        }
+        return written && !result.cancelled;
+    };
+    const bool read = readMemories(db, order, visit, &readError, &total);
+    if (!read || !written || result.cancelled) {
+        out.cancelWriting();
+        if (result.cancelled)
+            result.error = QStringLiteral("The export was cancelled; ") + kFileKept.arg(file);
+        else if (!read)
+            result.error = readError + QStringLiteral("; ") + kFileKept.arg(file);
+        else
+            result.error =
+                QStringLiteral("%1 cannot be written: %2; ").arg(file, out.errorString()) +
+                kFileKept.arg(file);
+        return result;
+    }
+    if (!out.commit()) {
+        result.error = QStringLiteral("%1 cannot be written: %2; ").arg(file, out.errorString()) +
+                       kFileKept.arg(file);
+        return result;
+    }
+    if (callbacks.progress)
+        callbacks.progress(position, total);
+    result.ok = true;
+    return result;
+}
+
+bool checkIntegrity(const QString& db, QStringList* problems, int* nameLimit, QString* error)
+{
+    const QString connection = sqlitefile::uniqueConnectionName(QStringLiteral("corvane.check"));
+    AppError openError;
+    if (!sqlitefile::open(connection, db, nullptr, &openError)) {
+        *error = openError.text;
+        return false;
+    }
+    bool ok = true;
+    {
+        QSqlDatabase database = QSqlDatabase::database(connection, false);
+        QSqlQuery query(database);
+        ok = query.exec(QStringLiteral("PRAGMA integrity_check"));
+        while (ok && query.next()) {
+            const QString line = query.value(0).toString();
+            if (line != QLatin1String("ok"))
+                problems->append(line);
+        }
+        if (!ok)
+            *error = sqlitefile::errorFor(query.lastError(), db, errors::kDatabaseError).text;
+        QSqlRecord columns = database.record(QStringLiteral("TabFreq"));
+        for (const char* field : kMemoryFields) {
+            if (columns.indexOf(QString::fromLatin1(field)) < 0)
+                problems->append(
+                    QStringLiteral("TabFreq has no column %1").arg(QString::fromLatin1(field)));
+        }
+        *nameLimit = nameLimitOf(database);
+    }
+    sqlitefile::close(connection);
+    return ok;
+}

@@ -1,0 +1,319 @@
+#include "exchange/rowmappers.h"
+
+#include "exchange/frequencytext.h"
+#include "memory/datafreq.h"
+
+#include <QHash>
+
+namespace {
+
+MappedRecord skip()
+{
+    return {};
+}
+
+MappedRecord memory(StoredRow row)
+{
+    return {MappedRecord::Kind::Memory, std::move(row), QString()};
+}
+
+MappedRecord refused(const QString& reason)
+{
+    return {MappedRecord::Kind::Refused, {}, reason};
+}
+
+MappedRecord fatal(const QString& reason)
+{
+    return {MappedRecord::Kind::Fatal, {}, reason};
+}
+
+QString fieldCountReason(qsizetype found, qsizetype expected, const QString& what)
+{
+    return QStringLiteral("the row has %1 fields; %2 has %3").arg(found).arg(what).arg(expected);
+}
+
+/** A frequency field in range, or the reason why not. */
+std::optional<qint64> frequencyField(const QString& text, int unitDigits, const QString& what,
+                                     QString* reason)
+{
+    const frequencytext::Parsed parsed = frequencytext::parse(text, unitDigits);
+    if (!parsed.hz) {
+        *reason = what + QStringLiteral(": ") + parsed.reason;
+        return std::nullopt;
+    }
+    if (!frequencytext::inRange(*parsed.hz)) {
+        *reason = frequencytext::outOfRange(what, *parsed.hz);
+        return std::nullopt;
+    }
+    return parsed.hz;
+}
+
+// ---------------------------------------------------------------- CHIRP generic CSV
+
+class ChirpMapper : public RowMapper {
+public:
+    MappedRecord map(const CsvRecord& record) override;
+
+private:
+    MappedRecord readHeader(const CsvRecord& record);
+    MappedRecord readMemory(const CsvRecord& record) const;
+    std::optional<std::optional<qint64>> transmitFrequency(const CsvRecord& record, qint64 rx,
+                                                           QString* reason) const;
+    QString field(const CsvRecord& record, const QString& column) const;
+
+    QHash<QString, int> m_columns;  // lower-case name -> position
+    qsizetype m_fieldCount = 0;
+};
+
+MappedRecord ChirpMapper::map(const CsvRecord& record)
+{
+    if (record.blank || record.fields.first().startsWith(QLatin1Char('#')))
+        return skip();
+    return m_columns.isEmpty() ? readHeader(record) : readMemory(record);
+}
+
+MappedRecord ChirpMapper::readHeader(const CsvRecord& record)
+{
+    for (int i = 0; i < record.fields.size(); ++i)
+        m_columns.insert(record.fields.at(i).trimmed().toLower(), i);
+    m_fieldCount = record.fields.size();
+    for (const char* needed : {"Frequency", "Mode"}) {
+        if (!m_columns.contains(QString::fromLatin1(needed).toLower()))
+            return fatal(
+                QStringLiteral("line %1: the header has no column \"%2\"; a CHIRP CSV file "
+                               "starts with Location,Name,Frequency,...")
+                    .arg(record.line)
+                    .arg(QString::fromLatin1(needed)));
+    }
+    return skip();
+}
+
+QString ChirpMapper::field(const CsvRecord& record, const QString& column) const
+{
+    const int position = m_columns.value(column.toLower(), -1);
+    return position < 0 ? QString() : record.fields.at(position);
+}
+
+MappedRecord ChirpMapper::readMemory(const CsvRecord& record) const
+{
+    if (record.fields.size() != m_fieldCount)
+        return refused(
+            fieldCountReason(record.fields.size(), m_fieldCount, QStringLiteral("the header")));
+    QString reason;
+    const auto rx = frequencyField(field(record, QStringLiteral("Frequency")), 6,
+                                   QStringLiteral("the frequency"), &reason);
+    if (!rx)
+        return refused(reason);
+    const QString chirpMode = field(record, QStringLiteral("Mode"));
+    const std::optional<QString> mode = modeForChirp(chirpMode);
+    if (!mode)
+        return refused(QStringLiteral("the mode \"%1\" is not one of this radio's modes (%2)")
+                           .arg(chirpMode, memoryrules::modeList()));
+    const auto tx = transmitFrequency(record, *rx, &reason);
+    if (!tx)
+        return refused(reason);
+    const QString skipText = field(record, QStringLiteral("Skip")).trimmed();
+    if (!skipText.isEmpty() && skipText.compare(QLatin1String("S"), Qt::CaseInsensitive) != 0 &&
+        skipText.compare(QLatin1String("P"), Qt::CaseInsensitive) != 0)
+        return refused(QStringLiteral("Skip is \"%1\", not empty, S or P").arg(skipText));
+    const bool scanned = skipText.compare(QLatin1String("S"), Qt::CaseInsensitive) != 0;
+    return memory(
+        memoryrules::makeRow(field(record, QStringLiteral("Name")), *rx, *mode, *tx, scanned));
+}
+
+/** The split part of a CHIRP memory: none for "", "off" and a zero offset; receive +/-
+ *  Offset for "+"/"-"; Offset itself for "split". The outer optional is empty on refusal. */
+std::optional<std::optional<qint64>> ChirpMapper::transmitFrequency(const CsvRecord& record,
+                                                                    qint64 rx,
+                                                                    QString* reason) const
+{
+    const QString duplex = field(record, QStringLiteral("Duplex")).trimmed().toLower();
+    if (duplex.isEmpty() || duplex == QLatin1String("off"))
+        return std::optional<qint64>();
+    if (duplex != QLatin1String("+") && duplex != QLatin1String("-") &&
+        duplex != QLatin1String("split")) {
+        *reason = QStringLiteral("Duplex is \"%1\", not empty, +, -, split or off").arg(duplex);
+        return std::nullopt;
+    }
+    const frequencytext::Parsed offset =
+        frequencytext::parse(field(record, QStringLiteral("Offset")), 6);
+    if (!offset.hz) {
+        *reason = QStringLiteral("the offset: ") + offset.reason;
+        return std::nullopt;
+    }
+    qint64 tx = *offset.hz;
+    if (duplex != QLatin1String("split")) {
+        if (*offset.hz == 0)
+            return std::optional<qint64>();
+        tx = duplex == QLatin1String("+") ? rx + *offset.hz : rx - *offset.hz;
+    }
+    if (tx < 0 || !frequencytext::inRange(tx)) {
+        *reason =
+            frequencytext::outOfRange(QStringLiteral("the transmit frequency"), tx < 0 ? 0 : tx);
+        return std::nullopt;
+    }
+    return std::optional<qint64>(tx);
+}
+
+// ---------------------------------------------------------------- gqrx bookmarks
+
+class GqrxMapper : public RowMapper {
+public:
+    explicit GqrxMapper(bool commaForm) : m_commaForm(commaForm) {}
+    MappedRecord map(const CsvRecord& record) override;
+
+private:
+    bool m_commaForm;
+    bool m_inTagTable = true;
+};
+
+MappedRecord GqrxMapper::map(const CsvRecord& record)
+{
+    if (record.blank) {
+        m_inTagTable = false;  // the first blank line ends the tag table
+        return skip();
+    }
+    if (record.comment)
+        return skip();
+    const qsizetype count = record.fields.size();
+    if (!m_commaForm && m_inTagTable && count == 2)
+        return skip();  // "tag name ; #colour"
+    const bool bookmark = m_commaForm ? count == 4 : (count == 5 || count == 6);
+    if (!bookmark)
+        return refused(
+            fieldCountReason(count, m_commaForm ? 4 : 5, QStringLiteral("a gqrx bookmark")));
+    m_inTagTable = false;
+    QString reason;
+    const auto hz =
+        frequencyField(record.fields.at(0), 0, QStringLiteral("the frequency"), &reason);
+    if (!hz)
+        return refused(reason);
+    const QString modulation = record.fields.at(2).trimmed();
+    const std::optional<QString> mode = modeForGqrx(modulation);
+    if (!mode)
+        return refused(QStringLiteral("the modulation \"%1\" has no mode on this radio (%2)")
+                           .arg(modulation, memoryrules::modeList()));
+    return memory(
+        memoryrules::makeRow(record.fields.at(1).trimmed(), *hz, *mode, std::nullopt, false));
+}
+
+// ---------------------------------------------------------------- own CSV
+
+class OwnCsvMapper : public RowMapper {
+public:
+    MappedRecord map(const CsvRecord& record) override;
+
+private:
+    MappedRecord readHeader(const CsvRecord& record);
+    std::array<int, 10> m_positions{};
+    qsizetype m_fieldCount = 0;
+};
+
+MappedRecord OwnCsvMapper::map(const CsvRecord& record)
+{
+    if (record.blank && record.fields.size() == 1 && !record.quoted.first())
+        return skip();
+    if (m_fieldCount == 0)
+        return readHeader(record);
+    if (record.fields.size() != m_fieldCount)
+        return refused(
+            fieldCountReason(record.fields.size(), m_fieldCount, QStringLiteral("the header")));
+    StoredRow row;
+    for (int c = 0; c < 10; ++c) {
+        const int p = m_positions[c];
+        const QString& text = record.fields.at(p);
+        if (text.isEmpty() && !record.quoted.at(p))
+            continue;  // an empty field without quotes is null; "" is the empty text
+        bool isNumber = false;
+        const int flag = text.toInt(&isNumber);
+        const bool storedFlag =
+            isNumber && (text == QLatin1String("0") || text == QLatin1String("1"));
+        row[c] = c == memcol::kSplit && storedFlag ? QVariant(flag) : QVariant(text);
+    }
+    return memory(std::move(row));
+}
+
+MappedRecord OwnCsvMapper::readHeader(const CsvRecord& record)
+{
+    m_positions.fill(-1);
+    for (int i = 0; i < record.fields.size(); ++i) {
+        const QString name = record.fields.at(i).trimmed();
+        int column = -1;
+        for (int c = 0; c < 10; ++c) {
+            if (name.compare(QString::fromLatin1(kMemoryFields[c]), Qt::CaseInsensitive) == 0)
+                column = c;
+        }
+        if (column < 0 || m_positions[column] >= 0)
+            return fatal(
+                QStringLiteral("line %1: the header holds \"%2\"; a Corvane CSV file has "
+                               "the ten columns Name,MHz,KHz,Hz,Mode,sMHz,sKHz,sHz,Split,Scan "
+                               "once each")
+                    .arg(record.line)
+                    .arg(name));
+        m_positions[column] = i;
+    }
+    if (record.fields.size() != 10)
+        return fatal(QStringLiteral("line %1: the header has %2 of the ten columns "
+                                    "Name,MHz,KHz,Hz,Mode,sMHz,sKHz,sHz,Split,Scan")
+                         .arg(record.line)
+                         .arg(record.fields.size()));
+    m_fieldCount = 10;
+    return skip();
+}
+
+}  // namespace
+
+std::unique_ptr<RowMapper> makeRowMapper(MemoryFormat format, bool gqrxCommaForm)
+{
+    switch (format) {
+        case MemoryFormat::Chirp:
+            return std::make_unique<ChirpMapper>();
+        case MemoryFormat::Gqrx:
+            return std::make_unique<GqrxMapper>(gqrxCommaForm);
+        case MemoryFormat::OwnCsv:
+            break;
+    }
+    return std::make_unique<OwnCsvMapper>();
+}
+
+QChar separatorOf(MemoryFormat format, bool gqrxCommaForm)
+{
+    return format == MemoryFormat::Gqrx && !gqrxCommaForm ? QLatin1Char(';') : QLatin1Char(',');
+}
+
+std::optional<QString> modeForChirp(const QString& chirpMode)
+{
+    static const QHash<QString, QString> kModes = {
+        {QStringLiteral("FM"), QStringLiteral("FM")},
+        {QStringLiteral("NFM"), QStringLiteral("FM")},
+        {QStringLiteral("WFM"), QStringLiteral("WFM")},
+        {QStringLiteral("AM"), QStringLiteral("AM")},
+        {QStringLiteral("NAM"), QStringLiteral("AM")},
+        {QStringLiteral("USB"), QStringLiteral("USB")},
+        {QStringLiteral("LSB"), QStringLiteral("LSB")},
+        {QStringLiteral("CW"), QStringLiteral("CW")},
+        {QStringLiteral("CWR"), QStringLiteral("CW")},
+        {QStringLiteral("RTTY"), QStringLiteral("RTTY")},
+        {QStringLiteral("RTTYR"), QStringLiteral("RTTY")},
+    };
+    const auto it = kModes.constFind(chirpMode.trimmed().toUpper());
+    return it == kModes.constEnd() ? std::nullopt : std::optional<QString>(*it);
+}
+
+std::optional<QString> modeForGqrx(const QString& modulation)
+{
+    static const QHash<QString, QString> kModes = {
+        {QStringLiteral("narrow fm"), QStringLiteral("FM")},
+        {QStringLiteral("wfm (mono)"), QStringLiteral("WFM")},
+        {QStringLiteral("wfm (stereo)"), QStringLiteral("WFM")},
+        {QStringLiteral("wfm (oirt)"), QStringLiteral("WFM")},
+        {QStringLiteral("am"), QStringLiteral("AM")},
+        {QStringLiteral("am-sync"), QStringLiteral("AM")},
+        {QStringLiteral("lsb"), QStringLiteral("LSB")},
+        {QStringLiteral("usb"), QStringLiteral("USB")},
+        {QStringLiteral("cw-l"), QStringLiteral("CW")},
+        {QStringLiteral("cw-u"), QStringLiteral("CW")},
+    };
+    const auto it = kModes.constFind(modulation.trimmed().toLower());
+    return it == kModes.constEnd() ? std::nullopt : std::optional<QString>(*it);
+}
