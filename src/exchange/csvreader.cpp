@@ -44,14 +44,14 @@ bool CsvReader::prepare(QString* error)
             bom = block.startsWith(kBom);
         first = false;
         lines += block.count('\n');
-        (void)stateful.decode(block);
+        const QString decoded = stateful.decode(block);  // decoding happens on conversion
         last = block;
     }
     if (!last.isEmpty() && !last.endsWith('\n'))
         ++lines;
     // A sequence cut off at the very end leaves the decoder waiting: decoding one more
     // complete character shows it as an error.
-    (void)stateful.decode(QByteArrayView("\n"));
+    const QString tail = stateful.decode(QByteArrayView("\n"));
     m_encoding =
         stateful.hasError() ? Encoding::Latin1 : (bom ? Encoding::Utf8Bom : Encoding::Utf8);
     m_lineCount = lines;

@@ -228,7 +228,9 @@ MappedRecord OwnCsvMapper::map(const CsvRecord& record)
         const int flag = text.toInt(&isNumber);
         const bool storedFlag =
             isNumber && (text == QLatin1String("0") || text == QLatin1String("1"));
-        row[c] = c == memcol::kSplit && storedFlag ? QVariant(flag) : QVariant(text);
+        // A null QString would be stored as NULL: the empty text must be a real one.
+        const QString value = text.isEmpty() ? QStringLiteral("") : text;
+        row[c] = c == memcol::kSplit && storedFlag ? QVariant(flag) : QVariant(value);
     }
     return memory(std::move(row));
 }
