@@ -82,7 +82,11 @@ bool CsvReader::readPhysicalLine(QString* text, QString* ending)
 {
     if (m_device->atEnd())
         return false;
-    QByteArray bytes = m_device->readLine(kMaxLineBytes + 1);
+    // One buffer for every line: readLine(maxSize) would allocate its whole maximum each time.
+    if (m_buffer.size() < kMaxLineBytes + 2)
+        m_buffer.resize(kMaxLineBytes + 2);
+    const qint64 length = m_device->readLine(m_buffer.data(), m_buffer.size());
+    QByteArray bytes = length > 0 ? QByteArray(m_buffer.constData(), length) : QByteArray();
     if (bytes.isEmpty()) {
         m_error = QStringLiteral("line %1 cannot be read: %2")
                       .arg(m_line + 1)

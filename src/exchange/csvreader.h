@@ -63,4 +63,5 @@ private:
     qint64 m_lineCount = 0;
     qint64 m_line = 0;
     QString m_error;
+    QByteArray m_buffer;
 };
