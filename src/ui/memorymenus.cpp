@@ -7,6 +7,7 @@
 #include "ui/faddbook.h"
 #include "ui/gridediting.h"
 #include "ui/mainmenus.h"
+#include "ui/memoryexchange.h"
 #include "ui/memorypanel.h"
 #include "ui/messagebox.h"
 
@@ -31,6 +32,7 @@ void MemoryMenus::connectMenus()
     MainMenus* menus = m_window->menus();
     connect(menus->newBookmarkAction(), &QAction::triggered, this,
             &MemoryMenus::MnewBookmark_Click);
+    new MemoryExchange(m_window, m_data, this);  // "Import memories…", "Export memories…"
     for (int i = 0; i < menus->bookActions().size(); ++i)
         connectBook(i);
     connect(menus->sortNoneAction(), &QAction::triggered, this, &MemoryMenus::Msort_none_Click);
