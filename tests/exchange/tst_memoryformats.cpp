@@ -5,6 +5,7 @@
 #include "exchange/memoryimport.h"
 #include "support/memoryfixture.h"
 
+#include <QDir>
 #include <QFile>
 #include <QSqlDatabase>
 #include <QSqlQuery>
@@ -62,6 +63,7 @@ private slots:
     void chirpAndGqrxRoundTrips_data();
     void chirpAndGqrxRoundTrips();
     void nameLongerThanTheColumnIsRefused();
+    void cancelLeavesDatabaseAndFileAsTheyWere();
 
 private:
     QTemporaryDir m_dir;
@@ -421,6 +423,43 @@ void TestMemoryFormats::nameLongerThanTheColumnIsRefused()
     QVERIFY2(result.ok, qPrintable(result.error));
     QCOMPARE(issues, QStringList{"3: the name is 9 characters long; the database allows 8"});
     QCOMPARE(fixture::rowsOf(db, "SELECT Name FROM TabFreq"), QStringList{"EightChr"});
+}
+
+void TestMemoryFormats::cancelLeavesDatabaseAndFileAsTheyWere()
+{
+    QByteArray many = "Name,Frequency,Mode\n";
+    for (int i = 0; i < 5000; ++i)
+        many += "M" + QByteArray::number(i) + ",145." + QByteArray::number(100000 + i) + ",FM\n";
+    const QString file = writeFile(m_dir, "many.csv", many);
+    const QString db = fixture::makeDatabase(m_dir.path(), "CANCEL.MDB",
+                                             {fixture::memory("Kept", "007", "050", "000", "LSB")});
+    const QByteArray before = fixture::bytesOf(db);
+    qint64 firstDone = -1;
+    qint64 firstTotal = -1;
+    ExchangeCallbacks callbacks;
+    callbacks.progress = [&](qint64 done, qint64 total) {
+        if (firstDone < 0)
+            firstDone = done, firstTotal = total;
+    };
+    callbacks.cancelRequested = [] { return true; };
+    const ImportResult in = importMemories(file, db, {}, callbacks);
+    QVERIFY(!in.ok && in.cancelled);
+    QCOMPARE(in.error, QStringLiteral("The import was cancelled; nothing was imported; the "
+                                      "database is as it was"));
+    QCOMPARE(fixture::bytesOf(db), before);
+    // Rows are checked and written as they are read: the first report comes long before the
+    // end of the file (which the first pass counted).
+    QCOMPARE(firstTotal, 5001);
+    QCOMPARE(firstDone, 1000);
+
+    fixture::fillGenerated(db, 3000);
+    const QString old = writeFile(m_dir, "old.csv", "an older export\n");
+    const ExportResult out =
+        exportMemories(db, old, MemoryFormat::Chirp, ViewOrder::None, callbacks);
+    QVERIFY(!out.ok && out.cancelled);
+    QCOMPARE(fixture::bytesOf(old), QByteArray("an older export\n"));
+    QCOMPARE(QDir(m_dir.path()).entryList({"old.csv*"}, QDir::Files | QDir::Hidden),
+             QStringList{"old.csv"});
 }
 
 QTEST_GUILESS_MAIN(TestMemoryFormats)
