@@ -72,63 +72,75 @@ bool readMemories(const QString& db, ViewOrder order,
     return ok;
 }
 
+namespace {
+
+QString cannotWrite(const QString& file, const QString& why)
+{
+    return QStringLiteral("%1 cannot be written: %2; ").arg(file, why) + kFileKept.arg(file);
+}
+
+/** Writes one row (or reports why not); false when the file refused the bytes. */
+bool writeRow(QSaveFile& out, const RowWriter& writer, const StoredRow& row, qint64 position,
+              const ExchangeCallbacks& callbacks, ExportResult* result)
+{
+    const WrittenRow line = writer.write(row, position);
+    bool ok = true;
+    if (line.written) {
+        ok = out.write(line.bytes) == line.bytes.size();
+        ++result->written;
+    } else {
+        ++result->leftOut;
+    }
+    if (!line.problem.isEmpty()) {
+        result->remarks += line.written ? 1 : 0;
+        if (callbacks.rowIssue)
+            callbacks.rowIssue({position, line.problem});
+    }
+    return ok;
+}
+
+}  // namespace
+
 ExportResult exportMemories(const QString& db, const QString& file, MemoryFormat format,
                             ViewOrder order, const ExchangeCallbacks& callbacks)
 {
     ExportResult result;
     QSaveFile out(file);
     if (!out.open(QIODevice::WriteOnly)) {
-        result.error = QStringLiteral("%1 cannot be written: %2; ").arg(file, out.errorString()) +
-                       kFileKept.arg(file);
+        result.error = cannotWrite(file, out.errorString());
         return result;
     }
     const std::unique_ptr<RowWriter> writer = makeRowWriter(format);
     bool written = out.write(writer->header()) >= 0;
     qint64 position = 0;
     qint64 total = 0;
-    QString readError;
     const auto visit = [&](qint64 /*id*/, const StoredRow& row) {
-        const WrittenRow line = writer->write(row, ++position);
-        if (line.written) {
-            written = out.write(line.bytes) == line.bytes.size();
-            ++result.written;
-        } else {
-            ++result.leftOut;
-        }
-        if (!line.problem.isEmpty()) {
-            result.remarks += line.written ? 1 : 0;
-            if (callbacks.rowIssue)
-                callbacks.rowIssue({position, line.problem});
-        }
+        written = writeRow(out, *writer, row, ++position, callbacks, &result);
         if (position % kReportEvery == 0) {
             if (callbacks.progress)
                 callbacks.progress(position, total);
-            if (callbacks.cancelRequested && callbacks.cancelRequested())
-                result.cancelled = true;
+            result.cancelled = callbacks.cancelRequested && callbacks.cancelRequested();
         }
         return written && !result.cancelled;
     };
+    QString readError;
     const bool read = readMemories(db, order, visit, &readError, &total);
-    if (!read || !written || result.cancelled) {
-        out.cancelWriting();
-        if (result.cancelled)
-            result.error = QStringLiteral("The export was cancelled; ") + kFileKept.arg(file);
-        else if (!read)
-            result.error = readError + QStringLiteral("; ") + kFileKept.arg(file);
-        else
-            result.error =
-                QStringLiteral("%1 cannot be written: %2; ").arg(file, out.errorString()) +
-                kFileKept.arg(file);
+    if (read && written && !result.cancelled) {
+        // commit() flushes, closes and renames; on failure the temporary file is removed.
+        result.ok = out.commit();
+        if (!result.ok)
+            result.error = cannotWrite(file, out.errorString());
+        else if (callbacks.progress)
+            callbacks.progress(position, total);
         return result;
     }
-    if (!out.commit()) {
-        result.error = QStringLiteral("%1 cannot be written: %2; ").arg(file, out.errorString()) +
-                       kFileKept.arg(file);
-        return result;
-    }
-    if (callbacks.progress)
-        callbacks.progress(position, total);
-    result.ok = true;
+    out.cancelWriting();
+    if (result.cancelled)
+        result.error = QStringLiteral("The export was cancelled; ") + kFileKept.arg(file);
+    else if (!read)
+        result.error = readError + QStringLiteral("; ") + kFileKept.arg(file);
+    else
+        result.error = cannotWrite(file, out.errorString());
     return result;
 }
 
