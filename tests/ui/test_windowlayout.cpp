@@ -160,7 +160,8 @@ void TestWindowLayout::menus()
         return result;
     };
     MainMenus* m = m_window->menus();
-    QCOMPARE(items(m->bookmarksMenu()), (QStringList{"New bookmark database", "-", "Default*"}));
+    QCOMPARE(items(m->bookmarksMenu()), (QStringList{"New bookmark database", "Import memories…",
+                                                     "Export memories…", "-", "Default*"}));
     QCOMPARE(items(m->sortMenu()),
              (QStringList{"None", "By name*", "By main freq", "-", "Only scan mem"}));
     QCOMPARE(items(m->comPortMenu()), (QStringList{"COM 1", "COM 2*", "COM 3", "COM 4"}));
