@@ -82,18 +82,26 @@ bool CsvReader::readPhysicalLine(QString* text, QString* ending)
 {
     if (m_device->atEnd())
         return false;
-    // One buffer for every line: readLine(maxSize) would allocate its whole maximum each time.
-    if (m_buffer.size() < kMaxLineBytes + 2)
-        m_buffer.resize(kMaxLineBytes + 2);
-    const qint64 length = m_device->readLine(m_buffer.data(), m_buffer.size());
-    QByteArray bytes = length > 0 ? QByteArray(m_buffer.constData(), length) : QByteArray();
+    // One small buffer for every line (readLine(maxSize) would allocate its whole maximum
+    // each time); a longer line is read in pieces up to the limit.
+    constexpr qint64 kPieceBytes = 64 * 1024;
+    if (m_buffer.size() < kPieceBytes + 1)
+        m_buffer.resize(kPieceBytes + 1);
+    QByteArray bytes;
+    while (!bytes.endsWith('\n') && bytes.size() <= kMaxLineBytes && !m_device->atEnd()) {
+        const qint64 length = m_device->readLine(m_buffer.data(), m_buffer.size());
+        if (length <= 0)
+            break;
+        bytes.append(m_buffer.constData(), length);
+    }
     if (bytes.isEmpty()) {
         m_error = QStringLiteral("line %1 cannot be read: %2")
                       .arg(m_line + 1)
                       .arg(m_device->errorString());
         return false;
     }
-    if (bytes.size() > kMaxLineBytes && !bytes.endsWith('\n')) {
+    if (bytes.size() > kMaxLineBytes + 1 ||
+        (bytes.size() > kMaxLineBytes && !bytes.endsWith('\n'))) {
         m_error = QStringLiteral("line %1 is longer than %2 bytes: this is not a list of memories")
                       .arg(m_line + 1)
                       .arg(kMaxLineBytes);
