@@ -31,7 +31,9 @@ expected=(
 for size in 16 32 48 64 128 256; do
     expected+=("/usr/share/icons/hicolor/${size}x${size}/apps/corvane.png")
 done
-if [[ -x "$build/src/app/corvane-memories" ]]; then expected+=(/usr/bin/corvane-memories); fi
+if [[ -x "$build/src/app/corvane-memories" ]]; then
+    expected+=(/usr/bin/corvane-memories /usr/share/man/man1/corvane-memories.1.gz)
+fi
 for file in "${expected[@]}"; do
     grep -qx "$file" "$work/files" || fail "$file is not in the package"
 done
