@@ -207,6 +207,10 @@ bool DataFreq::isOpen() const
 {
     return d->open;
 }
+bool DataFreq::isWindowed() const
+{
+    return d->open && d->rows.windowed();
+}
 bool DataFreq::isReadOnly() const
 {
     return d->open && d->readOnly;

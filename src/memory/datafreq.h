@@ -96,6 +96,9 @@ public:
      *  file is read-only, or the row or column is outside the view. Split takes a bool, 0/1
      *  or "True"/"False". */
     bool setCell(int row, int column, const QVariant& value);
+    /** True when the view is read a window at a time (one of the six view queries, served
+     *  by the view indexes); false when the record source was run whole. */
+    bool isWindowed() const;
     /** True when the file is open read-only: every write is refused with an error. */
     bool isReadOnly() const;
 
