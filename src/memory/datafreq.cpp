@@ -441,12 +441,8 @@ bool DataFreq::showAddedRow(qint64 key, AppError* error)
         case ViewKeys::Placement::Reload:
             return refresh(error);
         case ViewKeys::Placement::Inserted:
-        case ViewKeys::Placement::Later: {
-            const int row =
-                placed.kind == ViewKeys::Placement::Inserted ? placed.row : d->rows.count() - 1;
-            d->model->announceInsert(row);
+            d->model->announceInsert(placed.row);
             break;
-        }
         case ViewKeys::Placement::NotInView:
             break;
     }

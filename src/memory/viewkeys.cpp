@@ -19,20 +19,6 @@ QSqlQuery queryOn(const QString& connection)
     return query;
 }
 
-bool run(QSqlQuery& query, const QString& sql, const QVariantList& binds)
-{
-    if (!query.prepare(sql))
-        return false;
-    for (const QVariant& value : binds)
-        query.addBindValue(value);
-    return query.exec();
-}
-
-QString whereOf(const QStringList& conditions)
-{
-    return conditions.isEmpty() ? QString() : QStringLiteral(" WHERE ") + conditions.join(" AND ");
-}
-
 /** The statement a record source stands for, with the row key as its first column: a bare
  *  table name reads the whole table; "SELECT * FROM t ..." gets the key in front of "*".
  *  Empty when the text has no place for the key. */
@@ -79,10 +65,10 @@ void ViewKeys::addIndexes(const QString& connection)
 
 void ViewKeys::clear()
 {
-    m_keys.clear();
+    m_segments.clear();
     m_count = 0;
-    m_exhausted = true;
-    m_cursorValues.clear();
+    m_exhausted = false;
+    m_drifted = false;
     m_written.clear();
     m_readError.reset();
     m_mode = Mode::Whole;
@@ -90,7 +76,7 @@ void ViewKeys::clear()
 
 bool ViewKeys::complete() const
 {
-    return m_exhausted || m_keys.size() >= m_count;
+    return m_exhausted || (m_segments.size() == 1 && m_segments.front().end() >= m_count);
 }
 
 bool ViewKeys::load(const QString& connection, const QString& path, const QString& source,
@@ -101,14 +87,12 @@ bool ViewKeys::load(const QString& connection, const QString& path, const QStrin
     m_path = path;
     if (!findKeyColumn(error))
         return false;
-    const std::optional<ViewShape> shape = viewShapeOf(source);
-    if (shape) {
-        m_shape = *shape;
-        if (loadWindowed(firstRows, sink, error))
-            return true;
-        clear();  // no serving index: the record source is run whole below
+    if (const std::optional<ViewShape> shape = viewShapeOf(source)) {
+        m_reader = KeysetReader(connection, path, *shape, m_keyColumn);
+        if (m_reader.servedByIndex())
+            return loadWindowed(firstRows, sink, error);
     }
-    return loadWhole(source, firstRows, sink, error);
+    return loadWhole(source, firstRows, sink, error);  // as written, once
 }
 
 bool ViewKeys::findKeyColumn(AppError* error)
@@ -150,310 +134,227 @@ bool ViewKeys::loadWhole(const QString& source, int firstRows, const RowSink& si
         *error = sqlitefile::errorFor(query.lastError(), m_path, errors::kDatabaseError);
         return false;
     }
+    Segment all;
     while (query.next()) {
-        if (m_keys.size() < firstRows)
+        if (all.keys.size() < firstRows)
             sink(query);
-        m_keys.append(query.value(0).toLongLong());
+        all.keys.append(query.value(0).toLongLong());
     }
     if (query.lastError().isValid()) {
         *error = sqlitefile::errorFor(query.lastError(), m_path, errors::kDatabaseError);
         clear();
         return false;
     }
-    m_count = static_cast<int>(m_keys.size());
+    m_count = static_cast<int>(all.keys.size());
+    m_segments.push_back(all);
     return true;
-}
-
-QString ViewKeys::from() const
-{
-    QString text = QStringLiteral(" FROM TabFreq");
-    if (!m_shape.index.isEmpty())
-        text += QStringLiteral(" INDEXED BY ") + m_shape.index;
-    return text;
-}
-
-QString ViewKeys::orderBy() const
-{
-    return QStringLiteral(" ORDER BY ") +
-           (m_shape.orderColumns + QStringList{m_keyColumn}).join(',');
-}
-
-QStringList ViewKeys::baseConditions() const
-{
-    return m_shape.onlyScan ? QStringList{QStringLiteral("Scan='Y'")} : QStringList{};
-}
-
-/** Rows after the cursor that share its first `level` ordering values: for level == the
- *  number of ordering columns, a greater key; else a greater value in column `level` (under
- *  the column's collation; after a null, any value). */
-QString ViewKeys::afterCursor(int level, QVariantList* binds) const
-{
-    QStringList parts;
-    for (int c = 0; c < level; ++c) {
-        parts.append(m_shape.orderColumns.at(c) + QStringLiteral(" IS ?"));
-        binds->append(m_cursorValues.at(c));
-    }
-    if (level == m_shape.orderColumns.size()) {
-        parts.append(m_keyColumn + QStringLiteral(" > ?"));
-        binds->append(m_cursorKey);
-    } else if (m_cursorValues.at(level).isNull()) {
-        parts.append(m_shape.orderColumns.at(level) + QStringLiteral(" IS NOT NULL"));
-    } else {
-        parts.append(m_shape.orderColumns.at(level) + QStringLiteral(" > ?"));
-        binds->append(m_cursorValues.at(level));
-    }
-    return parts.join(QStringLiteral(" AND "));
 }
 
 bool ViewKeys::loadWindowed(int firstRows, const RowSink& sink, AppError* error)
 {
     m_mode = Mode::Windowed;
     QSqlDatabase db = QSqlDatabase::database(m_connection, false);
-    const QString first = QStringLiteral("SELECT ") + m_keyColumn + QStringLiteral(", *") + from() +
-                          whereOf(baseConditions()) + orderBy() + QStringLiteral(" LIMIT ?");
-    if (!servedByIndex(first, firstRows))
-        return false;
     // Count and first rows in one read transaction: the same state of the file.
     if (!db.transaction()) {
         *error = sqlitefile::errorFor(db.lastError(), m_path, errors::kDatabaseError);
         return false;
     }
+    Segment first;
     qint64 total = 0;
-    bool ok = counted(from() + whereOf(baseConditions()), {}, &total, error);
+    bool ok = m_reader.count(&total, error);
     QSqlQuery query = queryOn(m_connection);
-    ok = ok && run(query, first, {firstRows});
+    if (ok && !(query.prepare(m_reader.firstRowsStatement()) &&
+                (query.addBindValue(firstRows), query.exec()))) {
+        *error = sqlitefile::errorFor(query.lastError(), m_path, errors::kDatabaseError);
+        ok = false;
+    }
     while (ok && query.next()) {
         sink(query);
-        m_keys.append(query.value(0).toLongLong());
-        m_cursorKey = m_keys.last();
-        m_cursorValues.clear();
-        for (const QString& column : std::as_const(m_shape.orderColumns))
-            m_cursorValues.append(query.value(query.record().indexOf(column)));
+        first.keys.append(query.value(0).toLongLong());
     }
     if (ok && query.lastError().isValid()) {
         *error = sqlitefile::errorFor(query.lastError(), m_path, errors::kDatabaseError);
         ok = false;
     }
+    if (ok && !first.keys.isEmpty())
+        ok = m_reader.cursorOf(first.keys.last(), &first.cursor, error);
     query = QSqlQuery();
     db.commit();
     if (!ok) {
-        m_mode = Mode::Whole;
-        m_keys.clear();
+        clear();
         return false;
     }
     m_count = static_cast<int>(total);
-    m_exhausted = m_keys.size() < firstRows;
+    m_exhausted = first.keys.size() < std::min<qint64>(firstRows, total);
+    m_segments.push_back(first);
     return true;
 }
 
-/** False when the engine would sort the whole view for every window of it, or cannot run
- *  the window query at all (an index named for it is missing). */
-bool ViewKeys::servedByIndex(const QString& windowQuery, int limit) const
+/** The index of the last segment that starts at or before row (segment 0 starts at 0). */
+int ViewKeys::segmentBefore(int row) const
 {
-    QSqlQuery plan = queryOn(m_connection);
-    if (!run(plan, QStringLiteral("EXPLAIN QUERY PLAN ") + windowQuery, {limit}))
-        return false;
-    while (plan.next()) {
-        if (plan.value(3).toString().contains(QLatin1String("TEMP B-TREE")))
-            return false;
-    }
-    return !plan.lastError().isValid();
+    const auto after = std::upper_bound(m_segments.begin(), m_segments.end(), row,
+                                        [](int r, const Segment& s) { return r < s.start; });
+    return static_cast<int>(after - m_segments.begin()) - 1;
 }
 
-bool ViewKeys::counted(const QString& fromWhere, const QVariantList& binds, qint64* result,
-                       AppError* error) const
+void ViewKeys::joinWithNext(int index)
 {
-    QSqlQuery query = queryOn(m_connection);
-    if (!run(query, QStringLiteral("SELECT COUNT(*)") + fromWhere, binds) || !query.next()) {
-        *error = sqlitefile::errorFor(query.lastError(), m_path, errors::kDatabaseError);
-        return false;
-    }
-    *result = query.value(0).toLongLong();
-    return true;
+    if (index + 1 >= static_cast<int>(m_segments.size()))
+        return;
+    Segment& segment = m_segments[index];
+    Segment& next = m_segments[index + 1];
+    if (segment.end() < next.start)
+        return;
+    if (next.end() >= segment.end() && next.cursor.valid)
+        segment.cursor = next.cursor;
+    segment.keys += next.keys.mid(segment.end() - next.start);
+    m_segments.erase(m_segments.begin() + index + 1);
 }
 
-bool ViewKeys::readAfter(int level, int limit, QList<qint64>* keys, AppError* error) const
+/** Reads up to `wanted` keys after segment `index`, up to the next segment, and joins the
+ *  two when the gap is closed. */
+bool ViewKeys::extend(int index, int wanted, AppError* error)
 {
-    QVariantList binds;
-    const QStringList conditions = baseConditions() + QStringList{afterCursor(level, &binds)};
-    binds.append(limit);
-    QSqlQuery query = queryOn(m_connection);
-    if (!run(query,
-             QStringLiteral("SELECT ") + m_keyColumn + from() + whereOf(conditions) + orderBy() +
-                 QStringLiteral(" LIMIT ?"),
-             binds)) {
-        *error = sqlitefile::errorFor(query.lastError(), m_path, errors::kDatabaseError);
-        return false;
-    }
-    while (query.next())
-        keys->append(query.value(0).toLongLong());
-    if (query.lastError().isValid()) {
-        *error = sqlitefile::errorFor(query.lastError(), m_path, errors::kDatabaseError);
-        return false;
-    }
-    return true;
-}
-
-bool ViewKeys::setCursor(qint64 key, AppError* error)
-{
-    m_cursorKey = key;
-    m_cursorValues.clear();
-    if (m_shape.orderColumns.isEmpty())
+    Segment& segment = m_segments[index];
+    const bool last = index + 1 == static_cast<int>(m_segments.size());
+    const int limit = last ? m_count : m_segments[index + 1].start;
+    const int want = std::min(wanted, limit - segment.end());
+    if (want <= 0)
         return true;
-    QSqlQuery query = queryOn(m_connection);
-    if (!run(query,
-             QStringLiteral("SELECT ") + m_shape.orderColumns.join(',') +
-                 QStringLiteral(" FROM TabFreq WHERE ") + m_keyColumn + QStringLiteral(" = ?"),
-             {key}) ||
-        !query.next()) {
-        *error = sqlitefile::errorFor(query.lastError(), m_path, errors::kDatabaseError);
+    KeysetRun run;
+    if (!segment.cursor.valid) {  // nothing read yet: the view's first rows
+        if (!m_reader.readAt(0, want, m_count, &run, error))
+            return false;
+        run.endReached = run.keys.size() < want;
+    } else if (!m_reader.readAfter(segment.cursor, want, m_written, &run, error)) {
         return false;
     }
-    for (int c = 0; c < m_shape.orderColumns.size(); ++c)
-        m_cursorValues.append(query.value(c));
+    segment.keys += run.keys;
+    if (!run.keys.isEmpty())
+        segment.cursor = run.last;
+    if (run.endReached && segment.end() < limit) {
+        m_exhausted = true;  // another program took rows away: the rest has no keys
+        return true;
+    }
+    joinWithNext(index);
     return true;
 }
 
-/** Reads at least `wanted` more keys (fewer at the end of the view), level by level from the
- *  cursor: rows sharing the most ordering values with it come first. */
-bool ViewKeys::extend(int wanted, AppError* error)
+/** Reads the keys around row by its position; only while positions in the file's order are
+ *  those of the snapshot (nothing written since load()). */
+bool ViewKeys::readIsland(int row, AppError* error)
 {
-    int need = std::min(wanted, m_count - static_cast<int>(m_keys.size()));
-    const int levels = static_cast<int>(m_shape.orderColumns.size());
-    bool moved = false;
-    for (int level = levels; level >= 0 && need > 0; --level) {
-        QList<qint64> read;
-        const int limit = need + static_cast<int>(m_written.size());
-        if (!readAfter(level, limit, &read, error))
-            return false;
-        for (qint64 key : std::as_const(read)) {
-            if (need == 0)
-                break;
-            if (m_written.contains(key))
-                continue;  // listed already, at the place it had when it was read
-            m_keys.append(key);
-            --need;
-            moved = true;
-        }
+    const int before = segmentBefore(row);
+    const int gapStart = m_segments[before].end();
+    const int gapEnd =
+        before + 1 < static_cast<int>(m_segments.size()) ? m_segments[before + 1].start : m_count;
+    const int first = std::max(gapStart, std::min(row - kIslandRows / 2, gapEnd - kIslandRows));
+    const int size = std::min(kIslandRows, gapEnd - first);
+    KeysetRun run;
+    if (!m_reader.readAt(first, size, m_count, &run, error))
+        return false;
+    if (run.keys.size() != size) {
+        m_drifted = true;  // the file changed under the snapshot: read from the edges
+        return true;
     }
-    m_exhausted = need > 0 || m_keys.size() >= m_count;
-    return !moved || setCursor(m_keys.last(), error);
+    Segment island{first, run.keys, run.last};
+    m_segments.insert(m_segments.begin() + before + 1, island);
+    joinWithNext(before + 1);
+    joinWithNext(before);
+    return true;
 }
 
 std::optional<qint64> ViewKeys::keyAt(int row)
 {
-    if (row < 0 || row >= m_count)
+    if (row < 0 || row >= m_count || m_segments.empty())
         return std::nullopt;
-    if (row >= m_keys.size() && !complete()) {
+    for (int tries = 0; tries < 3; ++tries) {
+        const int index = segmentBefore(row);
+        const Segment& segment = m_segments[index];
+        if (row < segment.end())
+            return segment.keys.at(row - segment.start);
+        if (m_exhausted || m_mode != Mode::Windowed)
+            return std::nullopt;
         AppError error;
-        const int wanted = std::max(kChunkRows, row + 1 - static_cast<int>(m_keys.size()));
-        if (!extend(wanted, &error)) {
-            m_exhausted = true;  // the rest shows as rows without a key until the next load
+        const int gap = row - segment.end();
+        const bool ok = !m_drifted && gap >= kChunkRows
+                            ? readIsland(row, &error)
+                            : extend(index, std::max(kChunkRows, gap + 1), &error);
+        if (!ok) {
+            m_exhausted = true;  // shown as rows without a key until the next load
             if (!m_readError)
                 m_readError = error;
         }
     }
-    if (row >= m_keys.size())
-        return std::nullopt;
-    return m_keys.at(row);
+    return std::nullopt;
 }
 
 void ViewKeys::readAhead()
 {
-    if (!complete())
-        keyAt(static_cast<int>(m_keys.size()));
+    if (complete())
+        return;
+    AppError error;
+    if (!extend(0, kChunkRows, &error)) {
+        m_exhausted = true;
+        if (!m_readError)
+            m_readError = error;
+    }
 }
 
 QList<qint64> ViewKeys::keysOf(int first, int last)
 {
     QList<qint64> keys;
-    keyAt(last);
-    for (int row = first; row <= last && row < m_keys.size(); ++row)
-        keys.append(m_keys.at(row));
+    for (int row = first; row <= last; ++row) {
+        if (const std::optional<qint64> key = keyAt(row))
+            keys.append(*key);
+    }
     return keys;
+}
+
+void ViewKeys::shiftAfter(int row, int by)
+{
+    for (Segment& segment : m_segments) {
+        if (segment.start > row)
+            segment.start += by;
+    }
+    m_count += by;
 }
 
 void ViewKeys::remove(int row)
 {
     if (row < 0 || row >= m_count)
         return;
-    if (row < m_keys.size())
-        m_keys.removeAt(row);
-    --m_count;
-}
-
-bool ViewKeys::rowsBefore(const QVariantList& values, qint64 key, qint64* before,
-                          AppError* error) const
-{
-    *before = 0;
-    const int levels = static_cast<int>(m_shape.orderColumns.size());
-    for (int level = 0; level <= levels; ++level) {
-        QVariantList binds;
-        QStringList conditions = baseConditions();
-        for (int c = 0; c < level; ++c) {
-            conditions.append(m_shape.orderColumns.at(c) + QStringLiteral(" IS ?"));
-            binds.append(values.at(c));
-        }
-        if (level == levels) {
-            conditions.append(m_keyColumn + QStringLiteral(" < ?"));
-            binds.append(key);
-        } else if (values.at(level).isNull()) {
-            continue;  // nothing orders before a null
-        } else {
-            const QString column = m_shape.orderColumns.at(level);
-            conditions.append(QStringLiteral("(%1 < ? OR %1 IS NULL)").arg(column));
-            binds.append(values.at(level));
-        }
-        qint64 part = 0;
-        if (!counted(from() + whereOf(conditions), binds, &part, error))
-            return false;
-        *before += part;
-    }
-    return true;
+    const int index = segmentBefore(row);
+    Segment& segment = m_segments[index];
+    if (row < segment.end())
+        segment.keys.removeAt(row - segment.start);
+    shiftAfter(row, -1);
 }
 
 ViewKeys::Placement ViewKeys::add(qint64 key, AppError* error)
 {
-    if (m_mode != Mode::Windowed)
+    if (m_mode != Mode::Windowed || m_drifted)
         return {Placement::Reload, -1};
-    QStringList conditions = baseConditions();
-    conditions.append(m_keyColumn + QStringLiteral(" = ?"));
-    QSqlQuery query = queryOn(m_connection);
-    const QString columns = (m_shape.orderColumns + QStringList{m_keyColumn}).join(',');
-    if (!run(query,
-             QStringLiteral("SELECT ") + columns + QStringLiteral(" FROM TabFreq") +
-                 whereOf(conditions),
-             {key})) {
-        *error = sqlitefile::errorFor(query.lastError(), m_path, errors::kDatabaseError);
+    std::optional<QVariantList> values;
+    if (!m_reader.valuesOf(key, &values, error))
         return {Placement::Reload, -1};
-    }
-    if (!query.next())
+    if (!values)
         return {Placement::NotInView, -1};
-    QVariantList values;
-    for (int c = 0; c < m_shape.orderColumns.size(); ++c)
-        values.append(query.value(c));
-    query = QSqlQuery();
-    if (!complete()) {
-        QVariantList binds{key};
-        QStringList after;
-        for (int level = static_cast<int>(m_shape.orderColumns.size()); level >= 0; --level)
-            after.append(QLatin1Char('(') + afterCursor(level, &binds) + QLatin1Char(')'));
-        qint64 later = 0;
-        const QString where = QStringLiteral(" FROM TabFreq WHERE %1 = ? AND (%2)")
-                                  .arg(m_keyColumn, after.join(QStringLiteral(" OR ")));
-        if (!counted(where, binds, &later, error))
-            return {Placement::Reload, -1};
-        if (later > 0) {
-            ++m_count;
-            return {Placement::Later, -1};
-        }
-    }
     qint64 before = 0;
-    if (!rowsBefore(values, key, &before, error))
+    if (!m_reader.rowsBefore(*values, key, &before, error))
         return {Placement::Reload, -1};
-    const int row = static_cast<int>(std::min<qint64>(before, m_keys.size()));
-    m_keys.insert(row, key);
-    ++m_count;
+    const int row = static_cast<int>(std::clamp<qint64>(before, 0, m_count));
+    const int index = segmentBefore(row);
+    Segment& segment = m_segments[index];
+    // Inside a run of keys read, or at its end (where it becomes the place to go on reading
+    // from), the key joins the run; in a gap it is read with the gap, as a row of the file.
+    if (row <= segment.end()) {
+        segment.keys.insert(row - segment.start, key);
+        if (row == segment.end() - 1)
+            segment.cursor = KeysetCursor{*values, key, true};
+    }
+    shiftAfter(row, 1);
     return {Placement::Inserted, row};
 }
 

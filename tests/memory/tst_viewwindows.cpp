@@ -14,7 +14,7 @@
 
 namespace {
 
-constexpr int kRows = 4500;  // more than the first window and one chunk of keys after it
+constexpr int kRows = 4500;  // more than the first window and a few chunks of keys
 const char* const kFields = "Name, MHz, KHz, Hz, Mode, sMHz, sKHz, sHz, Split, Scan";
 
 /** Runs statements on a connection of the test's own, in one transaction. */
@@ -162,10 +162,14 @@ private slots:
         addMemory(*data, {"000", "100", "000", "FM"});  // first by frequency
         addMemory(*data, {"014", "250", "000", "FM"});  // ties with stored memories
         addMemory(*data, {"199", "900", "000", "FM"});  // among rows not read yet
-        deleteRow(*data, 5);
-        deleteRow(*data, data->recordCount() / 2);
-        deleteRow(*data, data->recordCount() - 3);  // every key has been read now
+        deleteRow(*data, data->recordCount() / 2);      // reached by its position
+        deleteRow(*data, data->recordCount() - 3);      // the same, from the end
         addMemory(*data, {"007", "050", "500", "LSB"});
+        data->setCell(2, memcol::kMode, "USB");  // a row written: the rest is read from edges
+        AppError error;
+        QVERIFY2(data->writePendingRow(&error), qPrintable(error.text));
+        QCOMPARE(walked(*data), fixture::rowsOf(path, query));
+        addMemory(*data, {"145", "500", "000", "AM"});
         QCOMPARE(walked(*data), fixture::rowsOf(path, query));
         auto again = opened(path, query);
         QCOMPARE(walked(*again), fixture::rowsOf(path, query));
