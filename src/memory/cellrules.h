@@ -16,9 +16,9 @@ Int16Conversion convertInt16(const QString& text);
 /** What the grid must do with one cell edit that is about to be committed. */
 struct CellVerdict {
     enum class Icon { None, Critical };
-    bool cancel = false;  ///< refuse the edit; the operator stays in the cell
-    QString cellText;     ///< the text the cell holds afterwards (normalised, previous, or typed)
-    QString message;      ///< empty: no message box
+    bool cancel = false;     ///< refuse the edit; the operator stays in the cell
+    QString cellText;        ///< the text the cell holds afterwards (normalised, previous, or typed)
+    QString message;         ///< empty: no message box
     Icon icon = Icon::None;
 };
 
