@@ -31,6 +31,7 @@
 #include <QTextStream>
 
 #include <sys/resource.h>
+#include <time.h>
 
 #include <algorithm>
 #include <functional>
@@ -45,19 +46,29 @@ double median(QList<double> values)
     return values.at(values.size() / 2);
 }
 
-/** Median of kRepeats runs of measured(), each after prepare() (not timed). */
-double timed(const std::function<void()>& measured, const std::function<void()>& prepare = {})
+double cpuMs()
 {
-    QList<double> times;
+    timespec now{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
+    return now.tv_sec * 1e3 + now.tv_nsec / 1e6;
+}
+
+/** Median of kRepeats runs of measured(), each after prepare() (not timed): wall-clock time
+ *  and, after a slash, the CPU time of this process (the machine's cores are shared). */
+QString timed(const std::function<void()>& measured, const std::function<void()>& prepare = {})
+{
+    QList<double> times, cpu;
     for (int i = 0; i < kRepeats; ++i) {
         if (prepare)
             prepare();
         QElapsedTimer timer;
+        const double cpuStart = cpuMs();
         timer.start();
         measured();
         times << timer.nsecsElapsed() / 1e6;
+        cpu << cpuMs() - cpuStart;
     }
-    return median(times);
+    return QStringLiteral("%1/%2").arg(median(times), 0, 'f', 1).arg(median(cpu), 0, 'f', 1);
 }
 
 QString copyTemplate(const QString& path)
@@ -104,15 +115,31 @@ void fill(const QString& path, int rows)
     QSqlDatabase::removeDatabase(QStringLiteral("fill"));
 }
 
-double sqliteToolMs(const QString& path, const QString& sql)
+double childCpuMs()
 {
-    return timed([&] {
+    rusage usage{};
+    getrusage(RUSAGE_CHILDREN, &usage);
+    return (usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) * 1e3 +
+           (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e3;
+}
+
+/** The sqlite3 tool running the query whole: wall-clock time / the tool's CPU time. */
+QString sqliteToolMs(const QString& path, const QString& sql)
+{
+    QList<double> times, cpu;
+    for (int i = 0; i < kRepeats; ++i) {
         QProcess tool;
         tool.setStandardOutputFile(QProcess::nullDevice());
+        const double cpuStart = childCpuMs();
+        QElapsedTimer timer;
+        timer.start();
         tool.start(QStringLiteral("sqlite3"), {path, sql});
         if (!tool.waitForFinished(60000) || tool.exitCode() != 0)
             qFatal("sqlite3 failed");
-    });
+        times << timer.nsecsElapsed() / 1e6;
+        cpu << childCpuMs() - cpuStart;
+    }
+    return QStringLiteral("%1/%2").arg(median(times), 0, 'f', 1).arg(median(cpu), 0, 'f', 1);
 }
 
 /** The grid: a table view over the data control's model, painted offscreen. */
@@ -144,7 +171,7 @@ struct Grid {
     }
 };
 
-double openMs(const QString& path)
+QString openMs(const QString& path)
 {
     return timed([&] {
         Grid grid(path);
@@ -160,9 +187,12 @@ void runSize(int rows, QTextStream& out)
     const QString path = copyTemplate(dir.filePath(QStringLiteral("large.MDB")));
     fill(path, rows);
     out << "file_KiB " << QFile(path).size() / 1024 << '\n';
-    out << "open " << openMs(path) - openMs(empty) << '\n';
+    out << "open_empty " << openMs(empty) << '\n';
+    out << "open " << openMs(path) << '\n';
 
     Grid grid(path);
+    grid.show(viewQuery(ViewOrder::ByName, false));
+    out << "paint_only " << timed([&] { grid.view.grab(); }) << '\n';
     const QList<QPair<QString, ViewOrder>> orders = {
         {QStringLiteral("none"), ViewOrder::None},
         {QStringLiteral("name"), ViewOrder::ByName},
@@ -172,7 +202,8 @@ void runSize(int rows, QTextStream& out)
             const QString sql = viewQuery(order, scan);
             const QString name = label + (scan ? QStringLiteral("+scan") : QString());
             out << name << ' ' << timed([&] { grid.show(sql); }) << '\n';
-            out << name << "_windowed " << (grid.data.isWindowed() ? 1 : 0) << '\n';
+            if (!grid.data.isWindowed())
+                out << name << "_read_whole 1\n";
             out << name << "_sqlite3 " << sqliteToolMs(path, sql) << '\n';
             out << name << "_last "
                 << timed([&] { grid.jumpTo(grid.data.recordCount() - 1); }, [&] { grid.show(sql); })
@@ -218,7 +249,7 @@ void runSize(int rows, QTextStream& out)
         << '\n';
     rusage usage{};
     getrusage(RUSAGE_SELF, &usage);
-    out << "peak_MiB " << usage.ru_maxrss / 1024.0 << '\n';
+    out << "peak_MiB " << QString::number(usage.ru_maxrss / 1024.0, 'f', 1) << '\n';
 }
 
 /** Runs each size in a child process and prints the figures side by side. */
@@ -247,12 +278,12 @@ int runAll(const QStringList& sizes)
     }
     out << QStringLiteral("memories, median of %1, ms").arg(kRepeats).leftJustified(26);
     for (const QString& size : sizes)
-        out << size.rightJustified(10);
+        out << size.rightJustified(14);
     out << '\n';
     for (const QString& name : names.value(0)) {
         out << name.leftJustified(26);
         for (const auto& values : figures)
-            out << QString::number(values.value(name).toDouble(), 'f', 1).rightJustified(10);
+            out << values.value(name).rightJustified(14);
         out << '\n';
     }
     return 0;

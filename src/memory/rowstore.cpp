@@ -93,7 +93,15 @@ void RowStore::update(int row, const MemoryRecord& record)
 {
     if (row < 0 || row >= count())
         return;
-    m_keys.noteWritten(record.key);
+    // Only the fields that views order or filter by can move a row in the file's order.
+    constexpr int kPlaceFields[] = {memcol::kName, memcol::kMHz, memcol::kKHz, memcol::kHz,
+                                    memcol::kScan};
+    const auto old = m_cache.constFind(record.key);
+    bool moves = old == m_cache.constEnd();
+    for (int c : kPlaceFields)
+        moves = moves || old->values[c] != record.values[c];
+    if (moves)
+        m_keys.noteWritten(record.key);
     m_cache.insert(record.key, record);
 }
 

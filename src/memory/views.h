@@ -33,8 +33,9 @@ struct ViewShape {
 std::optional<ViewShape> viewShapeOf(const QString& recordSource);
 
 /** The statements that create the indexes serving the six views (the template has them;
- *  an older database gets them when it is first opened writable). None of them changes
- *  the plan, and so the order, of the unfiltered table query or of the filter alone. */
+ *  an older database gets them when it is first opened writable). With them the six
+ *  queries run whole still give the same rows in the same order: ties stay in row order,
+ *  and the filter alone keeps an index whose entries are in row order. */
 QStringList viewIndexStatements();
 /** The names of those indexes. */
 QStringList viewIndexNames();
