@@ -14,7 +14,7 @@
 
 namespace {
 
-constexpr int kRows = 4500;  // more than the first window and a few chunks of keys
+constexpr int kRows = 3000;  // more than the first window and a few chunks of keys
 const char* const kFields = "Name, MHz, KHz, Hz, Mode, sMHz, sKHz, sHz, Split, Scan";
 
 /** Runs statements on a connection of the test's own, in one transaction. */
@@ -53,7 +53,7 @@ QList<QVariantList> tiedRows(int count)
         return from.at((seed >> 16) % from.size());
     };
     for (int i = 0; i < count; ++i) {
-        const QVariant scan = i % 30 == 0 ? QVariant("Y") : pick(scans.mid(1));
+        const QVariant scan = i % 20 == 0 ? QVariant("Y") : pick(scans.mid(1));
         rows.append({pick(names), pick(mhz), pick({"050", "250"}), pick({"000", "500"}), "FM",
                      QVariant(), QVariant(), QVariant(), 0, scan});
     }
