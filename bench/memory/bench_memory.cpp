@@ -242,7 +242,7 @@ void runSize(int rows, QTextStream& out)
     out << "scroll " << timed([&] {
         QScrollBar* bar = grid.view.verticalScrollBar();
         bar->setValue(bar->value() + bar->pageStep());
-        grid.view.grab();
+        grid.paint(grid.view.rowAt(0));
     }) << '\n';
     out << "add " << timed([&] {
         AppError error;
@@ -250,7 +250,7 @@ void runSize(int rows, QTextStream& out)
         if (!MemoryWriter::addMemory(path, {"145", "500", "000", "FM"}, &error, &key) ||
             !grid.data.showAddedRow(key, &error))
             qFatal("%s", qPrintable(error.text));
-        grid.view.grab();
+        grid.paint(grid.view.rowAt(0));
     }) << '\n';
     int edits = 0;
     out << "edit " << timed([&] {
@@ -258,7 +258,7 @@ void runSize(int rows, QTextStream& out)
         grid.data.setCell(rows / 4, memcol::kName, QStringLiteral("edited %1").arg(++edits));
         if (!grid.data.writePendingRow(&error))
             qFatal("%s", qPrintable(error.text));
-        grid.view.grab();
+        grid.paint(grid.view.rowAt(0));
     }) << '\n';
     out << "delete "
         << timed(
@@ -266,7 +266,7 @@ void runSize(int rows, QTextStream& out)
                    AppError error;
                    if (!grid.data.deleteCurrentRow(&error))
                        qFatal("%s", qPrintable(error.text));
-                   grid.view.grab();
+                   grid.paint(grid.view.rowAt(0));
                },
                [&] { grid.jumpTo(grid.data.recordCount() / 2); })
         << '\n';
