@@ -1,11 +1,23 @@
-// Memory grid benchmark: a bookmark database of 100 000 memories, each of the six views.
-// For every view it prints the time from the change of view (record source + refresh) to
-// the first screen of rows in the model, and to that screen painted in a QTableView, beside
-// the sqlite3 command-line tool running the same query on the same file; then the time to
-// jump to the middle of the view and paint it, and the peak memory of the process.
-// Run from the build tree: bench/memory/bench_memory [rows]
+// Memory grid benchmark: bookmark databases of 1 000, 10 000 and 100 000 memories side by
+// side, median of 5 runs, in milliseconds. Each size runs in a process of its own, so that
+// its peak memory is its own. For each size:
+//   open      DataFreq opened on the file (start-up view, by name) and the first screen
+//             painted in a QTableView, minus the same on an empty database
+//   <view>    change to the view (record source + refresh) until the first screen is
+//             painted; beside it "sqlite3" running the same view query whole on the file
+//   add       ADD MEM: the row written on a connection of its own, shown in place, painted
+//   edit      a grid edit (Name of a row) written to the file
+//   delete    the current row deleted (the view keeps its position), painted
+//   last/mid  right after a change of view, a jump to the last / middle row painted;
+//             name_middle_after_idle: the same once the keys were read ahead while idle
+//   scroll    one screen further down, painted
+//   peak      peak memory of the process (ru_maxrss), MiB
+// Run from the build tree: bench/memory/bench_memory [sizes...]
+// With CORVANE_BENCH_NO_PAINT=1 the view changes and jumps read the screen's cells instead
+// of painting them: the data side alone.
 
 #include "memory/datafreq.h"
+#include "memory/memorywriter.h"
 #include "memory/views.h"
 
 #include <QApplication>
@@ -13,6 +25,7 @@
 #include <QFile>
 #include <QHeaderView>
 #include <QProcess>
+#include <QScrollBar>
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -21,21 +34,14 @@
 #include <QTextStream>
 
 #include <sys/resource.h>
+#include <time.h>
 
 #include <algorithm>
-#include <cstdio>
+#include <functional>
 
 namespace {
 
 constexpr int kRepeats = 5;
-constexpr int kScreenRows = 40;
-
-long peakKiB()
-{
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    return usage.ru_maxrss;
-}
 
 double median(QList<double> values)
 {
@@ -43,115 +49,165 @@ double median(QList<double> values)
     return values.at(values.size() / 2);
 }
 
-void exec(QSqlDatabase& db, const QString& sql)
+double cpuMs()
 {
-    QSqlQuery query(db);
-    if (!query.exec(sql))
-        qFatal("%s: %s", qPrintable(sql), qPrintable(query.lastError().text()));
+    timespec now{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
+    return now.tv_sec * 1e3 + now.tv_nsec / 1e6;
 }
 
-void fill(const QString& path, int rows, bool indexes)
+/** Median of kRepeats runs of measured(), each after prepare() (not timed): wall-clock time
+ *  and, after a slash, the CPU time of this process (the machine's cores are shared). */
+QString timed(const std::function<void()>& measured, const std::function<void()>& prepare = {})
 {
-    QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("fill"));
-    db.setDatabaseName(path);
-    db.open();
-    db.transaction();
-    QSqlQuery insert(db);
-    insert.prepare(QStringLiteral(
-        "INSERT INTO TabFreq (Name, MHz, KHz, Hz, Mode, Split, Scan) VALUES (?,?,?,?,?,0,?)"));
-    static const char* const kModes[] = {"FM", "USB", "LSB", "AM", "CW", "RTTY", "WFM"};
-    for (int i = 0; i < rows; ++i) {
-        const int hash = (i * 7919) % 100000;
-        insert.bindValue(0, QStringLiteral("Memory %1").arg(hash, 6, 10, QLatin1Char('0')));
-        insert.bindValue(1, QStringLiteral("%1").arg(1 + hash % 200, 3, 10, QLatin1Char('0')));
-        insert.bindValue(2, QStringLiteral("%1").arg(hash % 1000, 3, 10, QLatin1Char('0')));
-        insert.bindValue(3, QStringLiteral("%1").arg(i % 1000, 3, 10, QLatin1Char('0')));
-        insert.bindValue(4, QString::fromLatin1(kModes[i % 7]));
-        insert.bindValue(5, i % 10 == 0 ? QVariant(QStringLiteral("Y")) : QVariant());
-        if (!insert.exec())
-            qFatal("%s", qPrintable(insert.lastError().text()));
+    QList<double> times, cpu;
+    for (int i = 0; i < kRepeats; ++i) {
+        if (prepare)
+            prepare();
+        QElapsedTimer timer;
+        const double cpuStart = cpuMs();
+        timer.start();
+        measured();
+        times << timer.nsecsElapsed() / 1e6;
+        cpu << cpuMs() - cpuStart;
     }
-    db.commit();
-    if (indexes) {
-        exec(db, QStringLiteral("CREATE INDEX TabFreqByName ON TabFreq (Name, MHz, KHz, Hz)"));
-        exec(db, QStringLiteral("CREATE INDEX TabFreqByFreq ON TabFreq (MHz, KHz, Hz)"));
-        exec(db, QStringLiteral("CREATE INDEX TabFreqByScan ON TabFreq (Scan)"));
+    return QStringLiteral("%1/%2").arg(median(times), 0, 'f', 1).arg(median(cpu), 0, 'f', 1);
+}
+
+QString copyTemplate(const QString& path)
+{
+    QFile::remove(path);
+    if (!QFile::copy(QStringLiteral(CORVANE_TEMPLATE_PATH), path))
+        qFatal("cannot copy the template");
+    QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner);
+    return path;
+}
+
+void fill(const QString& path, int rows)
+{
+    {
+        QSqlDatabase db =
+            QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("fill"));
+        db.setDatabaseName(path);
+        db.open();
+        db.transaction();
+        QSqlQuery insert(db);
+        insert.prepare(
+            QStringLiteral("INSERT INTO TabFreq (Name, MHz, KHz, Hz, Mode, Split, "
+                           "Scan) VALUES (?,?,?,?,?,0,?)"));
+        static const char* const kModes[] = {"FM", "USB", "LSB", "AM", "CW", "RTTY", "WFM"};
+        for (int i = 0; i < rows; ++i) {
+            const int hash = (i * 7919) % 100000;
+            // Every 50th memory has no name, as ADD MEM leaves it; names repeat in two cases.
+            const QVariant name =
+                i % 50 == 0
+                    ? QVariant()
+                    : QVariant((i % 2 ? QStringLiteral("Memory %1") : QStringLiteral("memory %1"))
+                                   .arg(hash % (rows / 2 + 1), 6, 10, QLatin1Char('0')));
+            insert.bindValue(0, name);
+            insert.bindValue(1, QStringLiteral("%1").arg(1 + hash % 200, 3, 10, QLatin1Char('0')));
+            insert.bindValue(2, QStringLiteral("%1").arg(hash % 1000, 3, 10, QLatin1Char('0')));
+            insert.bindValue(3, QStringLiteral("%1").arg(i % 1000, 3, 10, QLatin1Char('0')));
+            insert.bindValue(4, QString::fromLatin1(kModes[i % 7]));
+            insert.bindValue(5, i % 10 == 0 ? QVariant(QStringLiteral("Y")) : QVariant());
+            if (!insert.exec())
+                qFatal("%s", qPrintable(insert.lastError().text()));
+        }
+        db.commit();
     }
-    insert = QSqlQuery();
-    db.close();
-    db = QSqlDatabase();
     QSqlDatabase::removeDatabase(QStringLiteral("fill"));
 }
 
-double sqliteToolMs(const QString& path, const QString& sql)
+double childCpuMs()
 {
-    QList<double> times;
+    rusage usage{};
+    getrusage(RUSAGE_CHILDREN, &usage);
+    return (usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) * 1e3 +
+           (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e3;
+}
+
+/** The sqlite3 tool running the query whole: wall-clock time / the tool's CPU time. */
+QString sqliteToolMs(const QString& path, const QString& sql)
+{
+    QList<double> times, cpu;
     for (int i = 0; i < kRepeats; ++i) {
         QProcess tool;
         tool.setStandardOutputFile(QProcess::nullDevice());
+        const double cpuStart = childCpuMs();
         QElapsedTimer timer;
         timer.start();
         tool.start(QStringLiteral("sqlite3"), {path, sql});
         if (!tool.waitForFinished(60000) || tool.exitCode() != 0)
-            return -1;
+            qFatal("sqlite3 failed");
         times << timer.nsecsElapsed() / 1e6;
+        cpu << childCpuMs() - cpuStart;
     }
-    return median(times);
+    return QStringLiteral("%1/%2").arg(median(times), 0, 'f', 1).arg(median(cpu), 0, 'f', 1);
 }
 
-/** Touches every cell of the first screen, as the grid does when it paints. */
-void readScreen(const QAbstractItemModel* model, int first)
-{
-    for (int r = first; r < std::min(first + kScreenRows, model->rowCount()); ++r)
-        for (int c = 0; c < model->columnCount(); ++c)
-            model->data(model->index(r, c));
-}
+/** The grid: a table view over the data control's model, painted offscreen. */
+struct Grid {
+    DataFreq data;
+    QTableView view;
 
-struct Figures {
-    double rowsMs = 0;
-    double paintedMs = 0;
-    double middleMs = 0;
+    explicit Grid(const QString& path)
+    {
+        data.setDatabaseName(path);
+        view.resize(900, 700);
+        view.verticalHeader()->setDefaultSectionSize(18);
+        view.setModel(data.model());
+    }
+    void show(const QString& source)
+    {
+        data.setRecordSource(source);
+        AppError error;
+        if (!data.refresh(&error))
+            qFatal("%s", qPrintable(error.text));
+        view.scrollToTop();
+        paint(0);
+    }
+    /** Paints the screen; with CORVANE_BENCH_NO_PAINT set, only reads its cells instead. */
+    void paint(int firstRow)
+    {
+        if (!qEnvironmentVariableIsSet("CORVANE_BENCH_NO_PAINT")) {
+            view.grab();
+            return;
+        }
+        for (int r = firstRow; r < std::min(firstRow + 40, data.recordCount()); ++r) {
+            for (int c = 0; c < 10; ++c)
+                data.cell(r, c);
+        }
+    }
+    void jumpTo(int row)
+    {
+        data.moveTo(row);
+        view.scrollTo(data.model()->index(row, 0));
+        paint(row);
+    }
 };
 
-Figures measureView(DataFreq* data, QTableView* view, const QString& sql)
+QString openMs(const QString& path)
 {
-    QList<double> rows, painted, middle;
-    for (int i = 0; i < kRepeats; ++i) {
-        QElapsedTimer timer;
-        timer.start();
-        data->setRecordSource(sql);
-        AppError error;
-        if (!data->refresh(&error))
-            qFatal("%s", qPrintable(error.text));
-        readScreen(data->model(), 0);
-        rows << timer.nsecsElapsed() / 1e6;
-        view->scrollToTop();
-        view->grab();
-        painted << timer.nsecsElapsed() / 1e6;
-        timer.restart();
-        view->scrollTo(data->model()->index(data->recordCount() / 2, 0));
-        view->grab();
-        middle << timer.nsecsElapsed() / 1e6;
-    }
-    return {median(rows), median(painted), median(middle)};
+    return timed([&] {
+        Grid grid(path);
+        grid.show(viewQuery(ViewOrder::ByName, false));
+    });
 }
 
-void runAll(const QString& path, int rowCount, QTextStream& out)
+/** Figures of one size, printed as "name value" lines for the parent process. */
+void runSize(int rows, QTextStream& out)
 {
-    DataFreq data;
-    data.setDatabaseName(path);
-    QTableView view;
-    view.resize(900, 700);
-    view.setModel(data.model());
-    view.verticalHeader()->setDefaultSectionSize(18);
-    out << QStringLiteral("%1 memories, median of %2 runs, ms\n").arg(rowCount).arg(kRepeats);
-    out << QStringLiteral("%1 %2 %3 %4 %5 %6\n")
-               .arg(QStringLiteral("view"), -22)
-               .arg(QStringLiteral("rows"), 8)
-               .arg(QStringLiteral("painted"), 8)
-               .arg(QStringLiteral("middle"), 8)
-               .arg(QStringLiteral("sqlite3"), 8)
-               .arg(QStringLiteral("count"), 7);
+    QTemporaryDir dir;
+    const QString empty = copyTemplate(dir.filePath(QStringLiteral("empty.MDB")));
+    const QString path = copyTemplate(dir.filePath(QStringLiteral("large.MDB")));
+    fill(path, rows);
+    out << "file_KiB " << QFile(path).size() / 1024 << '\n';
+    out << "open_empty " << openMs(empty) << '\n';
+    out << "open " << openMs(path) << '\n';
+
+    Grid grid(path);
+    grid.show(viewQuery(ViewOrder::ByName, false));
+    out << "paint_only " << timed([&] { grid.view.grab(); }) << '\n';
     const QList<QPair<QString, ViewOrder>> orders = {
         {QStringLiteral("none"), ViewOrder::None},
         {QStringLiteral("name"), ViewOrder::ByName},
@@ -159,17 +215,101 @@ void runAll(const QString& path, int rowCount, QTextStream& out)
     for (bool scan : {false, true}) {
         for (const auto& [label, order] : orders) {
             const QString sql = viewQuery(order, scan);
-            const Figures f = measureView(&data, &view, sql);
-            out << QStringLiteral("%1 %2 %3 %4 %5 %6\n")
-                       .arg(label + (scan ? QStringLiteral(", only scan") : QString()), -22)
-                       .arg(f.rowsMs, 8, 'f', 1)
-                       .arg(f.paintedMs, 8, 'f', 1)
-                       .arg(f.middleMs, 8, 'f', 1)
-                       .arg(sqliteToolMs(path, sql), 8, 'f', 1)
-                       .arg(data.recordCount(), 7);
-            out.flush();
+            const QString name = label + (scan ? QStringLiteral("+scan") : QString());
+            out << name << ' ' << timed([&] { grid.show(sql); }) << '\n';
+            if (!grid.data.isWindowed())
+                out << name << "_read_whole 1\n";
+            out << name << "_sqlite3 " << sqliteToolMs(path, sql) << '\n';
+            out << name << "_last "
+                << timed([&] { grid.jumpTo(grid.data.recordCount() - 1); }, [&] { grid.show(sql); })
+                << '\n';
+            out << name << "_middle "
+                << timed([&] { grid.jumpTo(grid.data.recordCount() / 2); }, [&] { grid.show(sql); })
+                << '\n';
         }
     }
+    const QString byName = viewQuery(ViewOrder::ByName, false);
+    // Once the window has been idle a moment, every key has been read ahead.
+    const auto idle = [&] {
+        grid.show(byName);
+        for (int turn = 0; turn < rows / 512 + 10; ++turn)
+            QCoreApplication::processEvents();
+    };
+    out << "name_middle_after_idle "
+        << timed([&] { grid.jumpTo(grid.data.recordCount() / 2); }, idle) << '\n';
+    grid.show(byName);
+    grid.jumpTo(grid.data.recordCount() / 3);
+    out << "scroll " << timed([&] {
+        QScrollBar* bar = grid.view.verticalScrollBar();
+        bar->setValue(bar->value() + bar->pageStep());
+        grid.paint(grid.view.rowAt(0));
+    }) << '\n';
+    out << "add " << timed([&] {
+        AppError error;
+        qint64 key = 0;
+        if (!MemoryWriter::addMemory(path, {"145", "500", "000", "FM"}, &error, &key) ||
+            !grid.data.showAddedRow(key, &error))
+            qFatal("%s", qPrintable(error.text));
+        grid.paint(grid.view.rowAt(0));
+    }) << '\n';
+    int edits = 0;
+    out << "edit " << timed([&] {
+        AppError error;
+        grid.data.setCell(rows / 4, memcol::kName, QStringLiteral("edited %1").arg(++edits));
+        if (!grid.data.writePendingRow(&error))
+            qFatal("%s", qPrintable(error.text));
+        grid.paint(grid.view.rowAt(0));
+    }) << '\n';
+    out << "delete "
+        << timed(
+               [&] {
+                   AppError error;
+                   if (!grid.data.deleteCurrentRow(&error))
+                       qFatal("%s", qPrintable(error.text));
+                   grid.paint(grid.view.rowAt(0));
+               },
+               [&] { grid.jumpTo(grid.data.recordCount() / 2); })
+        << '\n';
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    out << "peak_MiB " << QString::number(usage.ru_maxrss / 1024.0, 'f', 1) << '\n';
+}
+
+/** Runs each size in a child process and prints the figures side by side. */
+int runAll(const QStringList& sizes)
+{
+    QTextStream out(stdout);
+    QList<QStringList> names;
+    QList<QHash<QString, QString>> figures;
+    for (const QString& size : sizes) {
+        QProcess child;
+        child.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        child.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--size"), size});
+        if (!child.waitForFinished(-1) || child.exitCode() != 0)
+            qFatal("the run with %s memories failed", qPrintable(size));
+        QHash<QString, QString> values;
+        QStringList order;
+        for (const QString& line : QString::fromUtf8(child.readAllStandardOutput()).split('\n')) {
+            const QStringList parts = line.split(' ');
+            if (parts.size() == 2) {
+                values.insert(parts[0], parts[1]);
+                order << parts[0];
+            }
+        }
+        names << order;
+        figures << values;
+    }
+    out << QStringLiteral("memories, median of %1, ms").arg(kRepeats).leftJustified(26);
+    for (const QString& size : sizes)
+        out << size.rightJustified(14);
+    out << '\n';
+    for (const QString& name : names.value(0)) {
+        out << name.leftJustified(26);
+        for (const auto& values : figures)
+            out << values.value(name).rightJustified(14);
+        out << '\n';
+    }
+    return 0;
 }
 
 }  // namespace
@@ -178,21 +318,13 @@ int main(int argc, char** argv)
 {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
-    const int rows = argc > 1 ? QString::fromLocal8Bit(argv[1]).toInt() : 100000;
-    QTemporaryDir dir;
-    QTextStream out(stdout);
-    for (bool indexes : {false, true}) {
-        const QString path =
-            dir.filePath(indexes ? QStringLiteral("indexed.MDB") : QStringLiteral("plain.MDB"));
-        if (!QFile::copy(QStringLiteral(CORVANE_TEMPLATE_PATH), path))
-            qFatal("cannot copy the template");
-        QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner);
-        fill(path, rows, indexes);
-        out << (indexes ? "\nWith indexes on (Name,MHz,KHz,Hz), (MHz,KHz,Hz), (Scan), "
-                        : "\nTemplate as built, ")
-            << "file " << QFile(path).size() / 1024 << " KiB\n";
-        runAll(path, rows, out);
+    const QStringList args = app.arguments().mid(1);
+    if (args.size() == 2 && args[0] == QLatin1String("--size")) {
+        QTextStream out(stdout);
+        runSize(args[1].toInt(), out);
+        return 0;
     }
-    out << "\npeak memory (ru_maxrss): " << peakKiB() / 1024 << " MiB\n";
-    return 0;
+    return runAll(args.isEmpty() ? QStringList{QStringLiteral("1000"), QStringLiteral("10000"),
+                                               QStringLiteral("100000")}
+                                 : args);
 }

@@ -4,10 +4,10 @@
 #include "memory/rowstore.h"
 #include "memory/sqlitefile.h"
 
-#include <QRegularExpression>
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
+#include <QTimer>
 
 #include <algorithm>
 
@@ -24,16 +24,6 @@ int columnOf(const QString& name)
             return c;
     }
     return -1;
-}
-
-/** The statement a record source stands for: a bare table name ("TabFreq", the source
- *  before a view is chosen) reads the whole table; a query text runs exactly as written. */
-QString statementFor(const QString& source)
-{
-    static const QRegularExpression kTableName(QStringLiteral("^[A-Za-z_][A-Za-z0-9_]*$"));
-    if (kTableName.match(source).hasMatch())
-        return QStringLiteral("SELECT * FROM ") + source;
-    return source;
 }
 
 /** A yes/no value as the grid or code may hand it over: bool, number, or text. */
@@ -92,9 +82,19 @@ public:
     MemoryRecord pending;
     unsigned pendingColumns = 0;
     MemoryModel* model = nullptr;
+    QTimer readAhead;  ///< reads the rest of the view's keys while the window is idle
+
+    void readAheadLater()
+    {
+        if (open && rows.windowed() && !rows.allKeysRead())
+            readAhead.start();
+        else
+            readAhead.stop();
+    }
 
     void closeFile()
     {
+        readAhead.stop();
         rows.clear();
         openPath.clear();
         if (open || QSqlDatabase::contains(connection))
@@ -117,7 +117,23 @@ public:
         return false;
     }
     bool update(const MemoryRecord& record, unsigned columns, AppError* error);
+    bool deleteRow(qint64 key, AppError* error);
 };
+
+bool DataFreq::Private::deleteRow(qint64 key, AppError* error)
+{
+    QSqlQuery query(QSqlDatabase::database(connection, false));
+    if (!query.prepare(QStringLiteral("DELETE FROM TabFreq WHERE %1=?").arg(rows.keyColumn()))) {
+        *error = sqlitefile::errorFor(query.lastError(), openPath, errors::kDatabaseError);
+        return false;
+    }
+    query.addBindValue(key);
+    if (!query.exec()) {
+        *error = sqlitefile::errorFor(query.lastError(), openPath, errors::kDatabaseError);
+        return false;
+    }
+    return true;
+}
 
 bool DataFreq::Private::update(const MemoryRecord& record, unsigned columns, AppError* error)
 {
@@ -130,7 +146,7 @@ bool DataFreq::Private::update(const MemoryRecord& record, unsigned columns, App
         return true;
     QSqlQuery query(QSqlDatabase::database(connection, false));
     if (!query.prepare(QStringLiteral("UPDATE TabFreq SET ") + assignments.join(QLatin1Char(',')) +
-                       QStringLiteral(" WHERE id=?"))) {
+                       QStringLiteral(" WHERE %1=?").arg(rows.keyColumn()))) {
         *error = sqlitefile::errorFor(query.lastError(), openPath, errors::kDatabaseError);
         return false;
     }
@@ -138,7 +154,7 @@ bool DataFreq::Private::update(const MemoryRecord& record, unsigned columns, App
         if (columns & (1u << c))
             query.addBindValue(record.values[c]);
     }
-    query.addBindValue(record.id);
+    query.addBindValue(record.key);
     if (!query.exec()) {
         *error = sqlitefile::errorFor(query.lastError(), openPath, errors::kDatabaseError);
         return false;
@@ -154,6 +170,12 @@ bool DataFreq::Private::update(const MemoryRecord& record, unsigned columns, App
 DataFreq::DataFreq(QObject* parent) : QObject(parent), d(new Private)
 {
     d->model = new MemoryModel(this);
+    d->readAhead.setInterval(0);
+    d->readAhead.setSingleShot(true);
+    connect(&d->readAhead, &QTimer::timeout, this, [this] {
+        d->rows.readAhead();
+        d->readAheadLater();
+    });
 }
 
 DataFreq::~DataFreq()
@@ -184,6 +206,10 @@ QString DataFreq::recordSource() const
 bool DataFreq::isOpen() const
 {
     return d->open;
+}
+bool DataFreq::isWindowed() const
+{
+    return d->open && d->rows.windowed();
 }
 bool DataFreq::isReadOnly() const
 {
@@ -226,13 +252,16 @@ bool DataFreq::refresh(AppError* error)
     if (ok) {
         d->open = true;
         d->openPath = d->path;
-        ok = d->rows.load(d->connection, d->path, statementFor(d->source), error);
+        if (!d->readOnly)
+            ViewKeys::addIndexes(d->connection);
+        ok = d->rows.load(d->connection, d->path, d->source, error);
         if (!ok)
             d->closeFile();
     }
     if (ok && d->rows.count() > 0)
         d->current = 0;
     d->model->announceResetEnd();
+    d->readAheadLater();
     emit Reposition();
     if (ok)
         emit databaseOpened(d->readOnly);
@@ -272,8 +301,10 @@ QVariant DataFreq::field(const QString& name) const
 {
     if (d->current < 0 || d->current >= d->rows.count())
         return {};
-    if (name.compare(QLatin1String("id"), Qt::CaseInsensitive) == 0)
-        return d->rows.idAt(d->current);
+    if (name.compare(QLatin1String("rowid"), Qt::CaseInsensitive) == 0) {
+        const std::optional<qint64> key = d->rows.keyAt(d->current);
+        return key ? QVariant(*key) : QVariant();
+    }
     const int column = columnOf(name);
     return column < 0 ? QVariant() : cell(d->current, column);
 }
@@ -385,22 +416,37 @@ bool DataFreq::deleteCurrentRow(AppError* error)
         return false;
     if (d->pendingRow >= 0 && d->pendingRow != row && !writePendingRow(error))
         return false;
-    QSqlQuery query(QSqlDatabase::database(d->connection, false));
-    if (!query.prepare(QStringLiteral("DELETE FROM TabFreq WHERE id=?"))) {
-        *error = sqlitefile::errorFor(query.lastError(), d->openPath, errors::kDatabaseError);
+    // A row the file no longer holds has no key: it only leaves the view.
+    const std::optional<qint64> key = d->rows.keyAt(row);
+    if (key && !d->deleteRow(*key, error))
         return false;
-    }
-    query.addBindValue(d->rows.idAt(row));
-    if (!query.exec()) {
-        *error = sqlitefile::errorFor(query.lastError(), d->openPath, errors::kDatabaseError);
-        return false;
-    }
     if (d->pendingRow == row)
         discardPendingRow();
     d->model->announceRemoveBegin(row);
     d->rows.remove(row);
     d->model->announceRemoveEnd();
     d->current = std::min(row, d->rows.count() - 1);
+    emit Reposition();
+    return true;
+}
+
+bool DataFreq::showAddedRow(qint64 key, AppError* error)
+{
+    if (!d->open)
+        return refresh(error);
+    if (!writePendingRow(error))
+        return false;
+    const ViewKeys::Placement placed = d->rows.add(key, error);
+    switch (placed.kind) {
+        case ViewKeys::Placement::Reload:
+            return refresh(error);
+        case ViewKeys::Placement::Inserted:
+            d->model->announceInsert(placed.row);
+            break;
+        case ViewKeys::Placement::NotInView:
+            break;
+    }
+    d->current = d->rows.count() > 0 ? 0 : -1;  // as a refresh leaves it: on the first row
     emit Reposition();
     return true;
 }

@@ -9,8 +9,8 @@
 class QAbstractItemModel;
 struct MemoryRecord;
 
-/** Fields of TabFreq in grid column order (column 0 .. 9). The hidden integer primary
- *  key "id" is not a grid column. */
+/** Fields of TabFreq in grid column order (column 0 .. 9). Rows are keyed by SQLite's
+ *  rowid; a column "id" of the table, if any, is neither a grid column nor a key. */
 inline const char* const kMemoryFields[10] = {"Name", "MHz",  "KHz", "Hz",    "Mode",
                                               "sMHz", "sKHz", "sHz", "Split", "Scan"};
 /** Column captions of the grid (column 7 is captioned "sHZ", bound to sHz). */
@@ -36,9 +36,11 @@ constexpr int kName = 0, kMHz = 1, kKHz = 2, kHz = 3, kMode = 4, kSMHz = 5, kSKH
  * read-only, a file locked by another program fails after a short wait. Every failure is
  * an AppError whose text names the file and the cause; nothing in the file changes then.
  *
- * Rows: refresh() runs the record source once and keeps the row key of every row, so
- * recordCount() is exact at once; the fields of a row are read when the grid or field()
- * first needs them (see RowStore), so a view of 100 000 memories opens at once.
+ * Rows: refresh() counts the view and reads its first rows; one of the six view queries is
+ * then read a window at a time in its own order (through the indexes that a writable file
+ * gets when it lacks them), any other record source is run whole once; the fields of a row
+ * are read when the grid or field() first needs them (see RowStore and ViewKeys), so a view
+ * of 100 000 memories opens, scrolls and jumps at once. Rows are keyed by SQLite's rowid.
  *
  * The pending row: cell edits go into a one-row buffer; the row is written (UPDATE by its
  * key) by writePendingRow(), and before the current row moves to another row, before a
@@ -83,7 +85,7 @@ public:
 
     /** Value of a field of the current record, by name without regard to case; a null
      *  QVariant for a null field or when there is no current record. Pending edits of the
-     *  current row are included. */
+     *  current row are included. "rowid" gives the row key. */
     QVariant field(const QString& name) const;
 
     /** Value of a cell, pending edits included: a QString for the text fields, a bool for
@@ -94,6 +96,9 @@ public:
      *  file is read-only, or the row or column is outside the view. Split takes a bool, 0/1
      *  or "True"/"False". */
     bool setCell(int row, int column, const QVariant& value);
+    /** True when the view is read a window at a time (one of the six view queries, served
+     *  by the view indexes); false when the record source was run whole. */
+    bool isWindowed() const;
     /** True when the file is open read-only: every write is refused with an error. */
     bool isReadOnly() const;
 
@@ -123,6 +128,11 @@ public:
     /** Deletes the current record from the file and re-reads the view, staying at the same
      *  position (or the new last record). */
     bool deleteCurrentRow(AppError* error);
+    /** Shows a row just added to the file (by its rowid) as a refresh would, without reading
+     *  the view again: the row takes its place in the view (if the view's filter lets it in)
+     *  and the first record becomes current (Reposition is emitted). Falls back to refresh()
+     *  for a view read whole. A pending row edit is written first. */
+    bool showAddedRow(qint64 key, AppError* error);
 
 signals:
     /** The current record changed (also past the last record, and after refresh). */

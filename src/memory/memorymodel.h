@@ -6,7 +6,8 @@ class DataFreq;
 
 /**
  * The grid's view of DataFreq: ten columns captioned "Name" ... "Scan" (column 7 "sHZ"),
- * one row per record of the current view. Rows are never added through the model.
+ * one row per record of the current view. Rows are never added through the model; a row
+ * added to the file by "ADD MEM" is announced as inserted where the view places it.
  *
  * Cells show the stored text; a null field shows as an empty cell. The yes/no field Split
  * shows as "True" or "False", the words a grid over a yes/no field has always shown, and
@@ -38,6 +39,11 @@ public:
     void announceResetEnd() { endResetModel(); }
     void announceRemoveBegin(int row) { beginRemoveRows({}, row, row); }
     void announceRemoveEnd() { endRemoveRows(); }
+    void announceInsert(int row)
+    {
+        beginInsertRows({}, row, row);
+        endInsertRows();
+    }
     void announceRowChanged(int row);
 
 private:

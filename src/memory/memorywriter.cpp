@@ -58,7 +58,8 @@ std::optional<NewMemory> memoryFromPad(const QStringList& digitCaptions, const Q
     return NewMemory{digits.mid(0, 3), digits.mid(3, 3), digits.mid(6, 3), modeCaption.trimmed()};
 }
 
-bool MemoryWriter::addMemory(const QString& databasePath, const NewMemory& memory, AppError* error)
+bool MemoryWriter::addMemory(const QString& databasePath, const NewMemory& memory, AppError* error,
+                             qint64* key)
 {
     const QString connection = sqlitefile::uniqueConnectionName(QStringLiteral("corvane.add"));
     bool readOnly = false;
@@ -79,6 +80,8 @@ bool MemoryWriter::addMemory(const QString& databasePath, const NewMemory& memor
         ok = ok && query.exec();
         if (!ok)
             *error = sqlitefile::errorFor(query.lastError(), databasePath, errors::kDatabaseError);
+        else if (key)
+            *key = query.lastInsertId().toLongLong();
     }
     sqlitefile::close(connection);
     return ok;

@@ -35,12 +35,14 @@ std::optional<NewMemory> memoryFromPad(const QStringList& digitCaptions, const Q
 
 /**
  * The adding connection: a connection of its own to a bookmark database file, opened for
- * one row and closed again, separate from the one DataFreq holds. The caller refreshes
- * DataFreq afterwards so the grid shows the new row.
+ * one row and closed again, separate from the one DataFreq holds. The caller shows the new
+ * row in DataFreq afterwards (DataFreq::showAddedRow with the row's key).
  */
 class MemoryWriter {
 public:
     /** Appends one row to TabFreq of the file at databasePath (MHz, KHz, Hz, Mode, Split
-     *  false). Nothing is stored on failure; error names the file and the cause. */
-    static bool addMemory(const QString& databasePath, const NewMemory& memory, AppError* error);
+     *  false); key, when given, receives the new row's rowid. Nothing is stored on failure;
+     *  error names the file and the cause. */
+    static bool addMemory(const QString& databasePath, const NewMemory& memory, AppError* error,
+                          qint64* key = nullptr);
 };

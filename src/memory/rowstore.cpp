@@ -12,18 +12,24 @@
 
 FieldPositions FieldPositions::of(const QSqlQuery& query)
 {
+    // Column 0 is the row key, whatever name the engine gives it (a rowid alias such as an
+    // INTEGER PRIMARY KEY column lends it its name), so the fields are looked up after it.
     const QSqlRecord rec = query.record();
     FieldPositions positions;
-    positions.id = rec.indexOf(QStringLiteral("id"));
-    for (int c = 0; c < 10; ++c)
-        positions.fields[c] = rec.indexOf(QString::fromLatin1(kMemoryFields[c]));
+    positions.fields.fill(-1);
+    for (int c = 0; c < 10; ++c) {
+        for (int i = 1; i < rec.count() && positions.fields[c] < 0; ++i) {
+            if (rec.fieldName(i).compare(QLatin1String(kMemoryFields[c]), Qt::CaseInsensitive) == 0)
+                positions.fields[c] = i;
+        }
+    }
     return positions;
 }
 
 MemoryRecord FieldPositions::read(const QSqlQuery& query) const
 {
     MemoryRecord record;
-    record.id = query.value(id).toLongLong();
+    record.key = query.value(0).toLongLong();
     for (int c = 0; c < 10; ++c) {
         if (fields[c] < 0)
             continue;
@@ -36,35 +42,20 @@ MemoryRecord FieldPositions::read(const QSqlQuery& query) const
     return record;
 }
 
-bool RowStore::load(const QString& connection, const QString& path, const QString& sql,
+bool RowStore::load(const QString& connection, const QString& path, const QString& source,
                     AppError* error)
 {
     clear();
     m_connection = connection;
     m_path = path;
-    QSqlQuery query(QSqlDatabase::database(connection, false));
-    query.setForwardOnly(true);
-    if (!query.exec(sql)) {
-        *error = sqlitefile::errorFor(query.lastError(), path, errors::kDatabaseError);
-        return false;
-    }
-    const FieldPositions positions = FieldPositions::of(query);
-    if (positions.id < 0) {
-        *error = sqlitefile::fileError(errors::kDatabaseError, path,
-                                       QStringLiteral("the view has no row key column \"id\""));
-        return false;
-    }
-    while (query.next()) {
-        if (m_ids.size() < kFirstRowsKept) {
-            MemoryRecord record = positions.read(query);
-            m_ids.append(record.id);
-            m_cache.insert(record.id, std::move(record));
-        } else {
-            m_ids.append(query.value(positions.id).toLongLong());
-        }
-    }
-    if (query.lastError().isValid()) {
-        *error = sqlitefile::errorFor(query.lastError(), path, errors::kDatabaseError);
+    std::optional<FieldPositions> positions;
+    const auto keep = [this, &positions](const QSqlQuery& query) {
+        if (!positions)
+            positions = FieldPositions::of(query);
+        MemoryRecord record = positions->read(query);
+        m_cache.insert(record.key, std::move(record));
+    };
+    if (!m_keys.load(connection, path, source, kFirstRowsKept, keep, error)) {
         clear();
         return false;
     }
@@ -73,7 +64,7 @@ bool RowStore::load(const QString& connection, const QString& path, const QStrin
 
 void RowStore::clear()
 {
-    m_ids.clear();
+    m_keys.clear();
     m_cache.clear();
     m_lastReadError.clear();
     m_newReadError.reset();
@@ -82,28 +73,54 @@ void RowStore::clear()
 
 const MemoryRecord* RowStore::record(int row) const
 {
+    static const MemoryRecord kAbsent{0, {}, true};
     if (row < 0 || row >= count())
         return nullptr;
-    auto found = m_cache.constFind(m_ids.at(row));
+    std::optional<qint64> key = m_keys.keyAt(row);
+    if (std::optional<AppError> error = m_keys.takeReadError())
+        noteReadError(*error);
+    if (!key)
+        return &kAbsent;  // the file no longer holds it: shown empty, never edited
+    auto found = m_cache.constFind(*key);
     if (found == m_cache.constEnd()) {
         readBlock(row);
-        found = m_cache.constFind(m_ids.at(row));
+        found = m_cache.constFind(*key);
     }
     return found == m_cache.constEnd() ? nullptr : &found.value();
 }
 
 void RowStore::update(int row, const MemoryRecord& record)
 {
-    if (row >= 0 && row < count())
-        m_cache.insert(m_ids.at(row), record);
+    if (row < 0 || row >= count())
+        return;
+    // Only the fields that views order or filter by can move a row in the file's order.
+    constexpr int kPlaceFields[] = {memcol::kName, memcol::kMHz, memcol::kKHz, memcol::kHz,
+                                    memcol::kScan};
+    const auto old = m_cache.constFind(record.key);
+    bool moves = old == m_cache.constEnd();
+    for (int c : kPlaceFields)
+        moves = moves || old->values[c] != record.values[c];
+    if (moves)
+        m_keys.noteWritten(record.key);
+    m_cache.insert(record.key, record);
 }
 
 void RowStore::remove(int row)
 {
     if (row < 0 || row >= count())
         return;
-    m_cache.remove(m_ids.at(row));
-    m_ids.removeAt(row);
+    if (const std::optional<qint64> key = m_keys.keyAt(row))
+        m_cache.remove(*key);
+    m_keys.remove(row);
+}
+
+void RowStore::noteReadError(const AppError& error) const
+{
+    m_lastReadError = error.text;
+    if (!m_readErrorReported) {
+        m_readErrorReported = true;
+        m_newReadError = error;
+    }
 }
 
 void RowStore::readBlock(int row) const
@@ -111,40 +128,34 @@ void RowStore::readBlock(int row) const
     if (m_cache.size() > kCacheLimit)
         m_cache.clear();
     const int first = row - row % kBlockRows;
-    const int last = std::min(first + kBlockRows, count());
+    const int last = std::min(first + kBlockRows, count()) - 1;
     QList<qint64> wanted;
-    for (int r = first; r < last; ++r) {
-        if (!m_cache.contains(m_ids.at(r)))
-            wanted.append(m_ids.at(r));
+    for (qint64 key : m_keys.keysOf(first, last)) {
+        if (!m_cache.contains(key))
+            wanted.append(key);
     }
     QStringList marks(wanted.size(), QStringLiteral("?"));
     QSqlQuery query(QSqlDatabase::database(m_connection, false));
     query.setForwardOnly(true);
-    bool ok = query.prepare(QStringLiteral("SELECT * FROM TabFreq WHERE id IN (") +
-                            marks.join(QLatin1Char(',')) + QLatin1Char(')'));
-    for (qint64 id : std::as_const(wanted))
-        query.addBindValue(id);
+    bool ok = query.prepare(
+        QStringLiteral("SELECT %1, * FROM TabFreq WHERE %1 IN (").arg(m_keys.keyColumn()) +
+        marks.join(QLatin1Char(',')) + QLatin1Char(')'));
+    for (qint64 key : std::as_const(wanted))
+        query.addBindValue(key);
     if (ok && query.exec()) {
         const FieldPositions positions = FieldPositions::of(query);
         while (query.next()) {
             MemoryRecord record = positions.read(query);
-            m_cache.insert(record.id, std::move(record));
+            m_cache.insert(record.key, std::move(record));
         }
     }
-    if (query.lastError().isValid()) {
-        const AppError error =
-            sqlitefile::errorFor(query.lastError(), m_path, errors::kDatabaseError);
-        m_lastReadError = error.text;
-        if (!m_readErrorReported) {
-            m_readErrorReported = true;
-            m_newReadError = error;
-        }
-    }
+    if (query.lastError().isValid())
+        noteReadError(sqlitefile::errorFor(query.lastError(), m_path, errors::kDatabaseError));
     // Rows that could not be read show as empty instead of being asked for on every paint;
     // they are marked so that nobody edits (and so overwrites) fields nobody has seen.
-    for (qint64 id : std::as_const(wanted)) {
-        if (!m_cache.contains(id))
-            m_cache.insert(id, MemoryRecord{id, {}, true});
+    for (qint64 key : std::as_const(wanted)) {
+        if (!m_cache.contains(key))
+            m_cache.insert(key, MemoryRecord{key, {}, true});
     }
 }
 

@@ -1,6 +1,9 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
+
+#include <optional>
 
 /** The order of the memory view, one of the three "Mem Sort" order items. */
 enum class ViewOrder { None, ByName, ByFrequency };
@@ -8,3 +11,31 @@ enum class ViewOrder { None, ByName, ByFrequency };
 /** The record source of a view: the order, and whether only the memories marked for the
  *  bookmark scan (Scan = 'Y') are shown. The texts go to the database as they are. */
 QString viewQuery(ViewOrder order, bool onlyScan);
+
+/**
+ * What a record source asks for, when it is one of the six view queries (or the bare table
+ * name "TabFreq", which reads the whole table in its own order): the ordering columns and
+ * the filter, so that the view can be read a window at a time in exactly the same order.
+ *
+ * The engine orders ties of a view query by the table's row order (rowid), also when it
+ * sorts; so the view's order is the ordering columns, each under the column's own collation
+ * with nulls first, then rowid. The index named here serves that order for the filtered
+ * views, where the engine would otherwise prefer the filter's index and sort every window.
+ */
+struct ViewShape {
+    QStringList orderColumns;  ///< empty: the table's own order
+    bool onlyScan = false;     ///< the filter Scan='Y'
+    QString index;             ///< index to read the view through; empty: the engine's choice
+};
+
+/** The shape of a record source, exactly one of the six view texts or "TabFreq"; nullopt
+ *  for any other text (which is then run whole, as it is written). */
+std::optional<ViewShape> viewShapeOf(const QString& recordSource);
+
+/** The statements that create the indexes serving the six views (the template has them;
+ *  an older database gets them when it is first opened writable). With them the six
+ *  queries run whole still give the same rows in the same order: ties stay in row order,
+ *  and the filter alone keeps an index whose entries are in row order. */
+QStringList viewIndexStatements();
+/** The names of those indexes. */
+QStringList viewIndexNames();

@@ -382,11 +382,16 @@ void MemoryController::addMemory(const std::optional<NewMemory>& memory, const Q
         return;
     }
     AppError error;
-    if (!MemoryWriter::addMemory(m_window->memoryPanel()->nomeDB()->text(), *memory, &error)) {
+    qint64 key = 0;
+    const QString path = m_window->memoryPanel()->nomeDB()->text();
+    if (!MemoryWriter::addMemory(path, *memory, &error, &key)) {
         showMessage(m_window, QMessageBox::Critical, kWriteErrorTitle,
                     QStringLiteral("Errore #%1\r\n%2").arg(error.number).arg(error.text));
         return;
     }
-    if (!m_data->refresh(&error))
+    // The grid shows the new row in place; a grid on another file reads its view again.
+    const bool shown = path == m_data->databaseName() ? m_data->showAddedRow(key, &error)
+                                                      : m_data->refresh(&error);
+    if (!shown)
         showMessage(m_window, QMessageBox::Critical, QString(), error.text);
 }

@@ -444,7 +444,7 @@ private slots:
         QCOMPARE(data->recordCount(), kRows);
         QCOMPARE(data->model()->rowCount(), kRows);
         data->moveTo(54321);
-        QCOMPARE(data->field("id").toString(), expected.first().section('|', 0, 0));
+        QCOMPARE(data->field("rowid").toString(), expected.first().section('|', 0, 0));
         QCOMPARE(data->model()->data(data->model()->index(54321, memcol::kName)).toString(),
                  expected.first().section('|', 1, 1));
         data->moveLast();

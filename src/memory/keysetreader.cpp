@@ -1,0 +1,279 @@
+#include "memory/keysetreader.h"
+
+#include "memory/sqlitefile.h"
+
+#include <QSqlDatabase>
+#include <QSqlError>
+#include <QSqlQuery>
+
+#include <algorithm>
+
+namespace {
+
+QSqlQuery queryOn(const QString& connection)
+{
+    QSqlQuery query(QSqlDatabase::database(connection, false));
+    query.setForwardOnly(true);
+    return query;
+}
+
+bool run(QSqlQuery& query, const QString& sql, const QVariantList& binds)
+{
+    if (!query.prepare(sql))
+        return false;
+    for (const QVariant& value : binds)
+        query.addBindValue(value);
+    return query.exec();
+}
+
+QString whereOf(const QStringList& conditions)
+{
+    return conditions.isEmpty()
+               ? QString()
+               : QStringLiteral(" WHERE ") + conditions.join(QStringLiteral(" AND "));
+}
+
+}  // namespace
+
+KeysetReader::KeysetReader(const QString& connection, const QString& path, const ViewShape& shape,
+                           const QString& keyColumn)
+    : m_connection(connection), m_path(path), m_shape(shape), m_keyColumn(keyColumn)
+{
+}
+
+AppError KeysetReader::errorOf(const QSqlQuery& query) const
+{
+    return sqlitefile::errorFor(query.lastError(), m_path, errors::kDatabaseError);
+}
+
+QString KeysetReader::from() const
+{
+    QString text = QStringLiteral(" FROM TabFreq");
+    if (!m_shape.index.isEmpty())
+        text += QStringLiteral(" INDEXED BY ") + m_shape.index;
+    return text;
+}
+
+QString KeysetReader::orderBy(bool descending) const
+{
+    QStringList columns = m_shape.orderColumns + QStringList{m_keyColumn};
+    if (descending) {
+        for (QString& column : columns)
+            column += QStringLiteral(" DESC");
+    }
+    return QStringLiteral(" ORDER BY ") + columns.join(QLatin1Char(','));
+}
+
+QStringList KeysetReader::baseConditions() const
+{
+    return m_shape.onlyScan ? QStringList{QStringLiteral("Scan='Y'")} : QStringList{};
+}
+
+QString KeysetReader::firstRowsStatement() const
+{
+    return QStringLiteral("SELECT ") + m_keyColumn + QStringLiteral(", *") + from() +
+           whereOf(baseConditions()) + orderBy() + QStringLiteral(" LIMIT ?");
+}
+
+bool KeysetReader::servedByIndex() const
+{
+    QSqlQuery plan = queryOn(m_connection);
+    if (!run(plan, QStringLiteral("EXPLAIN QUERY PLAN ") + firstRowsStatement(), {1}))
+        return false;
+    while (plan.next()) {
+        if (plan.value(3).toString().contains(QLatin1String("TEMP B-TREE")))
+            return false;
+    }
+    return !plan.lastError().isValid();
+}
+
+bool KeysetReader::counted(const QString& fromWhere, const QVariantList& binds, qint64* result,
+                           AppError* error) const
+{
+    QSqlQuery query = queryOn(m_connection);
+    if (!run(query, QStringLiteral("SELECT COUNT(*)") + fromWhere, binds) || !query.next()) {
+        *error = errorOf(query);
+        return false;
+    }
+    *result = query.value(0).toLongLong();
+    return true;
+}
+
+bool KeysetReader::count(qint64* result, AppError* error) const
+{
+    return counted(from() + whereOf(baseConditions()), {}, result, error);
+}
+
+/** Rows after the cursor that share its first `level` ordering values: for level == the
+ *  number of ordering columns, a greater key; else a greater value in column `level` (under
+ *  the column's collation; after a null, any value). */
+QString KeysetReader::afterCursor(const KeysetCursor& cursor, int level, QVariantList* binds) const
+{
+    QStringList parts;
+    for (int c = 0; c < level; ++c) {
+        parts.append(m_shape.orderColumns.at(c) + QStringLiteral(" IS ?"));
+        binds->append(cursor.values.at(c));
+    }
+    if (level == m_shape.orderColumns.size()) {
+        parts.append(m_keyColumn + QStringLiteral(" > ?"));
+        binds->append(cursor.key);
+    } else if (cursor.values.at(level).isNull()) {
+        parts.append(m_shape.orderColumns.at(level) + QStringLiteral(" IS NOT NULL"));
+    } else {
+        parts.append(m_shape.orderColumns.at(level) + QStringLiteral(" > ?"));
+        binds->append(cursor.values.at(level));
+    }
+    return parts.join(QStringLiteral(" AND "));
+}
+
+bool KeysetReader::readAfter(const KeysetCursor& cursor, int limit, const QSet<qint64>& skip,
+                             KeysetRun* out, AppError* error) const
+{
+    out->keys.clear();
+    out->last = cursor;
+    out->endReached = false;
+    const int levels = static_cast<int>(m_shape.orderColumns.size());
+    int need = limit;
+    qint64 lastKey = 0;
+    for (int level = levels; level >= 0 && need > 0; --level) {
+        QVariantList binds;
+        const QStringList conditions =
+            baseConditions() + QStringList{afterCursor(cursor, level, &binds)};
+        binds.append(need + static_cast<int>(skip.size()));
+        QSqlQuery query = queryOn(m_connection);
+        if (!run(query,
+                 QStringLiteral("SELECT ") + m_keyColumn + from() + whereOf(conditions) +
+                     orderBy() + QStringLiteral(" LIMIT ?"),
+                 binds)) {
+            *error = errorOf(query);
+            return false;
+        }
+        while (need > 0 && query.next()) {
+            const qint64 key = query.value(0).toLongLong();
+            if (skip.contains(key))
+                continue;  // listed already, at the place it had when it was read
+            out->keys.append(key);
+            lastKey = key;
+            --need;
+        }
+        if (query.lastError().isValid()) {
+            *error = errorOf(query);
+            return false;
+        }
+    }
+    out->endReached = need > 0;
+    return out->keys.isEmpty() || cursorOf(lastKey, &out->last, error);
+}
+
+bool KeysetReader::readAt(int first, int limit, int total, KeysetRun* out, AppError* error) const
+{
+    out->keys.clear();
+    out->endReached = false;
+    // OFFSET steps over the rows in the engine, so the nearer end of the view is the start.
+    const bool fromEnd = total - (first + limit) < first;
+    const int offset = fromEnd ? std::max(0, total - (first + limit)) : first;
+    QStringList columns = QStringList{m_keyColumn} + m_shape.orderColumns;
+    QSqlQuery query = queryOn(m_connection);
+    if (!run(query,
+             QStringLiteral("SELECT ") + columns.join(QLatin1Char(',')) + from() +
+                 whereOf(baseConditions()) + orderBy(fromEnd) + QStringLiteral(" LIMIT ? OFFSET ?"),
+             {limit, offset})) {
+        *error = errorOf(query);
+        return false;
+    }
+    KeysetCursor last;
+    bool lastSeen = false;
+    while (query.next()) {
+        out->keys.append(query.value(0).toLongLong());
+        if (!fromEnd || !lastSeen) {  // the last row in the view's order
+            last.key = out->keys.last();
+            last.valid = true;
+            last.values.clear();
+            for (int c = 1; c < columns.size(); ++c)
+                last.values.append(query.value(c));
+            lastSeen = true;
+        }
+    }
+    if (query.lastError().isValid()) {
+        *error = errorOf(query);
+        return false;
+    }
+    if (fromEnd)
+        std::reverse(out->keys.begin(), out->keys.end());
+    out->last = last;
+    return true;
+}
+
+bool KeysetReader::cursorOf(qint64 key, KeysetCursor* cursor, AppError* error) const
+{
+    cursor->key = key;
+    cursor->valid = true;
+    cursor->values.clear();
+    if (m_shape.orderColumns.isEmpty())
+        return true;
+    QSqlQuery query = queryOn(m_connection);
+    if (!run(query,
+             QStringLiteral("SELECT ") + m_shape.orderColumns.join(QLatin1Char(',')) +
+                 QStringLiteral(" FROM TabFreq WHERE ") + m_keyColumn + QStringLiteral(" = ?"),
+             {key}) ||
+        !query.next()) {
+        *error = errorOf(query);
+        return false;
+    }
+    for (int c = 0; c < m_shape.orderColumns.size(); ++c)
+        cursor->values.append(query.value(c));
+    return true;
+}
+
+bool KeysetReader::valuesOf(qint64 key, std::optional<QVariantList>* values, AppError* error) const
+{
+    QStringList conditions = baseConditions();
+    conditions.append(m_keyColumn + QStringLiteral(" = ?"));
+    const QStringList columns = m_shape.orderColumns + QStringList{m_keyColumn};
+    QSqlQuery query = queryOn(m_connection);
+    if (!run(query,
+             QStringLiteral("SELECT ") + columns.join(QLatin1Char(',')) +
+                 QStringLiteral(" FROM TabFreq") + whereOf(conditions),
+             {key})) {
+        *error = errorOf(query);
+        return false;
+    }
+    values->reset();
+    if (query.next()) {
+        QVariantList found;
+        for (int c = 0; c < m_shape.orderColumns.size(); ++c)
+            found.append(query.value(c));
+        *values = found;
+    }
+    return true;
+}
+
+bool KeysetReader::rowsBefore(const QVariantList& values, qint64 key, qint64* before,
+                              AppError* error) const
+{
+    *before = 0;
+    const int levels = static_cast<int>(m_shape.orderColumns.size());
+    for (int level = 0; level <= levels; ++level) {
+        QVariantList binds;
+        QStringList conditions = baseConditions();
+        for (int c = 0; c < level; ++c) {
+            conditions.append(m_shape.orderColumns.at(c) + QStringLiteral(" IS ?"));
+            binds.append(values.at(c));
+        }
+        if (level == levels) {
+            conditions.append(m_keyColumn + QStringLiteral(" < ?"));
+            binds.append(key);
+        } else if (values.at(level).isNull()) {
+            continue;  // nothing orders before a null
+        } else {
+            conditions.append(
+                QStringLiteral("(%1 < ? OR %1 IS NULL)").arg(m_shape.orderColumns.at(level)));
+            binds.append(values.at(level));
+        }
+        qint64 part = 0;
+        if (!counted(from() + whereOf(conditions), binds, &part, error))
+            return false;
+        *before += part;
+    }
+    return true;
+}
