@@ -1,0 +1,99 @@
+#pragma once
+
+#include "net/rigcontrol.h"
+
+#include <QObject>
+#include <QStringList>
+#include <QTimer>
+
+#include <functional>
+#include <utility>
+
+/**
+ * A radio for the server's unit tests: keeps the snapshot, records each request as text
+ * ("F 14074000", "M 1", "V B", "S 1", "03", "04") and answers it from the event loop with
+ * the outcome set in nextOutcome. An Ok answer changes the snapshot as the radio's echo
+ * would; a read (03/04) that is answered Ok makes radioFrequency / radioMode known.
+ * With writable false, every request fails at once (port closed).
+ */
+class FakeRig : public QObject, public RigControl {
+public:
+    Snapshot state;
+    QStringList sent;
+    Outcome nextOutcome = Outcome::Ok;
+    bool writable = true;
+    quint64 radioFrequency = 7'050'000;
+    quint8 radioMode = 3;
+    /** With hold true, answers wait until release(). */
+    bool hold = false;
+    QList<std::function<void()>> held;
+
+    void release()
+    {
+        const auto answers = std::exchange(held, {});
+        for (const auto& answer : answers)
+            answer();
+    }
+
+    Snapshot snapshot() const override { return state; }
+
+    bool setFrequency(quint64 hz, Done done) override
+    {
+        return request(QStringLiteral("F %1").arg(hz), done,
+                       [this, hz] { state.frequencyHz = hz; });
+    }
+    bool setMode(quint8 modeCode, Done done) override
+    {
+        return request(QStringLiteral("M %1").arg(modeCode), done,
+                       [this, modeCode] { state.modeCode = modeCode; });
+    }
+    bool selectVfo(Vfo vfo, Done done) override
+    {
+        return request(vfo == Vfo::B ? QStringLiteral("V B") : QStringLiteral("V A"), done,
+                       [this, vfo] { state.vfo = vfo; });
+    }
+    bool setSplit(bool on, Done done) override
+    {
+        return request(QStringLiteral("S %1").arg(on ? 1 : 0), done,
+                       [this, on] { state.split = on; });
+    }
+    bool readFrequency(Done done) override
+    {
+        return request(QStringLiteral("03"), done, [this] { state.frequencyHz = radioFrequency; });
+    }
+    bool readMode(Done done) override
+    {
+        return request(QStringLiteral("04"), done, [this] { state.modeCode = radioMode; });
+    }
+
+private:
+    template <typename Apply>
+    bool request(const QString& text, const Done& done, Apply apply)
+    {
+        if (!writable)
+            return false;
+        sent.append(text);
+        const Outcome outcome = nextOutcome;
+        auto answer = [done, outcome, apply] {
+            if (outcome == Outcome::Ok)
+                apply();
+            done(outcome);
+        };
+        if (hold)
+            held.append(answer);
+        else
+            QTimer::singleShot(0, this, answer);
+        return true;
+    }
+};
+
+/** The state the table starts from: 145.4 MHz FM on VFO A, split off, port open. */
+inline RigControl::Snapshot knownState()
+{
+    RigControl::Snapshot state;
+    state.frequencyHz = 145'400'000;
+    state.modeCode = 5;
+    state.vfo = RigControl::Vfo::A;
+    state.lineOpen = true;
+    return state;
+}
