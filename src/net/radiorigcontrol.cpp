@@ -1,0 +1,95 @@
+#include "net/radiorigcontrol.h"
+
+#include "radio/radiocommands.h"
+#include "radio/radiostate.h"
+
+namespace {
+
+RadioCommands::Completion completion(RigControl::Done done)
+{
+    return [done = std::move(done)](RadioCommands::Answer answer) {
+        switch (answer) {
+        case RadioCommands::Answer::Ok:
+            done(RigControl::Outcome::Ok);
+            return;
+        case RadioCommands::Answer::Rejected:
+            done(RigControl::Outcome::Rejected);
+            return;
+        case RadioCommands::Answer::Timeout:
+            done(RigControl::Outcome::Timeout);
+            return;
+        case RadioCommands::Answer::WriteFailed:
+            break;
+        }
+        done(RigControl::Outcome::WriteFailed);
+    };
+}
+
+}  // namespace
+
+RadioRigControl::RadioRigControl(RadioState* state, RadioCommands* commands,
+                                 std::function<void()> beforeSet)
+    : m_state(state), m_commands(commands), m_beforeSet(std::move(beforeSet))
+{
+}
+
+RigControl::Snapshot RadioRigControl::snapshot() const
+{
+    Snapshot now;
+    now.frequencyHz = m_state->frequencyHz();
+    now.modeCode = m_state->modeCode();
+    switch (m_state->vfo()) {
+    case RadioState::VfoSelected::A:
+        now.vfo = Vfo::A;
+        break;
+    case RadioState::VfoSelected::B:
+        now.vfo = Vfo::B;
+        break;
+    case RadioState::VfoSelected::Unknown:
+        break;
+    }
+    now.split = m_state->split();
+    now.lineOpen = m_state->isOpen();
+    return now;
+}
+
+bool RadioRigControl::setFrequency(quint64 hz, Done done)
+{
+    beforeSet();
+    return !m_commands->setFrequency(hz, completion(std::move(done)));
+}
+
+bool RadioRigControl::setMode(quint8 modeCode, Done done)
+{
+    beforeSet();
+    return !m_commands->setMode(modeCode, completion(std::move(done)));
+}
+
+bool RadioRigControl::selectVfo(Vfo vfo, Done done)
+{
+    beforeSet();
+    return !m_commands->selectVfo(vfo == Vfo::B ? ::Vfo::B : ::Vfo::A,
+                                  completion(std::move(done)));
+}
+
+bool RadioRigControl::setSplit(bool on, Done done)
+{
+    beforeSet();
+    return !m_commands->setSplit(on, completion(std::move(done)));
+}
+
+bool RadioRigControl::readFrequency(Done done)
+{
+    return !m_commands->readFrequency(completion(std::move(done)));
+}
+
+bool RadioRigControl::readMode(Done done)
+{
+    return !m_commands->readMode(completion(std::move(done)));
+}
+
+void RadioRigControl::beforeSet() const
+{
+    if (m_beforeSet)
+        m_beforeSet();
+}
