@@ -1,0 +1,132 @@
+#include "ui/sharingcontroller.h"
+
+#include "net/radiorigcontrol.h"
+#include "net/rigctlserver.h"
+#include "settings/inifile.h"
+#include "ui/bookmarkscanpanel.h"
+#include "ui/f706.h"
+#include "ui/mainmenus.h"
+#include "ui/messagebox.h"
+
+#include <QAction>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPushButton>
+
+SharingController::SharingController(F706* window, QObject* parent)
+    : QObject(parent),
+      m_window(window),
+      m_rig(std::make_unique<RadioRigControl>(window->radioState(), window->radioCommands(),
+                                              [this] { stopBookmarkScan(); })),
+      m_server(new RigctlServer(m_rig.get(), this))
+{
+    QMenu* menu = window->menus()->comPortMenu();
+    menu->addSeparator()->setObjectName(QStringLiteral("MshareSeparator"));
+    m_action = menu->addAction(
+        QStringLiteral("Share on TCP port %1").arg(RigctlServer::kDefaultPort));
+    m_action->setObjectName(QStringLiteral("Mshare"));
+    m_action->setCheckable(true);
+    connect(m_action, &QAction::triggered, this, &SharingController::onShareTriggered);
+
+    m_indicator = new QLabel(window->menuBar());
+    m_indicator->setObjectName(QStringLiteral("ShareStatus"));
+    m_indicator->setFocusPolicy(Qt::NoFocus);
+    m_indicator->setContentsMargins(6, 0, 6, 0);
+    window->menuBar()->setCornerWidget(m_indicator, Qt::TopRightCorner);
+
+    // Quitting: clients are closed while the port is still open, so none waits on it.
+    connect(window, &F706::aboutToUnload, m_server, &RigctlServer::close);
+    connect(m_server, &RigctlServer::listeningChanged, this, &SharingController::showState);
+    connect(m_server, &RigctlServer::clientCountChanged, this, &SharingController::showState);
+    showState();
+}
+
+SharingController::~SharingController()
+{
+    disconnect(m_server, nullptr, this, nullptr);
+    delete m_server;  // its clients go before the radio adapter they use
+    m_server = nullptr;
+}
+
+QString SharingController::start(const SharingArguments& arguments)
+{
+    const SharingChoice choice = readSharingChoice(m_window->settingsFile(), arguments);
+    QString error = choice.error;
+    if (choice.on())
+        share(choice.address, choice.port, &error);
+    if (!error.isEmpty()) {
+        m_failure = error;
+        showState();
+    }
+    return error;
+}
+
+bool SharingController::share(const QHostAddress& address, quint16 port, QString* error)
+{
+    m_failure.clear();
+    if (m_server->listen(address, port, error)) {
+        showState();
+        return true;
+    }
+    m_failure = *error;
+    showState();
+    return false;
+}
+
+void SharingController::onShareTriggered(bool checked)
+{
+    const QString settings = m_window->settingsFile();
+    const QString section = QString::fromLatin1(kNetworkSection);
+    QString error;
+    if (!checked) {
+        m_server->close();
+        m_failure.clear();
+    } else {
+        SharingArguments fromMenu;
+        fromMenu.port = QString::number(RigctlServer::kDefaultPort);
+        const SharingChoice choice = readSharingChoice(settings, fromMenu);
+        error = choice.error;
+        if (error.isEmpty())
+            share(choice.address, choice.port, &error);
+    }
+    if (error.isEmpty()) {
+        const QString port = checked ? QString::number(RigctlServer::kDefaultPort) : "0";
+        if (!WriteINI(settings, section, QString::fromLatin1(kRigctlPortKey), port))
+            error = QStringLiteral("The choice could not be stored in %1").arg(settings);
+    }
+    showState();
+    if (!error.isEmpty())
+        showMessage(m_window, QMessageBox::Warning, QString(), error);
+}
+
+void SharingController::stopBookmarkScan()
+{
+    QPushButton* stop = m_window->bookmarkScanPanel()->stopButton();
+    if (stop->isEnabled())
+        stop->click();
+}
+
+void SharingController::showState()
+{
+    if (m_server == nullptr)
+        return;
+    m_action->setChecked(m_server->isListening());
+    if (!m_server->isListening()) {
+        m_indicator->setText(m_failure.isEmpty() ? QString()
+                                                 : QStringLiteral("Not sharing: %1").arg(m_failure));
+        m_indicator->setToolTip(m_failure);
+        return;
+    }
+    const int clients = m_server->clientCount();
+    const QString where =
+        QStringLiteral("%1:%2").arg(m_server->address().toString()).arg(m_server->port());
+    m_indicator->setText(QStringLiteral("Sharing %1 · %2 %3")
+                             .arg(where)
+                             .arg(clients)
+                             .arg(clients == 1 ? QStringLiteral("client")
+                                               : QStringLiteral("clients")));
+    m_indicator->setToolTip(QStringLiteral("Hamlib NET rigctl programs can control the radio "
+                                           "through %1 (no authentication)")
+                                .arg(where));
+}

@@ -1,0 +1,197 @@
+// Sharing end to end: Hamlib's own client `rigctl -m 2` (NET rigctl) drives the window,
+// which drives the virtual radio on a real pseudo-terminal. What a client sets reaches the
+// radio as exactly the catalogue's frames and shows on the display; reads are answered
+// from the display's state with nothing on the line; two clients share the one radio.
+
+#include "net/rigctlserver.h"
+#include "ui/f706.h"
+#include "ui/radiobench.h"
+#include "ui/sharingcontroller.h"
+
+#include <QAction>
+#include <QLabel>
+#include <QProcess>
+#include <QSignalSpy>
+#include <QStandardPaths>
+#include <QTcpServer>
+#include <QTest>
+
+#include <memory>
+
+namespace {
+
+constexpr int kWaitMs = 30'000;
+
+QStringList outputLines(QProcess* process)
+{
+    return QString::fromUtf8(process->readAllStandardOutput())
+        .split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+}
+
+}  // namespace
+
+class TestRigctlSharing : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+    void rigctlSetsAndReads();
+    void twoClientsAtOnce();
+    void portInUseIsToldAndStartupGoesOn();
+
+private:
+    /** Runs rigctl -m 2 against the server with the commands; its output lines. */
+    QStringList runRigctl(const QStringList& commands, int* exitCode);
+    std::unique_ptr<QProcess> startInteractive();
+    QStringList ask(QProcess* client, const QByteArray& command, int lines);
+
+    QString m_rigctl;
+    std::unique_ptr<RadioBench> m_bench;
+    std::unique_ptr<SharingController> m_sharing;
+};
+
+void TestRigctlSharing::initTestCase()
+{
+    m_rigctl = QStandardPaths::findExecutable(QStringLiteral("rigctl"));
+    if (m_rigctl.isEmpty())
+        QSKIP("rigctl is not installed (Debian package libhamlib-utils)");
+}
+
+void TestRigctlSharing::init()
+{
+    m_bench = std::make_unique<RadioBench>();
+    QVERIFY(m_bench->startRadio());
+    QVERIFY(m_bench->loadWindow());
+    m_sharing = std::make_unique<SharingController>(m_bench->window());
+    QString error;
+    QVERIFY2(m_sharing->server()->listen(QHostAddress::LocalHost, 0, &error), qPrintable(error));
+    m_bench->clearFrames();
+}
+
+void TestRigctlSharing::cleanup()
+{
+    m_sharing.reset();
+    m_bench.reset();
+}
+
+QStringList TestRigctlSharing::runRigctl(const QStringList& commands, int* exitCode)
+{
+    QProcess process;
+    QSignalSpy finished(&process, &QProcess::finished);
+    const QString server =
+        QStringLiteral("127.0.0.1:%1").arg(m_sharing->server()->port());
+    process.start(m_rigctl, QStringList{"-m", "2", "-r", server} + commands);
+    if (!finished.wait(kWaitMs)) {
+        process.kill();
+        process.waitForFinished(kWaitMs);
+    }
+    *exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+    const QString errors = QString::fromUtf8(process.readAllStandardError()).trimmed();
+    if (!errors.isEmpty())
+        qWarning("rigctl: %s", qPrintable(errors));
+    return outputLines(&process);
+}
+
+std::unique_ptr<QProcess> TestRigctlSharing::startInteractive()
+{
+    auto process = std::make_unique<QProcess>();
+    const QString server =
+        QStringLiteral("127.0.0.1:%1").arg(m_sharing->server()->port());
+    process->start(m_rigctl, {"-m", "2", "-r", server});
+    return process;
+}
+
+QStringList TestRigctlSharing::ask(QProcess* client, const QByteArray& command, int lines)
+{
+    client->write(command + '\n');
+    QString text;
+    QStringList values;
+    (void)QTest::qWaitFor(
+        [&] {
+            text += QString::fromUtf8(client->readAllStandardOutput());
+            values.clear();
+            for (QString line : text.split(QLatin1Char('\n'), Qt::SkipEmptyParts)) {
+                line.remove(QStringLiteral("Rig command:")).remove(QLatin1Char('>'));
+                line = line.trimmed();
+                if (!line.isEmpty())
+                    values.append(line);
+            }
+            return values.size() >= lines;
+        },
+        kWaitMs);
+    return values;
+}
+
+void TestRigctlSharing::rigctlSetsAndReads()
+{
+    int exitCode = -1;
+    const QStringList output =
+        runRigctl({"F", "14074000", "f", "M", "USB", "0", "m", "V", "VFOB", "v", "V", "VFOA",
+                   "S", "1", "VFOB", "s", "F", "20000", "f"},
+                  &exitCode);
+    QCOMPARE(exitCode, 0);
+    // The out-of-range set is refused before sending: the frequency stays.
+    QCOMPARE(output, (QStringList{"14074000", "USB", "2400", "VFOB", "1", "VFOB", "14074000"}));
+    QVERIFY(m_bench->waitForFrames(5));
+    QCOMPARE(m_bench->frames(),
+             (QStringList{frameTo48("050040071400"), frameTo48("0601"), frameTo48("0701"),
+                          frameTo48("0700"), frameTo48("0F01")}));
+    QTRY_COMPARE(m_bench->find<QLabel>("Freq")->text(), QStringLiteral("14.074.000"));
+    QTRY_COMPARE(m_bench->find<QLabel>("Lmode")->text(), QStringLiteral("USB"));
+    QCOMPARE(m_bench->radio().frequency(), quint64{14'074'000});
+    QCOMPARE(m_bench->radio().split(), true);
+}
+
+void TestRigctlSharing::twoClientsAtOnce()
+{
+    auto* indicator = m_sharing->indicator();
+    const QString where = QStringLiteral("Sharing 127.0.0.1:%1").arg(m_sharing->server()->port());
+    std::unique_ptr<QProcess> first = startInteractive();
+    std::unique_ptr<QProcess> second = startInteractive();
+    QTRY_COMPARE_WITH_TIMEOUT(indicator->text(), where + QStringLiteral(" · 2 clients"), kWaitMs);
+    QWidget* focused = QApplication::focusWidget();
+
+    first->write("F 7074000\n");
+    second->write("M CW 0\n");
+    QCOMPARE(ask(first.get(), "m", 2), (QStringList{"CW", "2400"}));
+    QCOMPARE(ask(second.get(), "f", 1), QStringList{"7074000"});
+    QCOMPARE(m_bench->frames().size(), 2);
+    QVERIFY(m_bench->frames().contains(frameTo48("050040070700")));
+    QVERIFY(m_bench->frames().contains(frameTo48("0603")));
+    QTRY_COMPARE(m_bench->find<QLabel>("Freq")->text(), QStringLiteral("7.074.000"));
+    QCOMPARE(QApplication::focusWidget(), focused);
+
+    for (QProcess* client : {first.get(), second.get()}) {
+        client->write("q\n");
+        client->closeWriteChannel();
+        QVERIFY(client->waitForFinished(kWaitMs));
+    }
+    QTRY_COMPARE_WITH_TIMEOUT(indicator->text(), where + QStringLiteral(" · 0 clients"), kWaitMs);
+    QVERIFY(m_bench->messages().isEmpty());
+}
+
+void TestRigctlSharing::portInUseIsToldAndStartupGoesOn()
+{
+    m_sharing.reset();
+    QTcpServer occupant;
+    QVERIFY(occupant.listen(QHostAddress::LocalHost, 0));
+    const QString port = QString::number(occupant.serverPort());
+    m_sharing = std::make_unique<SharingController>(m_bench->window());
+    SharingArguments arguments;
+    arguments.port = port;
+    const QString error = m_sharing->start(arguments);
+    QVERIFY2(error.contains(QStringLiteral("TCP port ") + port) &&
+                 error.contains(QStringLiteral("in use")),
+             qPrintable(error));
+    QCOMPARE(m_sharing->indicator()->text(), QStringLiteral("Not sharing: ") + error);
+    QVERIFY(!m_sharing->shareAction()->isChecked());
+    QVERIFY(m_bench->messages().isEmpty());
+    // The window goes on: a button still sends its frame.
+    m_bench->click("Cusb");
+    QVERIFY(m_bench->waitForFrames(1));
+    QCOMPARE(m_bench->frames(), QStringList{frameTo48("0601")});
+}
+
+QTEST_MAIN(TestRigctlSharing)
+#include "test_rigctlsharing.moc"
