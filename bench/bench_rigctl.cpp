@@ -80,8 +80,7 @@ std::vector<double> roundTrips(quint16 port, const std::vector<QByteArray>& requ
         received += client.readAll();
         if (!received.endsWith('\n'))
             return;
-        micros.push_back(
-            std::chrono::duration<double, std::micro>(Clock::now() - sentAt).count());
+        micros.push_back(std::chrono::duration<double, std::micro>(Clock::now() - sentAt).count());
         received.clear();
         if (++next == requests.size())
             loop.quit();
@@ -152,10 +151,10 @@ void benchCorvane(int reads, int sets)
         std::fprintf(stderr, "%s\n", qPrintable(text));
         return;
     }
-    report("Corvane + corvane-sim", "F (05 over the pty, FB)", roundTrips(server.port(),
-                                                                         alternatingSets(sets)));
-    report("Corvane + corvane-sim", "f (from state)", roundTrips(server.port(),
-                                                                repeated("f\n", reads)));
+    report("Corvane + corvane-sim", "F (05 over the pty, FB)",
+           roundTrips(server.port(), alternatingSets(sets)));
+    report("Corvane + corvane-sim", "f (from state)",
+           roundTrips(server.port(), repeated("f\n", reads)));
 }
 
 void benchRigctld(int reads, int sets)
@@ -167,9 +166,9 @@ void benchRigctld(int reads, int sets)
     }
     const quint16 port = freePort();
     QProcess process;
-    process.start(rigctld, {QStringLiteral("-m"), QStringLiteral("1"), QStringLiteral("-T"),
-                            QStringLiteral("127.0.0.1"), QStringLiteral("-t"),
-                            QString::number(port)});
+    process.start(rigctld,
+                  {QStringLiteral("-m"), QStringLiteral("1"), QStringLiteral("-T"),
+                   QStringLiteral("127.0.0.1"), QStringLiteral("-t"), QString::number(port)});
     waitUntil(
         [&] {
             QTcpSocket probe;

@@ -9,17 +9,17 @@ RadioCommands::Completion completion(RigControl::Done done)
 {
     return [done = std::move(done)](RadioCommands::Answer answer) {
         switch (answer) {
-        case RadioCommands::Answer::Ok:
-            done(RigControl::Outcome::Ok);
-            return;
-        case RadioCommands::Answer::Rejected:
-            done(RigControl::Outcome::Rejected);
-            return;
-        case RadioCommands::Answer::Timeout:
-            done(RigControl::Outcome::Timeout);
-            return;
-        case RadioCommands::Answer::WriteFailed:
-            break;
+            case RadioCommands::Answer::Ok:
+                done(RigControl::Outcome::Ok);
+                return;
+            case RadioCommands::Answer::Rejected:
+                done(RigControl::Outcome::Rejected);
+                return;
+            case RadioCommands::Answer::Timeout:
+                done(RigControl::Outcome::Timeout);
+                return;
+            case RadioCommands::Answer::WriteFailed:
+                break;
         }
         done(RigControl::Outcome::WriteFailed);
     };
@@ -39,14 +39,14 @@ RigControl::Snapshot RadioRigControl::snapshot() const
     now.frequencyHz = m_state->frequencyHz();
     now.modeCode = m_state->modeCode();
     switch (m_state->vfo()) {
-    case RadioState::VfoSelected::A:
-        now.vfo = Vfo::A;
-        break;
-    case RadioState::VfoSelected::B:
-        now.vfo = Vfo::B;
-        break;
-    case RadioState::VfoSelected::Unknown:
-        break;
+        case RadioState::VfoSelected::A:
+            now.vfo = Vfo::A;
+            break;
+        case RadioState::VfoSelected::B:
+            now.vfo = Vfo::B;
+            break;
+        case RadioState::VfoSelected::Unknown:
+            break;
     }
     now.split = m_state->split();
     now.lineOpen = m_state->isOpen();
@@ -68,8 +68,7 @@ bool RadioRigControl::setMode(quint8 modeCode, Done done)
 bool RadioRigControl::selectVfo(Vfo vfo, Done done)
 {
     beforeSet();
-    return !m_commands->selectVfo(vfo == Vfo::B ? ::Vfo::B : ::Vfo::A,
-                                  completion(std::move(done)));
+    return !m_commands->selectVfo(vfo == Vfo::B ? ::Vfo::B : ::Vfo::A, completion(std::move(done)));
 }
 
 bool RadioRigControl::setSplit(bool on, Done done)

@@ -57,9 +57,10 @@ std::optional<Reply> RigctlDispatcher::executeRead(const rigctl::Request& reques
     const RigControl::Snapshot now = m_rig->snapshot();
     switch (request.spec->command) {
         case Command::GetFreq:
-            return now.frequencyHz ? frequencyReply() : readFrequency(std::move(sink));
+            return now.frequencyHz && !frequencyStale(now) ? frequencyReply()
+                                                           : readFrequency(std::move(sink));
         case Command::GetMode:
-            return now.modeCode ? modeReply() : readMode(std::move(sink));
+            return now.modeCode && !modeStale(now) ? modeReply() : readMode(std::move(sink));
         case Command::GetVfo:
             return vfoReply();
         case Command::GetSplitVfo:
@@ -127,7 +128,35 @@ std::optional<Reply> RigctlDispatcher::setVfo(const rigctl::Request& request, Re
         return code(Code::Ok);
     const RigControl::Vfo target =
         *vfo == rigctl::VfoName::A ? RigControl::Vfo::A : RigControl::Vfo::B;
-    return sentOrFailed(m_rig->selectVfo(target, verdictTo(std::move(sink))));
+    const RigControl::Vfo before = m_rig->snapshot().vfo;
+    QPointer<RigctlDispatcher> self(this);
+    RigControl::Done answer = verdictTo(std::move(sink));
+    return sentOrFailed(m_rig->selectVfo(target, [self, before, target, answer](auto outcome) {
+        if (self && outcome == RigControl::Outcome::Ok && before != target)
+            self->noteVfoSwitched();
+        answer(outcome);
+    }));
+}
+
+void RigctlDispatcher::noteVfoSwitched()
+{
+    const RigControl::Snapshot now = m_rig->snapshot();
+    m_staleFrequency = now.frequencyHz;
+    m_staleMode = now.modeCode;
+}
+
+bool RigctlDispatcher::frequencyStale(const RigControl::Snapshot& now)
+{
+    if (m_staleFrequency && m_staleFrequency != now.frequencyHz)
+        m_staleFrequency.reset();  // the radio has told the new VFO's frequency
+    return m_staleFrequency.has_value();
+}
+
+bool RigctlDispatcher::modeStale(const RigControl::Snapshot& now)
+{
+    if (m_staleMode && m_staleMode != now.modeCode)
+        m_staleMode.reset();
+    return m_staleMode.has_value();
 }
 
 std::optional<Reply> RigctlDispatcher::setSplit(const rigctl::Request& request, ReplySink sink)
@@ -150,6 +179,8 @@ std::optional<Reply> RigctlDispatcher::readFrequency(ReplySink sink)
         return std::nullopt;  // the 03 already out answers this one too
     QPointer<RigctlDispatcher> self(this);
     const bool written = m_rig->readFrequency([self](RigControl::Outcome outcome) {
+        if (self && outcome == RigControl::Outcome::Ok)
+            self->m_staleFrequency.reset();
         if (self)
             self->settleWaiters(&self->m_frequencyWaiters, outcome,
                                 self->m_rig->snapshot().frequencyHz.has_value(),
@@ -171,6 +202,8 @@ std::optional<Reply> RigctlDispatcher::readMode(ReplySink sink)
         return std::nullopt;  // the 04 already out answers this one too
     QPointer<RigctlDispatcher> self(this);
     const bool written = m_rig->readMode([self](RigControl::Outcome outcome) {
+        if (self && outcome == RigControl::Outcome::Ok)
+            self->m_staleMode.reset();
         if (self)
             self->settleWaiters(&self->m_modeWaiters, outcome,
                                 self->m_rig->snapshot().modeCode.has_value(),

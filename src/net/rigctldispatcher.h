@@ -15,7 +15,10 @@
  * Reads answer from the snapshot (what the display shows) without a frame on the line.
  * Only while the frequency or mode is unknown does a read ask the radio (03 / 04); reads
  * arriving while that request is out wait for its answer instead of sending another, so at
- * most one 03 and one 04 are out at a time.
+ * most one 03 and one 04 are out at a time. After a client switched the VFO, the shown
+ * frequency and mode are the old VFO's until the radio announces the new one's (it does so
+ * just after its FB); a read in that gap asks the radio once instead of answering the old
+ * VFO's value.
  *
  * Sets are checked first (range 30 kHz .. 199.999999 MHz, the mode table, VFO names) and
  * refused with "RPRT -1" before anything is sent; a valid set sends one frame and answers
@@ -55,7 +58,14 @@ private:
     void settleWaiters(std::vector<ReplySink>* waiters, RigControl::Outcome outcome, bool known,
                        Reply (RigctlDispatcher::*reply)() const);
 
+    void noteVfoSwitched();
+    bool frequencyStale(const RigControl::Snapshot& now);
+    bool modeStale(const RigControl::Snapshot& now);
+
     RigControl* m_rig;
+    /** Set by a VFO switch: the old VFO's values, stale while the snapshot still shows them. */
+    std::optional<quint64> m_staleFrequency;
+    std::optional<quint8> m_staleMode;
     std::vector<ReplySink> m_frequencyWaiters;
     std::vector<ReplySink> m_modeWaiters;
 };

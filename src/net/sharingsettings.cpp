@@ -7,8 +7,9 @@ SharingChoice readSharingChoice(const QString& settingsFile, const SharingArgume
     SharingChoice choice;
     const QString section = QString::fromLatin1(kNetworkSection);
     const QString portText =
-        arguments.port.value_or(ReadINI(settingsFile, section, QString::fromLatin1(kRigctlPortKey),
-                                        QStringLiteral("0")))
+        arguments.port
+            .value_or(ReadINI(settingsFile, section, QString::fromLatin1(kRigctlPortKey),
+                              QStringLiteral("0")))
             .trimmed();
     const QString addressText =
         arguments.address
@@ -30,7 +31,8 @@ SharingChoice readSharingChoice(const QString& settingsFile, const SharingArgume
     choice.port = static_cast<quint16>(port);
     const std::optional<QHostAddress> address = parseSharingAddress(addressText);
     if (!address) {
-        choice.error = QStringLiteral("%1 \"%2\" is not an IP address").arg(addressName, addressText);
+        choice.error =
+            QStringLiteral("%1 \"%2\" is not an IP address").arg(addressName, addressText);
         return choice;
     }
     choice.address = *address;

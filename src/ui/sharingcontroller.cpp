@@ -23,8 +23,8 @@ SharingController::SharingController(F706* window, QObject* parent)
 {
     QMenu* menu = window->menus()->comPortMenu();
     menu->addSeparator()->setObjectName(QStringLiteral("MshareSeparator"));
-    m_action = menu->addAction(
-        QStringLiteral("Share on TCP port %1").arg(RigctlServer::kDefaultPort));
+    m_action =
+        menu->addAction(QStringLiteral("Share on TCP port %1").arg(RigctlServer::kDefaultPort));
     m_action->setObjectName(QStringLiteral("Mshare"));
     m_action->setCheckable(true);
     connect(m_action, &QAction::triggered, this, &SharingController::onShareTriggered);
@@ -113,19 +113,19 @@ void SharingController::showState()
         return;
     m_action->setChecked(m_server->isListening());
     if (!m_server->isListening()) {
-        m_indicator->setText(m_failure.isEmpty() ? QString()
-                                                 : QStringLiteral("Not sharing: %1").arg(m_failure));
+        m_indicator->setText(
+            m_failure.isEmpty() ? QString() : QStringLiteral("Not sharing: %1").arg(m_failure));
         m_indicator->setToolTip(m_failure);
         return;
     }
     const int clients = m_server->clientCount();
     const QString where =
         QStringLiteral("%1:%2").arg(m_server->address().toString()).arg(m_server->port());
-    m_indicator->setText(QStringLiteral("Sharing %1 · %2 %3")
-                             .arg(where)
-                             .arg(clients)
-                             .arg(clients == 1 ? QStringLiteral("client")
-                                               : QStringLiteral("clients")));
+    m_indicator->setText(
+        QStringLiteral("Sharing %1 · %2 %3")
+            .arg(where)
+            .arg(clients)
+            .arg(clients == 1 ? QStringLiteral("client") : QStringLiteral("clients")));
     m_indicator->setToolTip(QStringLiteral("Hamlib NET rigctl programs can control the radio "
                                            "through %1 (no authentication)")
                                 .arg(where));

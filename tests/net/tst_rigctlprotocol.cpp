@@ -86,6 +86,12 @@ void TestRigctlProtocol::exchange_data()
                             << QStringList{"V B"};
     QTest::newRow("V Main") << known << ok << QByteArray("V Main\n") << QByteArray("RPRT 0\n")
                             << QStringList{"V A"};
+    QTest::newRow("V VFOB, f asks the radio once")
+        << known << ok << QByteArray("V VFOB\nf\nf\n") << QByteArray("RPRT 0\n7050000\n7050000\n")
+        << QStringList{"V B", "03"};
+    QTest::newRow("V VFOA again, f from state")
+        << known << ok << QByteArray("V VFOA\nf\n") << QByteArray("RPRT 0\n145400000\n")
+        << QStringList{"V A"};
     QTest::newRow("V currVFO") << known << ok << QByteArray("V currVFO\n") << QByteArray("RPRT 0\n")
                                << none;
     QTest::newRow("S on, s") << known << ok << QByteArray("S 1 VFOB\ns\n")
