@@ -6,6 +6,7 @@
 #include "ui/firststart.h"
 #include "ui/memorycontroller.h"
 #include "ui/programstart.h"
+#include "ui/sharingcontroller.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
@@ -27,7 +28,34 @@ struct Options {
     bool dirGiven = false;  ///< --dir names the directory (appPathFromArguments reads it)
     QString screenshot;
     double quitAfter = 4.0;
+    SharingArguments sharing;
 };
+
+const QString kRigctlPortOption = QStringLiteral("rigctl-port");
+const QString kRigctlAddressOption = QStringLiteral("rigctl-address");
+
+/** --rigctl-port N and --rigctl-address ADDR: sharing the radio with Hamlib programs. */
+QList<QCommandLineOption> sharingOptions()
+{
+    return {QCommandLineOption(kRigctlPortOption,
+                               QStringLiteral("Share the radio with Hamlib programs (rigctld "
+                                              "protocol) on TCP port N; 0: off."),
+                               QStringLiteral("N")),
+            QCommandLineOption(kRigctlAddressOption,
+                               QStringLiteral("Address to share on (default 127.0.0.1). The "
+                                              "protocol has no authentication."),
+                               QStringLiteral("ADDR"))};
+}
+
+SharingArguments sharingArguments(const QCommandLineParser& parser)
+{
+    SharingArguments arguments;
+    if (parser.isSet(kRigctlPortOption))
+        arguments.port = parser.value(kRigctlPortOption);
+    if (parser.isSet(kRigctlAddressOption))
+        arguments.address = parser.value(kRigctlAddressOption);
+    return arguments;
+}
 
 Options parseOptions(const QApplication& app)
 {
@@ -58,6 +86,7 @@ Options parseOptions(const QApplication& app)
                                    QStringLiteral("Seconds before the screenshot (default 4)."),
                                    QStringLiteral("SECONDS"), QStringLiteral("4"));
     parser.addOptions({dir, demo, shot, after});
+    parser.addOptions(sharingOptions());
     parser.process(app);
 
     Options options;
@@ -65,6 +94,7 @@ Options parseOptions(const QApplication& app)
     options.dirGiven = parser.isSet(dir);
     options.screenshot = parser.value(shot);
     options.quitAfter = parser.value(after).toDouble();
+    options.sharing = sharingArguments(parser);
     return options;
 }
 
@@ -126,6 +156,9 @@ int main(int argc, char** argv)
     QObject::connect(&app, &QCoreApplication::aboutToQuit, window.get(), &F706::Cquit_Click);
     window->setWindowTitle(windowTitleFor(DataFolder{appPath, places.folder.use}));
     window->show();
+    SharingController sharing(window.get());
+    if (const QString error = sharing.start(options.sharing); !error.isEmpty())
+        std::fprintf(stderr, "corvane: %s\n", qPrintable(error));
     if (demo) {
         demo->noteWindowShown();
         demo->startFrontPanel();
