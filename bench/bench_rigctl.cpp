@@ -134,17 +134,12 @@ void benchCorvane(int reads, int sets)
     SerialLink link;
     RadioState state;
     RadioCommands commands(&link, &state);
-    QObject::connect(&link, &SerialLink::frameReceived, &state, [&](const QString& frame) {
-        state.applyFrame(frame, commands.radioAddress());
-        commands.onFrameReceived(frame);
-    });
-    int number = 0;
     QString text;
-    if (!link.open(sim.devicePath(), &number, &text)) {
-        std::fprintf(stderr, "open %s: %s\n", qPrintable(sim.devicePath()), qPrintable(text));
+    if (const RadioCommands::Result error = commands.openPort(2, sim.devicePath())) {
+        std::fprintf(stderr, "open %s: %s\n", qPrintable(sim.devicePath()),
+                     qPrintable(error->text));
         return;
     }
-    state.setOpen(2, sim.devicePath());
     RadioRigControl rig(&state, &commands);
     RigctlServer server(&rig);
     if (!server.listen(QHostAddress::LocalHost, 0, &text)) {

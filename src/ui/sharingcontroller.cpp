@@ -34,6 +34,7 @@ SharingController::SharingController(F706* window, QObject* parent)
     m_indicator->setFocusPolicy(Qt::NoFocus);
     m_indicator->setContentsMargins(6, 0, 6, 0);
     window->menuBar()->setCornerWidget(m_indicator, Qt::TopRightCorner);
+    m_indicator->show();  // the menu bar may be on screen already
 
     // Quitting: clients are closed while the port is still open, so none waits on it.
     connect(window, &F706::aboutToUnload, m_server, &RigctlServer::close);
@@ -113,20 +114,30 @@ void SharingController::showState()
         return;
     m_action->setChecked(m_server->isListening());
     if (!m_server->isListening()) {
-        m_indicator->setText(
-            m_failure.isEmpty() ? QString() : QStringLiteral("Not sharing: %1").arg(m_failure));
-        m_indicator->setToolTip(m_failure);
+        setIndicator(
+            m_failure.isEmpty() ? QString() : QStringLiteral("Not sharing: %1").arg(m_failure),
+            m_failure);
         return;
     }
     const int clients = m_server->clientCount();
     const QString where =
         QStringLiteral("%1:%2").arg(m_server->address().toString()).arg(m_server->port());
-    m_indicator->setText(
-        QStringLiteral("Sharing %1 · %2 %3")
-            .arg(where)
-            .arg(clients)
-            .arg(clients == 1 ? QStringLiteral("client") : QStringLiteral("clients")));
-    m_indicator->setToolTip(QStringLiteral("Hamlib NET rigctl programs can control the radio "
-                                           "through %1 (no authentication)")
-                                .arg(where));
+    setIndicator(QStringLiteral("Sharing %1 · %2 %3")
+                     .arg(where)
+                     .arg(clients)
+                     .arg(clients == 1 ? QStringLiteral("client") : QStringLiteral("clients")),
+                 QStringLiteral("Hamlib NET rigctl programs can control the radio through %1 "
+                                "(no authentication)")
+                     .arg(where));
+}
+
+void SharingController::setIndicator(const QString& text, const QString& toolTip)
+{
+    if (m_indicator->text() == text)
+        return;
+    m_indicator->setText(text);
+    m_indicator->setToolTip(toolTip);
+    m_indicator->adjustSize();
+    // Setting the corner widget again lays the menu bar out for the new width.
+    m_window->menuBar()->setCornerWidget(m_indicator, Qt::TopRightCorner);
 }

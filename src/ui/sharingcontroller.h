@@ -45,6 +45,7 @@ private:
     bool share(const QHostAddress& address, quint16 port, QString* error);
     void stopBookmarkScan();
     void showState();
+    void setIndicator(const QString& text, const QString& toolTip);
 
     F706* m_window;
     std::unique_ptr<RadioRigControl> m_rig;

@@ -4,12 +4,15 @@
 // from the display's state with nothing on the line; two clients share the one radio.
 
 #include "net/rigctlserver.h"
+#include "settings/inifile.h"
 #include "ui/f706.h"
+#include "ui/mainmenus.h"
 #include "ui/radiobench.h"
 #include "ui/sharingcontroller.h"
 
 #include <QAction>
 #include <QLabel>
+#include <QMenu>
 #include <QProcess>
 #include <QSignalSpy>
 #include <QStandardPaths>
@@ -39,6 +42,7 @@ private slots:
     void rigctlSetsAndReads();
     void twoClientsAtOnce();
     void portInUseIsToldAndStartupGoesOn();
+    void menuItemTurnsSharingOffAndStoresIt();
 
 private:
     /** Runs rigctl -m 2 against the server with the commands; its output lines. */
@@ -210,6 +214,20 @@ void TestRigctlSharing::portInUseIsToldAndStartupGoesOn()
     m_bench->click("Cusb");
     QVERIFY(m_bench->waitForFrames(1));
     QCOMPARE(m_bench->frames(), QStringList{frameTo48("0601")});
+}
+
+void TestRigctlSharing::menuItemTurnsSharingOffAndStoresIt()
+{
+    QAction* item = m_sharing->shareAction();
+    QCOMPARE(item->text(), QStringLiteral("Share on TCP port 4532"));
+    QVERIFY(item->isChecked());
+    QVERIFY(m_bench->window()->menus()->comPortMenu()->actions().contains(item));
+    item->trigger();
+    QVERIFY(!item->isChecked());
+    QVERIFY(!m_sharing->server()->isListening());
+    QCOMPARE(m_sharing->indicator()->text(), QString());
+    QCOMPARE(ReadINI(m_bench->settingsFile(), "NETWORK", "RIGCTLPORT", "absent"), "0");
+    QVERIFY(m_bench->messages().isEmpty());
 }
 
 QTEST_MAIN(TestRigctlSharing)
