@@ -47,7 +47,7 @@ void RigctlSession::finish()
 void RigctlSession::serve()
 {
     if (m_serving)
-        return;  // a reply given at once re-enters through answer(); the loop goes on
+        return;  // called again from inside the loop: the running loop goes on
     m_serving = true;
     while (!m_waiting && !m_closing) {
         if (m_pending.empty()) {
