@@ -132,7 +132,9 @@ void TestRigctlAbuse::badInputLeavesOthersServed()
     QVERIFY(m_rig->sent.isEmpty());
     const qint64 grownKiB = residentKiB() - before;
     qInfo("resident memory grew by %lld KiB", grownKiB);
+#ifndef __SANITIZE_ADDRESS__  // the sanitizer keeps freed memory in quarantine
     QVERIFY2(grownKiB < 32 * 1024, qPrintable(QString::number(grownKiB)));
+#endif
 }
 
 void TestRigctlAbuse::clientLimit()
