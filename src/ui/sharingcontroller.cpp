@@ -93,8 +93,10 @@ void SharingController::onShareTriggered(bool checked)
     }
     if (error.isEmpty()) {
         const QString port = checked ? QString::number(RigctlServer::kDefaultPort) : "0";
-        if (!WriteINI(settings, section, QString::fromLatin1(kRigctlPortKey), port))
-            error = QStringLiteral("The choice could not be stored in %1").arg(settings);
+        AppError why;
+        if (!WriteINI(settings, section, QString::fromLatin1(kRigctlPortKey), port, &why))
+            error =
+                QStringLiteral("The choice could not be stored in %1: %2").arg(settings, why.text);
     }
     showState();
     if (!error.isEmpty())
