@@ -45,6 +45,7 @@ DisplayFrame::DisplayFrame(QWidget* parent) : QGroupBox(parent)
     m_inStringa = new QLineEdit(this);
     m_inStringa->setObjectName(QStringLiteral("InStringa"));
     m_inStringa->setFont(look::arial(9));
+    m_inStringa->setReadOnly(true);  // the radio's and the program's words only
     QPalette box = m_inStringa->palette();
     box.setColor(QPalette::Base, Qt::white);
     box.setColor(QPalette::Text, Qt::black);

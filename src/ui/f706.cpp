@@ -91,6 +91,8 @@ F706::F706(const QString& appPath, QWidget* parent)
     buildWindow();
     connectControls();
     m_memory = new MemoryController(this);
+    // The window opens with the pad in focus: typing a frequency and Return sends it.
+    m_pad->sendButton()->setFocus(Qt::OtherFocusReason);
 }
 
 F706::~F706() = default;
@@ -370,15 +372,26 @@ void F706::Csend_Click()
 
 bool F706::keyBelongsToFocus() const
 {
+    // Text fields and the grid (with its cell editors) keep their keys; the read-only
+    // status line takes no typing, so the pad's keys reach the pad through it.
     const QWidget* focus = QApplication::focusWidget();
     if (!focus)
         return false;
     if (focus == m_grid || m_grid->isAncestorOf(focus))
         return true;
-    return qobject_cast<const QLineEdit*>(focus) || qobject_cast<const QTextEdit*>(focus) ||
-           qobject_cast<const QPlainTextEdit*>(focus) ||
+    if (const auto* line = qobject_cast<const QLineEdit*>(focus))
+        return !line->isReadOnly();
+    return qobject_cast<const QTextEdit*>(focus) || qobject_cast<const QPlainTextEdit*>(focus) ||
            qobject_cast<const QAbstractSpinBox*>(focus) ||
            qobject_cast<const QAbstractItemView*>(focus);
+}
+
+bool F706::returnMeansSend() const
+{
+    // Return is SEND on the pad's own keys or with no control in focus; on any other
+    // control it does nothing, so a focused QUIT, mode or step button never retunes.
+    const QWidget* focus = QApplication::focusWidget();
+    return !focus || focus == this || focus == m_client || m_pad->isSendKey(focus);
 }
 
 void F706::keyPressEvent(QKeyEvent* event)
@@ -390,15 +403,22 @@ void F706::keyPressEvent(QKeyEvent* event)
     }
     const int key = event->key();
     if (key >= Qt::Key_0 && key <= Qt::Key_9) {
-        m_pad->key(key - Qt::Key_0)->click();
-        return;
-    }
-    if (key == Qt::Key_Return || key == Qt::Key_Enter) {
-        if (m_pad->sendButton()->isEnabled())
+        // A typed digit is that pad key pressed, focus included, so the Return after the
+        // entry sends it.
+        QPushButton* padKey = m_pad->key(key - Qt::Key_0);
+        padKey->setFocus(Qt::ShortcutFocusReason);
+        padKey->click();
+    } else if (key == Qt::Key_Backspace) {
+        m_pad->eraseLastDigit();
+    } else if (key == Qt::Key_Escape) {
+        m_pad->clearEntry();
+    } else if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+        // A held Return sends once: its repeats are dropped.
+        if (!event->isAutoRepeat() && returnMeansSend() && m_pad->sendButton()->isEnabled())
             m_pad->sendButton()->click();
-        return;
+    } else {
+        QMainWindow::keyPressEvent(event);
     }
-    QMainWindow::keyPressEvent(event);
 }
 
 // ---------------------------------------------------------------- port selection

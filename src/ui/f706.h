@@ -109,6 +109,7 @@ private:
     std::optional<AppError> reopenPort(int portNumber);
     void showComDevices();
     bool keyBelongsToFocus() const;
+    bool returnMeansSend() const;
 
     QString m_appPath;
     QString m_settingsFile;

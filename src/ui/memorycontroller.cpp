@@ -2,6 +2,7 @@
 
 #include "memory/datafreq.h"
 #include "radio/radiocommands.h"
+#include "radio/radiostate.h"
 #include "ui/displayframe.h"
 #include "ui/entrypad.h"
 #include "ui/f706.h"
@@ -355,22 +356,23 @@ bool MemoryController::recallForScan(AppError* error)
 
 void MemoryController::CaddCurrMem_Click()
 {
-    const DisplayFrame* display = m_window->displayFrame();
+    // What the radio last told, from the radio model: the display only shows it.
+    const RadioState* radio = m_window->radioState();
     QString refusal;
     const std::optional<NewMemory> memory =
-        memoryFromDisplay(display->freq()->text(), display->lmode()->text(), &refusal);
+        memoryFromDisplay(radio->frequencyText(), radio->modeName(), &refusal);
     addMemory(memory, refusal);
 }
 
 void MemoryController::CaddMain_Click()
 {
-    const EntryPad* pad = m_window->entryPad();
+    // The pad's keyed value, one digit an entry; a partial entry is refused.
     QStringList digits;
-    for (int i = 0; i < EntryPad::kDigitCount; ++i)
-        digits.append(pad->digitLabel(i)->text());
+    for (const QChar digit : m_window->entryPad()->digits())
+        digits.append(QString(digit));
     QString refusal;
     const std::optional<NewMemory> memory =
-        memoryFromPad(digits, m_window->displayFrame()->lmode()->text(), &refusal);
+        memoryFromPad(digits, m_window->radioState()->modeName(), &refusal);
     addMemory(memory, refusal);
 }
 
@@ -383,7 +385,7 @@ void MemoryController::addMemory(const std::optional<NewMemory>& memory, const Q
     }
     AppError error;
     qint64 key = 0;
-    const QString path = m_window->memoryPanel()->nomeDB()->text();
+    const QString path = m_data->databaseName();
     if (!MemoryWriter::addMemory(path, *memory, &error, &key)) {
         showMessage(m_window, QMessageBox::Critical, kWriteErrorTitle,
                     QStringLiteral("Errore #%1\r\n%2").arg(error.number).arg(error.text));

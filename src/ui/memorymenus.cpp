@@ -12,7 +12,6 @@
 #include "ui/messagebox.h"
 
 #include <QAction>
-#include <QLabel>
 
 namespace {
 
@@ -38,11 +37,7 @@ void MemoryMenus::connectMenus()
     connect(menus->sortNoneAction(), &QAction::triggered, this, &MemoryMenus::Msort_none_Click);
     connect(menus->sortNameAction(), &QAction::triggered, this, &MemoryMenus::Msort_name_Click);
     connect(menus->sortFreqAction(), &QAction::triggered, this, &MemoryMenus::Msort_freq_Click);
-    connect(menus->sortScanAction(), &QAction::triggered, this, [this, menus](bool ticked) {
-        // The item has ticked itself already; the handler flips the tick it finds.
-        menus->sortScanAction()->setChecked(!ticked);
-        Msort_scan_Click();
-    });
+    connect(menus->sortScanAction(), &QAction::triggered, this, &MemoryMenus::Msort_scan_Click);
 }
 
 void MemoryMenus::connectBook(int index)
@@ -73,21 +68,24 @@ bool MemoryMenus::loadBookmarkDatabases(AppError* error)
     }
     m_bookCount = static_cast<int>(entries.size()) - 1;
     const QString path = m_window->appPath() + entries.first().fileName;
-    m_window->memoryPanel()->nomeDB()->setText(path);
-    m_data->setRecordSource(viewQuery(ViewOrder::ByName, false));
+    m_order = ViewOrder::ByName;
+    m_onlyScan = false;
+    showViewTicks();
+    m_data->setRecordSource(viewQuery(m_order, m_onlyScan));
     return openDatabase(path, error);
 }
 
 bool MemoryMenus::openDatabase(const QString& path, AppError* error)
 {
+    // The data control holds the open database's path; NomeDB only shows it.
     m_data->setDatabaseName(path);
+    m_window->memoryPanel()->setDatabasePath(path);
     return m_data->refresh(error);
 }
 
 void MemoryMenus::Mbook_Click(int index)
 {
-    QLabel* nomeDB = m_window->memoryPanel()->nomeDB();
-    const QString previousPath = nomeDB->text();
+    const QString previousPath = m_data->databaseName();
     const int previousBook = m_currentBook;
     AppError pending;
     if (!m_data->writePendingRow(&pending)) {
@@ -99,9 +97,8 @@ void MemoryMenus::Mbook_Click(int index)
     const QString fileName =
         ReadINI(m_window->settingsFile(), QString::fromLatin1(kBookmarksSection),
                 QStringLiteral("BOOK%1").arg(index), QString());
-    nomeDB->setText(m_window->appPath() + fileName);
     AppError error;
-    if (openDatabase(nomeDB->text(), &error)) {
+    if (openDatabase(m_window->appPath() + fileName, &error)) {
         tickBook(index);
         return;
     }
@@ -109,7 +106,6 @@ void MemoryMenus::Mbook_Click(int index)
                 error.text + QStringLiteral("\r\n") + kOpenErrorHint);
     // Back to the database that was open, so the panel, the grid, the ticks and ADD MEM all
     // name the same file again.
-    nomeDB->setText(previousPath);
     tickBook(previousBook);
     AppError again;
     if (!openDatabase(previousPath, &again))
@@ -123,7 +119,7 @@ void MemoryMenus::MnewBookmark_Click()
         FaddBook::Context context;
         context.appPath = m_window->appPath();
         context.bookCount = [this] { return m_bookCount; };
-        context.currentDatabase = [this] { return m_window->memoryPanel()->nomeDB()->text(); };
+        context.currentDatabase = [this] { return m_data->databaseName(); };
         m_addDialog = new FaddBook(std::move(context), m_window);
         connect(m_addDialog, &FaddBook::bookmarkAdded, this, &MemoryMenus::onBookmarkAdded);
     }
@@ -157,45 +153,21 @@ void MemoryMenus::Msort_freq_Click()
 
 void MemoryMenus::chooseOrder(ViewOrder order)
 {
-    tickView(order, m_window->menus()->sortScanAction()->isChecked());
-    applyView(order, m_window->menus()->sortScanAction()->isChecked());
-}
-
-void MemoryMenus::tickView(ViewOrder order, bool onlyScan)
-{
-    MainMenus* menus = m_window->menus();
-    menus->sortFreqAction()->setChecked(order == ViewOrder::ByFrequency);
-    menus->sortNoneAction()->setChecked(order == ViewOrder::None);
-    menus->sortNameAction()->setChecked(order == ViewOrder::ByName);
-    menus->sortScanAction()->setChecked(onlyScan);
-}
-
-void MemoryMenus::tickShownView()
-{
-    for (const ViewOrder order : {ViewOrder::None, ViewOrder::ByName, ViewOrder::ByFrequency}) {
-        for (const bool onlyScan : {false, true}) {
-            if (viewQuery(order, onlyScan) == m_data->recordSource())
-                tickView(order, onlyScan);
-        }
-    }
+    applyView(order, m_onlyScan);
 }
 
 void MemoryMenus::Msort_scan_Click()
 {
-    QAction* filter = m_window->menus()->sortScanAction();
-    const bool onlyScan = !filter->isChecked();
-    filter->setChecked(onlyScan);
-    applyView(tickedOrder(), onlyScan);
+    applyView(m_order, !m_onlyScan);
 }
 
-ViewOrder MemoryMenus::tickedOrder() const
+void MemoryMenus::showViewTicks()
 {
-    const MainMenus* menus = m_window->menus();
-    if (menus->sortFreqAction()->isChecked())
-        return ViewOrder::ByFrequency;
-    if (menus->sortNameAction()->isChecked())
-        return ViewOrder::ByName;
-    return ViewOrder::None;
+    MainMenus* menus = m_window->menus();
+    menus->sortFreqAction()->setChecked(m_order == ViewOrder::ByFrequency);
+    menus->sortNoneAction()->setChecked(m_order == ViewOrder::None);
+    menus->sortNameAction()->setChecked(m_order == ViewOrder::ByName);
+    menus->sortScanAction()->setChecked(m_onlyScan);
 }
 
 void MemoryMenus::applyView(ViewOrder order, bool onlyScan)
@@ -203,11 +175,15 @@ void MemoryMenus::applyView(ViewOrder order, bool onlyScan)
     AppError error;
     if (!m_data->writePendingRow(&error)) {
         // The old rows stay on screen with the edit: so does their view, and its ticks.
-        tickShownView();
+        showViewTicks();
         showMessage(m_window, QMessageBox::Critical, QString(),
                     rowNotWrittenText(error) + QStringLiteral("\r\nThe view was not changed."));
         return;
     }
+    // The view is kept here; the menu ticks are drawn from it, never read back.
+    m_order = order;
+    m_onlyScan = onlyScan;
+    showViewTicks();
     m_data->setRecordSource(viewQuery(order, onlyScan));
     if (!m_data->refresh(&error)) {
         showMessage(m_window, QMessageBox::Critical, QString(),

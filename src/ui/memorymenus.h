@@ -13,9 +13,9 @@ class QAction;
 /**
  * The menus of the memories: "&Bookmarks" (the bookmark databases Mbook 0..BookCount and
  * "New bookmark database") and "Mem &Sort" (the order items and the filter "Only scan
- * mem"). The menu ticks are the state: the ticked Mbook entry is the current database (its
- * full path is the caption of NomeDB), the ticked order item and the filter tick are the
- * view, whose query is DataFreq's record source.
+ * mem"). The open database's path is the data control's (NomeDB shows it); the ticked
+ * Mbook entry marks it, the ticked order item and the filter tick show the view, whose
+ * query is DataFreq's record source.
  *
  * Menu items tick themselves when triggered; each handler here sets the ticks itself, so a
  * handler called from code and a click give the same result.
@@ -51,11 +51,9 @@ private:
     void tickBook(int index);
     bool openDatabase(const QString& path, AppError* error);
     void chooseOrder(ViewOrder order);
-    void tickView(ViewOrder order, bool onlyScan);
     /** Ticks the view whose query is DataFreq's record source now. */
-    void tickShownView();
     void applyView(ViewOrder order, bool onlyScan);
-    ViewOrder tickedOrder() const;
+    void showViewTicks();
     void onBookmarkAdded(int n, const QString& caption);
 
     F706* m_window;
@@ -63,4 +61,6 @@ private:
     FaddBook* m_addDialog = nullptr;
     int m_bookCount = 0;
     int m_currentBook = 0;
+    ViewOrder m_order = ViewOrder::ByName;  ///< the view: its order and the scan filter
+    bool m_onlyScan = false;
 };

@@ -23,6 +23,7 @@ constexpr CaptionSpec kCaptions[MemoryPanel::kCaptionCount] = {
     {"NAME:", 180, 225, 1200},
 };
 constexpr int kCaptionHeight = 255;
+const QString kNomeDBTip = QStringLiteral("Current Mem database");
 
 }  // namespace
 
@@ -48,7 +49,7 @@ MemoryPanel::MemoryPanel(QWidget* parent) : QGroupBox(parent)
 
     m_nomeDB = new QLabel(this);
     m_nomeDB->setObjectName(QStringLiteral("NomeDB"));
-    m_nomeDB->setToolTip(QStringLiteral("Current Mem database"));
+    m_nomeDB->setToolTip(kNomeDBTip);
     look::paint(m_nomeDB, look::kLightYellow, Qt::black);
     look::place(m_nomeDB, 180, 1035, 4185, 285);
 
@@ -59,6 +60,13 @@ MemoryPanel::MemoryPanel(QWidget* parent) : QGroupBox(parent)
     face.setColor(QPalette::Button, look::kLightGrey);
     m_recall->setPalette(face);
     look::place(m_recall, 4620, 1035, 1395, 330);
+}
+
+void MemoryPanel::setDatabasePath(const QString& path)
+{
+    const int room = m_nomeDB->contentsRect().width() - 2 * m_nomeDB->margin();
+    m_nomeDB->setText(m_nomeDB->fontMetrics().elidedText(path, Qt::ElideMiddle, room));
+    m_nomeDB->setToolTip(path.isEmpty() ? kNomeDBTip : path);
 }
 
 QLabel* MemoryPanel::captionLabel(int index) const

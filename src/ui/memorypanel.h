@@ -25,6 +25,9 @@ public:
     QLabel* splitFreq() const { return m_splitFreq; }
     QLabel* memMode() const { return m_memMode; }
     QLabel* nomeDB() const { return m_nomeDB; }
+    /** NomeDB shows the open database's path, elided in the middle when too long; its
+     *  tooltip holds the whole path. */
+    void setDatabasePath(const QString& path);
     QPushButton* recallButton() const { return m_recall; }
 
 private:

@@ -1,10 +1,11 @@
-// The frequency entry pad: its state table on the pad alone, then SEND and the keyboard
-// through the window against the virtual radio.
+// The frequency entry pad: its state table on the pad alone, then the keyboard through the
+// window against the virtual radio: which keys reach the pad and which Return sends.
 #include "radiobench.h"
 
 #include "ui/entrypad.h"
 
 #include <QApplication>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -17,9 +18,8 @@ class TestEntryPad : public QObject {
 private slots:
     void keyedEntries_data();
     void keyedEntries();
-    void keyboardSendsWhenEnabled();
-    void keyboardLeavesTextBoxesAlone_data();
-    void keyboardLeavesTextBoxesAlone();
+    void keyboard_data();
+    void keyboard();
 };
 
 void TestEntryPad::keyedEntries_data()
@@ -78,58 +78,142 @@ void TestEntryPad::keyedEntries()
     QVERIFY(pad.addMainButton()->isEnabled());
 }
 
-void TestEntryPad::keyboardSendsWhenEnabled()
+namespace {
+
+/** Plays a key script on the control in focus (the window when none): digits, R Return,
+ *  E keypad Enter, H a held Return's repeat, B Backspace, X Esc, ^ Control with the next
+ *  key. Each key goes where the platform would send it, and climbs to the window when the
+ *  control leaves it alone. */
+void playKeys(QWidget* window, const QString& script)
 {
-    RadioBench bench;
-    QVERIFY(bench.startRadio());
-    QVERIFY(bench.loadWindow());
-    F706* window = bench.window();
-
-    QTest::keyClicks(window, QStringLiteral("0000"));
-    QTest::keyClick(window, Qt::Key_Enter);  // partial entry: SEND is disabled
-    QTest::keyClicks(window, QStringLiteral("50000"));
-    QCOMPARE(bench.find<QLineEdit>("InStringa")->text(), QStringLiteral("WRONG FREQUENCY\r\n"));
-    QTest::keyClick(window, Qt::Key_Return);  // refused entry
-    QTest::keyClicks(window, QStringLiteral("0070"));
-    QTest::keyClick(window, Qt::Key_5, Qt::ControlModifier);  // not a pad key
-    QTest::keyClicks(window, QStringLiteral("50000"));
-    QTest::keyClick(window, Qt::Key_Return);
-    QTest::keyClick(window, Qt::Key_Enter, Qt::KeypadModifier);
-
-    QVERIFY(bench.waitForFrames(2));
-    window->SelezionaVfoA();
-    QVERIFY(bench.waitForFrames(3));
-    const QString sent = frameTo48("050000050700");
-    QCOMPARE(bench.frames(), (QStringList{sent, sent, frameTo48("0700")}));
-    QTRY_COMPARE(bench.find<QLabel>("Freq")->text(), QStringLiteral("7.050.000"));
+    Qt::KeyboardModifiers mods = Qt::NoModifier;
+    for (const QChar c : script) {
+        QWidget* target = QApplication::focusWidget() ? QApplication::focusWidget() : window;
+        if (c == QLatin1Char('^')) {
+            mods = Qt::ControlModifier;
+            continue;
+        }
+        if (c.isDigit()) {
+            QTest::keyClick(target, static_cast<Qt::Key>(Qt::Key_0 + c.digitValue()), mods);
+        } else if (c == QLatin1Char('H')) {
+            QKeyEvent repeat(QEvent::KeyPress, Qt::Key_Return, mods, QStringLiteral("\r"), true);
+            QApplication::sendEvent(target, &repeat);
+        } else {
+            const Qt::Key key = c == QLatin1Char('R')   ? Qt::Key_Return
+                                : c == QLatin1Char('E') ? Qt::Key_Enter
+                                : c == QLatin1Char('B') ? Qt::Key_Backspace
+                                                        : Qt::Key_Escape;
+            QTest::keyClick(target, key, key == Qt::Key_Enter ? Qt::KeypadModifier : mods);
+        }
+        mods = Qt::NoModifier;
+    }
 }
 
-void TestEntryPad::keyboardLeavesTextBoxesAlone_data()
+}  // namespace
+
+void TestEntryPad::keyboard_data()
 {
-    QTest::addColumn<QString>("focus");
-    QTest::newRow("status line") << "InStringa";
-    QTest::newRow("memory grid") << "DBGrid1";
+    QTest::addColumn<QString>("focus");  // object name; empty: no control has the focus
+    QTest::addColumn<QString>("keys");
+    QTest::addColumn<QString>("padAfter");
+    QTest::addColumn<QStringList>("sent");
+
+    const QString sevenMHz = frameTo48("050000050700");
+    const QString start = QStringLiteral("145400000");
+    QTest::newRow("no focus: Return sends") << ""
+                                            << "007050000R"
+                                            << "007050000" << QStringList{sevenMHz};
+    QTest::newRow("no focus: keypad Enter sends") << ""
+                                                  << "007050000E"
+                                                  << "007050000" << QStringList{sevenMHz};
+    QTest::newRow("digit key: Return sends") << "Tasto_3"
+                                             << "007050000R"
+                                             << "007050000" << QStringList{sevenMHz};
+    QTest::newRow("SEND: Return sends") << "Csend"
+                                        << "R" << start << QStringList{frameTo48("050000404501")};
+    QTest::newRow("held Return sends once") << ""
+                                            << "007050000RHHH"
+                                            << "007050000" << QStringList{sevenMHz};
+    QTest::newRow("QUIT: Return neither sends nor quits") << "Cquit"
+                                                          << "RHH" << start << QStringList{};
+    QTest::newRow("QUIT, then typed digits: the pad has the focus")
+        << "Cquit"
+        << "007050000R"
+        << "007050000" << QStringList{sevenMHz};
+    QTest::newRow("LSB: Return does nothing") << "Clsb"
+                                              << "R" << start << QStringList{};
+    QTest::newRow("step: Return does nothing") << "Cstep_3"
+                                               << "R" << start << QStringList{};
+    QTest::newRow("SPLIT: Return does nothing") << "Csplit"
+                                                << "R" << start << QStringList{};
+    QTest::newRow("pad's ADD MEM: Return does nothing") << "CaddMain"
+                                                        << "R" << start << QStringList{};
+    QTest::newRow("partial entry sends nothing") << ""
+                                                 << "0000E"
+                                                 << "0000" << QStringList{};
+    QTest::newRow("refused entry sends nothing") << ""
+                                                 << "000050000R"
+                                                 << "000050000" << QStringList{};
+    QTest::newRow("Control+digit is no pad key") << ""
+                                                 << "0070^550000R"
+                                                 << "007050000" << QStringList{sevenMHz};
+    QTest::newRow("Backspace clears the last digit") << ""
+                                                     << "00705009B00R"
+                                                     << "007050000" << QStringList{sevenMHz};
+    QTest::newRow("Backspace edits a complete entry")
+        << ""
+        << "B5R"
+        << "145400005" << QStringList{frameTo48("050500404501")};
+    QTest::newRow("Esc clears the entry") << ""
+                                          << "1454XR"
+                                          << "" << QStringList{};
+    QTest::newRow("Esc, then a new entry") << ""
+                                           << "XBB007050000R"
+                                           << "007050000" << QStringList{sevenMHz};
+    QTest::newRow("status line: Return does nothing") << "InStringa"
+                                                      << "R" << start << QStringList{};
+    QTest::newRow("status line: read-only, digits to the pad") << "InStringa"
+                                                               << "0070"
+                                                               << "0070" << QStringList{};
+    QTest::newRow("grid keeps its keys") << "DBGrid1"
+                                         << "12BXR" << start << QStringList{};
 }
 
-void TestEntryPad::keyboardLeavesTextBoxesAlone()
+void TestEntryPad::keyboard()
 {
     QFETCH(QString, focus);
+    QFETCH(QString, keys);
+    QFETCH(QString, padAfter);
+    QFETCH(QStringList, sent);
+
     RadioBench bench;
     QVERIFY(bench.startRadio());
     QVERIFY(bench.loadWindow());
     F706* window = bench.window();
     window->show();
     QApplication::setActiveWindow(window);
-    QWidget* target = window->findChild<QWidget*>(focus);
-    target->setFocus();
-    QTRY_COMPARE(QApplication::focusWidget(), target);
+    QVERIFY(QTest::qWaitForWindowActive(window));
+    auto* status = bench.find<QLineEdit>("InStringa");
+    const QString statusBefore = status->text();
+    if (focus.isEmpty()) {
+        if (QApplication::focusWidget())
+            QApplication::focusWidget()->clearFocus();
+        QTRY_VERIFY(!QApplication::focusWidget());
+    } else {
+        QWidget* target = window->findChild<QWidget*>(focus);
+        QVERIFY2(target, qPrintable(focus));
+        target->setFocus();
+        QTRY_COMPARE(QApplication::focusWidget(), target);
+    }
 
-    QTest::keyClicks(target, QStringLiteral("12"));
-    QTest::keyClick(target, Qt::Key_Return);
-    QCOMPARE(window->entryPad()->digits(), QStringLiteral("145400000"));
+    playKeys(window, keys);
+    QCOMPARE(window->entryPad()->digits(), padAfter);
+    // A frame after the keys: every frame the keys sent has arrived before it.
     window->SelezionaVfoA();
-    QVERIFY(bench.waitForFrames(1));
-    QCOMPARE(bench.frames(), QStringList{frameTo48("0700")});
+    QVERIFY(bench.waitForFrames(sent.size() + 1));
+    QCOMPARE(bench.frames(), sent + QStringList{frameTo48("0700")});
+    if (focus == QStringLiteral("InStringa"))
+        QCOMPARE(status->text(), statusBefore);
 }
 
 QTEST_MAIN(TestEntryPad)
