@@ -52,6 +52,9 @@ EntryPad::EntryPad(QWidget* parent) : QGroupBox(QStringLiteral("FREQUENCY SETTIN
     m_addMain->setObjectName(QStringLiteral("CaddMain"));
     m_addMain->setToolTip(QStringLiteral("Add above frequency to Mem database"));
     look::place(m_addMain, 495, 3105, 1905, 420);
+
+    connect(m_send, &QPushButton::clicked, this, &EntryPad::sendRequested);
+    connect(m_addMain, &QPushButton::clicked, this, [this] { emit addMemoryRequested(m_entry); });
 }
 
 void EntryPad::buildDigits()
@@ -156,7 +159,26 @@ QLabel* EntryPad::digitLabel(int index) const
     return (index >= 0 && index < kDigitCount) ? m_digits[index] : nullptr;
 }
 
-QPushButton* EntryPad::key(int digit) const
+void EntryPad::pressKey(int digit)
 {
-    return (digit >= 0 && digit < kKeyCount) ? m_keys[digit] : nullptr;
+    if (digit < 0 || digit >= kKeyCount)
+        return;
+    m_keys[digit]->setFocus(Qt::ShortcutFocusReason);
+    m_keys[digit]->click();
+}
+
+bool EntryPad::sendEnabled() const
+{
+    return m_send->isEnabled();
+}
+
+void EntryPad::pressSend()
+{
+    if (m_send->isEnabled())
+        m_send->click();
+}
+
+void EntryPad::focusSend()
+{
+    m_send->setFocus(Qt::OtherFocusReason);
 }

@@ -47,11 +47,20 @@ public:
     bool isSendKey(const QWidget* widget) const;
 
     QLabel* digitLabel(int index) const;
-    QPushButton* key(int digit) const;
-    QPushButton* sendButton() const { return m_send; }
-    QPushButton* addMainButton() const { return m_addMain; }
+    /** Presses key Tasto(digit) from the keyboard: it takes the focus, as a click would. */
+    void pressKey(int digit);
+    /** SEND is enabled: the entry is complete and in range. */
+    bool sendEnabled() const;
+    /** Presses SEND when it is enabled. */
+    void pressSend();
+    /** Puts the focus on SEND, so Return sends the entry. */
+    void focusSend();
 
 signals:
+    /** SEND (Csend): send the entry, digits(), to the radio. */
+    void sendRequested();
+    /** ADD MEM (CaddMain): store the keyed entry, digits() (refused when partial). */
+    void addMemoryRequested(const QString& digits);
     /** The pad refused a complete entry; text goes to the status line. */
     void statusText(const QString& text);
 

@@ -90,9 +90,10 @@ F706::F706(const QString& appPath, QWidget* parent)
     setFont(look::arial(8.25));
     buildWindow();
     connectControls();
-    m_memory = new MemoryController(this);
+    m_memory = new MemoryController(memoryParts(), this);
+    connectMemory();
     // The window opens with the pad in focus: typing a frequency and Return sends it.
-    m_pad->sendButton()->setFocus(Qt::OtherFocusReason);
+    m_pad->focusSend();
 }
 
 F706::~F706() = default;
@@ -126,12 +127,12 @@ void F706::buildWindow()
 
 void F706::connectControls()
 {
-    connect(m_step, &StepFrame::stepClicked, this, &F706::Cstep_Click);
-    connect(m_mode, &ModeFrame::modeClicked, this, &F706::Cmode_Click);
-    connect(m_com->scanButton(), &QPushButton::clicked, this, &F706::Cscan_Click);
-    connect(m_com->splitButton(), &QPushButton::clicked, this, &F706::Csplit_Click);
-    connect(m_com->quitButton(), &QPushButton::clicked, this, &F706::Cquit_Click);
-    connect(m_pad->sendButton(), &QPushButton::clicked, this, &F706::Csend_Click);
+    connect(m_step, &StepFrame::stepChosen, this, &F706::Cstep_Click);
+    connect(m_mode, &ModeFrame::modeChosen, this, &F706::Cmode_Click);
+    connect(m_com, &ComFrame::scanRequested, this, &F706::Cscan_Click);
+    connect(m_com, &ComFrame::splitRequested, this, &F706::Csplit_Click);
+    connect(m_com, &ComFrame::quitRequested, this, &F706::Cquit_Click);
+    connect(m_pad, &EntryPad::sendRequested, this, &F706::Csend_Click);
     connect(m_pad, &EntryPad::statusText, m_display->inStringa(), &QLineEdit::setText);
     for (int n = 1; n <= MainMenus::kComCount; ++n)
         connect(m_menus->comAction(n), &QAction::triggered, this, [this, n] { Mcom_Click(n); });
@@ -151,9 +152,7 @@ void F706::connectRadioState()
             [this] { m_display->lmode()->setText(m_radio->modeName()); });
     connect(m_radio, &RadioState::statusReported, m_display->inStringa(), &QLineEdit::setText);
     connect(m_radio, &RadioState::splitChanged, m_display, &DisplayFrame::setSplitShown);
-    connect(m_radio, &RadioState::radioScanChanged, this, [this](bool on) {
-        m_com->scanButton()->setText(on ? ComFrame::kScanStopCaption : ComFrame::kScanStartCaption);
-    });
+    connect(m_radio, &RadioState::radioScanChanged, m_com, &ComFrame::showRadioScan);
     connect(m_radio, &RadioState::connectionChanged, this, &F706::showConnection);
     connect(m_commands, &RadioCommands::writeFailed, this, &F706::showPortClosed);
     m_display->setSplitShown(m_radio->split());
@@ -175,11 +174,6 @@ void F706::showPortClosed()
     if (m_unloaded)
         return;
     m_display->inStringa()->setText(kPortClosedStatus + QStringLiteral(": ") + m_radio->device());
-}
-
-quint8 F706::radioAddress() const
-{
-    return m_commands->radioAddress();
 }
 
 int F706::portNumber() const
@@ -208,7 +202,7 @@ bool F706::Form_Load(AppError* error)
         return true;
 
     loadBookmarkDatabases();
-    setTempoScan(kMediumDwell);
+    m_memory->scan()->setTempoScan(kMediumDwell);
     m_loaded = true;
     return true;
 }
@@ -242,6 +236,34 @@ std::optional<AppError> F706::runStartupSequence()
     return std::nullopt;
 }
 
+MemoryParts F706::memoryParts()
+{
+    MemoryParts parts;
+    parts.window = this;
+    parts.menus = m_menus;
+    parts.grid = m_grid;
+    parts.panel = m_memPanel;
+    parts.navigation = m_nav;
+    parts.statusLine = m_display->inStringa();
+    parts.scanPanel = m_scanPanel;
+    parts.radio = m_radio;
+    parts.commands = m_commands;
+    parts.appPath = m_appPath;
+    parts.settingsFile = m_settingsFile;
+    return parts;
+}
+
+void F706::connectMemory()
+{
+    connect(m_display, &DisplayFrame::addMemoryRequested, m_memory,
+            &MemoryController::CaddCurrMem_Click);
+    connect(m_pad, &EntryPad::addMemoryRequested, m_memory, &MemoryController::CaddMain_Click);
+    connect(m_scanPanel, &BookmarkScanPanel::startRequested, this, &F706::CscanDB_Click);
+    connect(m_scanPanel, &BookmarkScanPanel::stopRequested, this, &F706::CstopScan_Click);
+    connect(m_scanPanel, &BookmarkScanPanel::speedChosen, this, &F706::OptSpeed_Click);
+    connect(this, &F706::aboutToUnload, m_memory, &MemoryController::writePendingAtQuit);
+}
+
 void F706::loadBookmarkDatabases()
 {
     m_memory->loadBookmarkDatabases();
@@ -252,9 +274,24 @@ double F706::tempoScan() const
     return m_memory->scan()->tempoScan();
 }
 
-void F706::setTempoScan(double seconds)
+void F706::writePendingAtQuit()
 {
-    m_memory->scan()->setTempoScan(seconds);
+    m_memory->writePendingAtQuit();
+}
+
+void F706::CscanDB_Click()
+{
+    m_memory->scan()->start();
+}
+
+void F706::CstopScan_Click()
+{
+    m_memory->scan()->stop();
+}
+
+void F706::OptSpeed_Click(int index)
+{
+    m_memory->scan()->setSpeed(index);
 }
 
 void F706::Cquit_Click()
@@ -405,17 +442,15 @@ void F706::keyPressEvent(QKeyEvent* event)
     if (key >= Qt::Key_0 && key <= Qt::Key_9) {
         // A typed digit is that pad key pressed, focus included, so the Return after the
         // entry sends it.
-        QPushButton* padKey = m_pad->key(key - Qt::Key_0);
-        padKey->setFocus(Qt::ShortcutFocusReason);
-        padKey->click();
+        m_pad->pressKey(key - Qt::Key_0);
     } else if (key == Qt::Key_Backspace) {
         m_pad->eraseLastDigit();
     } else if (key == Qt::Key_Escape) {
         m_pad->clearEntry();
     } else if (key == Qt::Key_Return || key == Qt::Key_Enter) {
         // A held Return sends once: its repeats are dropped.
-        if (!event->isAutoRepeat() && returnMeansSend() && m_pad->sendButton()->isEnabled())
-            m_pad->sendButton()->click();
+        if (!event->isAutoRepeat() && returnMeansSend())
+            m_pad->pressSend();
     } else {
         QMainWindow::keyPressEvent(event);
     }

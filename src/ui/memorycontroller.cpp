@@ -3,9 +3,6 @@
 #include "memory/datafreq.h"
 #include "radio/radiocommands.h"
 #include "radio/radiostate.h"
-#include "ui/displayframe.h"
-#include "ui/entrypad.h"
-#include "ui/f706.h"
 #include "ui/gridediting.h"
 #include "ui/memorygrid.h"
 #include "ui/memorymenus.h"
@@ -18,8 +15,6 @@
 #include <QEvent>
 #include <QFontDatabase>
 #include <QHeaderView>
-#include <QLabel>
-#include <QPushButton>
 #include <QScopedValueRollback>
 #include <QTimer>
 
@@ -29,8 +24,6 @@ const QString kGridFontFamily = QStringLiteral("MS Sans Serif");
 constexpr double kGridFontPoints = 8.25;
 const QString kRecallTitle = QStringLiteral("Recall");
 const QString kWriteErrorTitle = QStringLiteral("Error writing memory");
-/** LabelMem index of the caption "SPLIT FREQ:". */
-constexpr int kSplitCaption = 1;
 
 /** The wait cursor for as long as it lives: restored on every way out. */
 class WaitCursor {
@@ -77,13 +70,13 @@ QString joinedParts(const QVariant& first, const QVariant& second, const QVarian
 
 }  // namespace
 
-MemoryController::MemoryController(F706* window)
-    : QObject(window), m_window(window), m_data(new DataFreq(this))
+MemoryController::MemoryController(const MemoryParts& parts, QObject* parent)
+    : QObject(parent), m_parts(parts), m_data(new DataFreq(this))
 {
-    m_menus = new MemoryMenus(window, m_data, this);
+    m_menus = new MemoryMenus(parts, m_data, this);
     m_scan = new ScanController(
-        window->bookmarkScanPanel(), m_data,
-        [this](AppError* error) { return recallForScan(error); }, window, this);
+        parts.scanPanel, m_data, [this](AppError* error) { return recallForScan(error); },
+        parts.window, this);
     setUpGrid();
     connectControls();
 }
@@ -92,7 +85,7 @@ MemoryController::~MemoryController() = default;
 
 void MemoryController::setUpGrid()
 {
-    MemoryGrid* grid = m_window->memoryGrid();
+    MemoryGrid* grid = m_parts.grid;
     m_grid = grid;
     grid->setFont(gridFont());
     grid->setPalette(systemColours());
@@ -112,7 +105,7 @@ void MemoryController::setUpGrid()
             column, metrics.horizontalAdvance(QString::fromLatin1(widest[column])) + kCellPadding);
     }
     auto* editing = new GridEditing(grid, m_data);  // the grid's child
-    editing->setStatusLine(m_window->displayFrame()->inStringa());
+    editing->setStatusLine(m_parts.statusLine);
 }
 
 void MemoryController::connectControls()
@@ -122,25 +115,20 @@ void MemoryController::connectControls()
     connect(m_data, &DataFreq::readFailed, this, &MemoryController::onReadFailed);
     connect(m_data->model(), &QAbstractItemModel::dataChanged, this,
             &MemoryController::onModelDataChanged);
-    connect(m_window->memoryGrid()->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
+    connect(m_parts.grid->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
             &MemoryController::followGrid);
 
-    NavigationBar* bar = m_window->navigationBar();
+    NavigationBar* bar = m_parts.navigation;
     connect(bar, &NavigationBar::moveFirstRequested, m_data, &DataFreq::moveFirst);
     connect(bar, &NavigationBar::movePreviousRequested, m_data, &DataFreq::movePrevious);
     connect(bar, &NavigationBar::moveNextRequested, m_data, &DataFreq::moveNext);
     connect(bar, &NavigationBar::moveLastRequested, m_data, &DataFreq::moveLast);
 
-    connect(m_window->memoryPanel()->recallButton(), &QPushButton::clicked, this,
-            &MemoryController::Crecall_Click);
-    connect(m_window->displayFrame()->addCurrentButton(), &QPushButton::clicked, this,
-            &MemoryController::CaddCurrMem_Click);
-    connect(m_window->entryPad()->addMainButton(), &QPushButton::clicked, this,
-            &MemoryController::CaddMain_Click);
+    connect(m_parts.panel, &MemoryPanel::recallRequested, this, &MemoryController::Crecall_Click);
+    connect(m_menus, &MemoryMenus::databaseChanged, m_parts.panel, &MemoryPanel::setDatabasePath);
 
     connect(qApp, &QApplication::focusChanged, this, &MemoryController::onFocusChanged);
-    connect(m_window, &F706::aboutToUnload, this, &MemoryController::writePendingAtQuit);
-    m_window->installEventFilter(this);
+    m_parts.window->installEventFilter(this);
 }
 
 // ---------------------------------------------------------------- start-up
@@ -156,7 +144,7 @@ bool MemoryController::eventFilter(QObject* watched, QEvent* event)
 {
     // The default database is opened as the window appears; a failure is told then, over
     // the window, and the grid stays empty.
-    if (watched == m_window && event->type() == QEvent::Show && m_startupError)
+    if (watched == m_parts.window && event->type() == QEvent::Show && m_startupError)
         QTimer::singleShot(0, this, &MemoryController::showStartupError);
     return QObject::eventFilter(watched, event);
 }
@@ -167,7 +155,7 @@ void MemoryController::showStartupError()
         return;
     const AppError error = *m_startupError;
     m_startupError.reset();
-    showMessage(m_window, QMessageBox::Critical, QString(), error.text);
+    showMessage(m_parts.window, QMessageBox::Critical, QString(), error.text);
 }
 
 // ---------------------------------------------------------------- panel and grid
@@ -209,13 +197,7 @@ void MemoryController::AggiornaFrameMem()
     const std::optional<MemorySnapshot> memory = currentMemory();
     if (!memory)
         return;  // no current record: the panel keeps what it shows
-    MemoryPanel* panel = m_window->memoryPanel();
-    panel->mainFreq()->setText(memory->mainFreq);
-    panel->captionLabel(kSplitCaption)->setVisible(memory->split);
-    panel->splitFreq()->setVisible(memory->split);
-    panel->splitFreq()->setText(memory->splitFreq);
-    panel->memMode()->setText(memory->mode);
-    panel->memName()->setText(memory->name);
+    m_parts.panel->showMemory(*memory);
 }
 
 void MemoryController::onModelDataChanged(const QModelIndex& topLeft,
@@ -229,18 +211,12 @@ void MemoryController::onModelDataChanged(const QModelIndex& topLeft,
 
 void MemoryController::emptyPanel()
 {
-    MemoryPanel* panel = m_window->memoryPanel();
-    panel->mainFreq()->clear();
-    panel->captionLabel(kSplitCaption)->setVisible(false);
-    panel->splitFreq()->setVisible(false);
-    panel->splitFreq()->clear();
-    panel->memMode()->clear();
-    panel->memName()->clear();
+    m_parts.panel->clearMemory();
 }
 
 void MemoryController::showDataRowInGrid()
 {
-    MemoryGrid* grid = m_window->memoryGrid();
+    MemoryGrid* grid = m_parts.grid;
     const int row = m_data->currentRow();
     if (row < 0 || row >= m_data->recordCount())
         return;
@@ -267,12 +243,12 @@ void MemoryController::onRowWriteFailed(const AppError& error)
     // During a running scan the scan halts and reports the failure itself.
     if (m_scan->state() == BookmarkScan::State::Scanning)
         return;
-    showMessage(m_window, QMessageBox::Critical, QString(), rowNotWrittenText(error));
+    showMessage(m_parts.window, QMessageBox::Critical, QString(), rowNotWrittenText(error));
 }
 
 void MemoryController::onReadFailed(const AppError& error)
 {
-    showMessage(m_window, QMessageBox::Critical, QString(),
+    showMessage(m_parts.window, QMessageBox::Critical, QString(),
                 error.text + QStringLiteral("\r\nSome memories cannot be shown or edited until "
                                             "the database is read again."));
 }
@@ -283,7 +259,7 @@ void MemoryController::onFocusChanged(QWidget* old, QWidget* now)
     // window; boxes and the mode pop-up are windows of their own and do not count.
     // The grid is held by a guarded pointer: focus also moves while the window is destroyed.
     const QWidget* grid = m_grid.data();
-    if (!grid || !old || !now || !m_data->hasPendingRow() || now->window() != m_window)
+    if (!grid || !old || !now || !m_data->hasPendingRow() || now->window() != m_parts.window)
         return;
     const bool wasInGrid = old == grid || grid->isAncestorOf(old);
     const bool isInGrid = now == grid || grid->isAncestorOf(now);
@@ -307,7 +283,7 @@ bool MemoryController::writePendingRow()
         AggiornaFrameMem();
         return true;
     }
-    showMessage(m_window, QMessageBox::Critical, QString(), error.text);
+    showMessage(m_parts.window, QMessageBox::Critical, QString(), error.text);
     return false;
 }
 
@@ -321,7 +297,7 @@ Recall::Outcome MemoryController::runRecall(AppError* error)
     if (!memory)
         return Recall::Outcome::NothingShown;
     const WaitCursor wait;
-    Recall recall(m_window->radioCommands(), *memory);
+    Recall recall(m_parts.commands, *memory);
     return recall.run(error);
 }
 
@@ -330,11 +306,11 @@ void MemoryController::Crecall_Click()
     AppError error;
     switch (runRecall(&error)) {
         case Recall::Outcome::Refused:
-            showMessage(m_window, QMessageBox::Warning, kRecallTitle,
+            showMessage(m_parts.window, QMessageBox::Warning, kRecallTitle,
                         error.text + QStringLiteral("\r\nNothing was sent to the radio."));
             break;
         case Recall::Outcome::Failed:
-            showMessage(m_window, QMessageBox::Critical, kRecallTitle,
+            showMessage(m_parts.window, QMessageBox::Critical, kRecallTitle,
                         QStringLiteral("Error #%1\r\n%2\r\nThe radio may be set only in part.")
                             .arg(error.number)
                             .arg(error.text));
@@ -357,29 +333,29 @@ bool MemoryController::recallForScan(AppError* error)
 void MemoryController::CaddCurrMem_Click()
 {
     // What the radio last told, from the radio model: the display only shows it.
-    const RadioState* radio = m_window->radioState();
+    const RadioState* radio = m_parts.radio;
     QString refusal;
     const std::optional<NewMemory> memory =
         memoryFromDisplay(radio->frequencyText(), radio->modeName(), &refusal);
     addMemory(memory, refusal);
 }
 
-void MemoryController::CaddMain_Click()
+void MemoryController::CaddMain_Click(const QString& padDigits)
 {
     // The pad's keyed value, one digit an entry; a partial entry is refused.
     QStringList digits;
-    for (const QChar digit : m_window->entryPad()->digits())
+    for (const QChar digit : padDigits)
         digits.append(QString(digit));
     QString refusal;
     const std::optional<NewMemory> memory =
-        memoryFromPad(digits, m_window->radioState()->modeName(), &refusal);
+        memoryFromPad(digits, m_parts.radio->modeName(), &refusal);
     addMemory(memory, refusal);
 }
 
 void MemoryController::addMemory(const std::optional<NewMemory>& memory, const QString& refusal)
 {
     if (!memory) {
-        showMessage(m_window, QMessageBox::Critical, kWriteErrorTitle,
+        showMessage(m_parts.window, QMessageBox::Critical, kWriteErrorTitle,
                     refusal + QStringLiteral("\r\nNothing was stored."));
         return;
     }
@@ -387,7 +363,7 @@ void MemoryController::addMemory(const std::optional<NewMemory>& memory, const Q
     qint64 key = 0;
     const QString path = m_data->databaseName();
     if (!MemoryWriter::addMemory(path, *memory, &error, &key)) {
-        showMessage(m_window, QMessageBox::Critical, kWriteErrorTitle,
+        showMessage(m_parts.window, QMessageBox::Critical, kWriteErrorTitle,
                     QStringLiteral("Errore #%1\r\n%2").arg(error.number).arg(error.text));
         return;
     }
@@ -395,5 +371,5 @@ void MemoryController::addMemory(const std::optional<NewMemory>& memory, const Q
     const bool shown = path == m_data->databaseName() ? m_data->showAddedRow(key, &error)
                                                       : m_data->refresh(&error);
     if (!shown)
-        showMessage(m_window, QMessageBox::Critical, QString(), error.text);
+        showMessage(m_parts.window, QMessageBox::Critical, QString(), error.text);
 }

@@ -3,12 +3,10 @@
 #include "memory/bookmarkfiles.h"
 #include "memory/datafreq.h"
 #include "settings/inifile.h"
-#include "ui/f706.h"
 #include "ui/faddbook.h"
 #include "ui/gridediting.h"
 #include "ui/mainmenus.h"
 #include "ui/memoryexchange.h"
-#include "ui/memorypanel.h"
 #include "ui/messagebox.h"
 
 #include <QAction>
@@ -20,18 +18,19 @@ const QString kOpenErrorHint = QStringLiteral("Controllare il file INI e riavvia
 
 }  // namespace
 
-MemoryMenus::MemoryMenus(F706* window, DataFreq* data, QObject* parent)
-    : QObject(parent), m_window(window), m_data(data)
+MemoryMenus::MemoryMenus(const MemoryParts& parts, DataFreq* data, QObject* parent)
+    : QObject(parent), m_parts(parts), m_data(data)
 {
     connectMenus();
 }
 
 void MemoryMenus::connectMenus()
 {
-    MainMenus* menus = m_window->menus();
+    MainMenus* menus = m_parts.menus;
     connect(menus->newBookmarkAction(), &QAction::triggered, this,
             &MemoryMenus::MnewBookmark_Click);
-    new MemoryExchange(m_window, m_data, this);  // "Import memories…", "Export memories…"
+    new MemoryExchange(m_parts.window, m_parts.menus, m_data,
+                       this);  // "Import memories…", "Export memories…"
     for (int i = 0; i < menus->bookActions().size(); ++i)
         connectBook(i);
     connect(menus->sortNoneAction(), &QAction::triggered, this, &MemoryMenus::Msort_none_Click);
@@ -42,13 +41,13 @@ void MemoryMenus::connectMenus()
 
 void MemoryMenus::connectBook(int index)
 {
-    QAction* action = m_window->menus()->bookActions().at(index);
+    QAction* action = m_parts.menus->bookActions().at(index);
     connect(action, &QAction::triggered, this, [this, index] { Mbook_Click(index); });
 }
 
 void MemoryMenus::tickBook(int index)
 {
-    const QList<QAction*>& books = m_window->menus()->bookActions();
+    const QList<QAction*>& books = m_parts.menus->bookActions();
     for (int i = 0; i < books.size(); ++i)
         books.at(i)->setChecked(i == index);
     m_currentBook = index;
@@ -58,8 +57,8 @@ void MemoryMenus::tickBook(int index)
 
 bool MemoryMenus::loadBookmarkDatabases(AppError* error)
 {
-    MainMenus* menus = m_window->menus();
-    const QList<BookmarkEntry> entries = readBookmarkList(m_window->settingsFile());
+    MainMenus* menus = m_parts.menus;
+    const QList<BookmarkEntry> entries = readBookmarkList(m_parts.settingsFile);
     menus->bookActions().first()->setText(entries.first().caption);
     tickBook(0);
     for (int n = 1; n < entries.size(); ++n) {
@@ -67,7 +66,7 @@ bool MemoryMenus::loadBookmarkDatabases(AppError* error)
         connectBook(n);
     }
     m_bookCount = static_cast<int>(entries.size()) - 1;
-    const QString path = m_window->appPath() + entries.first().fileName;
+    const QString path = m_parts.appPath + entries.first().fileName;
     m_order = ViewOrder::ByName;
     m_onlyScan = false;
     showViewTicks();
@@ -79,7 +78,7 @@ bool MemoryMenus::openDatabase(const QString& path, AppError* error)
 {
     // The data control holds the open database's path; NomeDB only shows it.
     m_data->setDatabaseName(path);
-    m_window->memoryPanel()->setDatabasePath(path);
+    emit databaseChanged(path);
     return m_data->refresh(error);
 }
 
@@ -91,25 +90,24 @@ void MemoryMenus::Mbook_Click(int index)
     if (!m_data->writePendingRow(&pending)) {
         // The edited row of the open database cannot be written: that database stays.
         tickBook(previousBook);
-        showMessage(m_window, QMessageBox::Critical, QString(), rowNotWrittenText(pending));
+        showMessage(m_parts.window, QMessageBox::Critical, QString(), rowNotWrittenText(pending));
         return;
     }
-    const QString fileName =
-        ReadINI(m_window->settingsFile(), QString::fromLatin1(kBookmarksSection),
-                QStringLiteral("BOOK%1").arg(index), QString());
+    const QString fileName = ReadINI(m_parts.settingsFile, QString::fromLatin1(kBookmarksSection),
+                                     QStringLiteral("BOOK%1").arg(index), QString());
     AppError error;
-    if (openDatabase(m_window->appPath() + fileName, &error)) {
+    if (openDatabase(m_parts.appPath + fileName, &error)) {
         tickBook(index);
         return;
     }
-    showMessage(m_window, QMessageBox::Critical, kOpenErrorTitle,
+    showMessage(m_parts.window, QMessageBox::Critical, kOpenErrorTitle,
                 error.text + QStringLiteral("\r\n") + kOpenErrorHint);
     // Back to the database that was open, so the panel, the grid, the ticks and ADD MEM all
     // name the same file again.
     tickBook(previousBook);
     AppError again;
     if (!openDatabase(previousPath, &again))
-        showMessage(m_window, QMessageBox::Critical, kOpenErrorTitle,
+        showMessage(m_parts.window, QMessageBox::Critical, kOpenErrorTitle,
                     again.text + QStringLiteral("\r\n") + kOpenErrorHint);
 }
 
@@ -117,10 +115,10 @@ void MemoryMenus::MnewBookmark_Click()
 {
     if (!m_addDialog) {
         FaddBook::Context context;
-        context.appPath = m_window->appPath();
+        context.appPath = m_parts.appPath;
         context.bookCount = [this] { return m_bookCount; };
         context.currentDatabase = [this] { return m_data->databaseName(); };
-        m_addDialog = new FaddBook(std::move(context), m_window);
+        m_addDialog = new FaddBook(std::move(context), m_parts.window);
         connect(m_addDialog, &FaddBook::bookmarkAdded, this, &MemoryMenus::onBookmarkAdded);
     }
     m_addDialog->exec();
@@ -128,7 +126,7 @@ void MemoryMenus::MnewBookmark_Click()
 
 void MemoryMenus::onBookmarkAdded(int n, const QString& caption)
 {
-    MainMenus* menus = m_window->menus();
+    MainMenus* menus = m_parts.menus;
     menus->addBookAction(caption);
     connectBook(static_cast<int>(menus->bookActions().size()) - 1);
     m_bookCount = n;
@@ -163,7 +161,7 @@ void MemoryMenus::Msort_scan_Click()
 
 void MemoryMenus::showViewTicks()
 {
-    MainMenus* menus = m_window->menus();
+    MainMenus* menus = m_parts.menus;
     menus->sortFreqAction()->setChecked(m_order == ViewOrder::ByFrequency);
     menus->sortNoneAction()->setChecked(m_order == ViewOrder::None);
     menus->sortNameAction()->setChecked(m_order == ViewOrder::ByName);
@@ -176,7 +174,7 @@ void MemoryMenus::applyView(ViewOrder order, bool onlyScan)
     if (!m_data->writePendingRow(&error)) {
         // The old rows stay on screen with the edit: so does their view, and its ticks.
         showViewTicks();
-        showMessage(m_window, QMessageBox::Critical, QString(),
+        showMessage(m_parts.window, QMessageBox::Critical, QString(),
                     rowNotWrittenText(error) + QStringLiteral("\r\nThe view was not changed."));
         return;
     }
@@ -186,7 +184,7 @@ void MemoryMenus::applyView(ViewOrder order, bool onlyScan)
     showViewTicks();
     m_data->setRecordSource(viewQuery(order, onlyScan));
     if (!m_data->refresh(&error)) {
-        showMessage(m_window, QMessageBox::Critical, QString(),
+        showMessage(m_parts.window, QMessageBox::Critical, QString(),
                     error.text + QStringLiteral("\r\nThe grid stays empty until the view or "
                                                 "the bookmark database is chosen again."));
     }

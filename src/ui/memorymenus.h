@@ -2,13 +2,12 @@
 
 #include "common/errorcatalogue.h"
 #include "memory/views.h"
+#include "ui/memoryparts.h"
 
 #include <QObject>
 
 class DataFreq;
-class F706;
 class FaddBook;
-class QAction;
 
 /**
  * The menus of the memories: "&Bookmarks" (the bookmark databases Mbook 0..BookCount and
@@ -23,7 +22,7 @@ class QAction;
 class MemoryMenus : public QObject {
     Q_OBJECT
 public:
-    MemoryMenus(F706* window, DataFreq* data, QObject* parent = nullptr);
+    MemoryMenus(const MemoryParts& parts, DataFreq* data, QObject* parent = nullptr);
 
     /** Start-up: Mbook(0) from BOOK0CAPTION ticked, further entries from BOOK1.. up to the
      *  first empty one, BookCount, NomeDB = AppPath + BOOK0, the "by name" view, and the
@@ -45,6 +44,11 @@ public:
     void Msort_freq_Click();
     void Msort_scan_Click();
 
+signals:
+    /** The data control now reads the database at path (also after going back to the one
+     *  open before a failed switch). */
+    void databaseChanged(const QString& path);
+
 private:
     void connectMenus();
     void connectBook(int index);
@@ -56,7 +60,7 @@ private:
     void showViewTicks();
     void onBookmarkAdded(int n, const QString& caption);
 
-    F706* m_window;
+    MemoryParts m_parts;
     DataFreq* m_data;
     FaddBook* m_addDialog = nullptr;
     int m_bookCount = 0;

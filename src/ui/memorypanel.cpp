@@ -23,6 +23,8 @@ constexpr CaptionSpec kCaptions[MemoryPanel::kCaptionCount] = {
     {"NAME:", 180, 225, 1200},
 };
 constexpr int kCaptionHeight = 255;
+/** LabelMem index of the caption "SPLIT FREQ:". */
+constexpr int kSplitCaption = 1;
 const QString kNomeDBTip = QStringLiteral("Current Mem database");
 
 }  // namespace
@@ -60,6 +62,22 @@ MemoryPanel::MemoryPanel(QWidget* parent) : QGroupBox(parent)
     face.setColor(QPalette::Button, look::kLightGrey);
     m_recall->setPalette(face);
     look::place(m_recall, 4620, 1035, 1395, 330);
+    connect(m_recall, &QPushButton::clicked, this, &MemoryPanel::recallRequested);
+}
+
+void MemoryPanel::showMemory(const MemorySnapshot& memory)
+{
+    m_mainFreq->setText(memory.mainFreq);
+    m_captions[kSplitCaption]->setVisible(memory.split);
+    m_splitFreq->setVisible(memory.split);
+    m_splitFreq->setText(memory.splitFreq);
+    m_memMode->setText(memory.mode);
+    m_memName->setText(memory.name);
+}
+
+void MemoryPanel::clearMemory()
+{
+    showMemory(MemorySnapshot{});
 }
 
 void MemoryPanel::setDatabasePath(const QString& path)

@@ -34,6 +34,6 @@ ModeFrame::ModeFrame(QWidget* parent) : QGroupBox(QStringLiteral("MODE"), parent
         button->setObjectName(QString::fromLatin1(def.name));
         look::place(button, def.left, 270, 690, 375);
         const quint8 code = def.code;
-        connect(button, &QPushButton::clicked, this, [this, code] { emit modeClicked(code); });
+        connect(button, &QPushButton::clicked, this, [this, code] { emit modeChosen(code); });
     }
 }

@@ -65,17 +65,18 @@ void TestEntryPad::keyedEntries()
     EntryPad pad;
     QSignalSpy status(&pad, &EntryPad::statusText);
     for (QChar key : keys)
-        QTest::mouseClick(pad.key(key.digitValue()), Qt::LeftButton);
+        QTest::mouseClick(pad.findChild<QPushButton*>(QStringLiteral("Tasto_%1").arg(key)),
+                          Qt::LeftButton);
 
     QCOMPARE(pad.digits(), shown);
     QCOMPARE(pad.posCifra(), shown.size() - 1);
     for (int i = 0; i < EntryPad::kDigitCount; ++i)
         QCOMPARE(pad.digitLabel(i)->text(), i < shown.size() ? QString(shown[i]) : QString());
-    QCOMPARE(pad.sendButton()->isEnabled(), sendEnabled);
+    QCOMPARE(pad.sendEnabled(), sendEnabled);
     QCOMPARE(!status.isEmpty(), refused);
     if (refused)
         QCOMPARE(status.first().first().toString(), QStringLiteral("WRONG FREQUENCY\r\n"));
-    QVERIFY(pad.addMainButton()->isEnabled());
+    QVERIFY(pad.findChild<QPushButton*>(QStringLiteral("CaddMain"))->isEnabled());
 }
 
 namespace {
