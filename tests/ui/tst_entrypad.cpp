@@ -218,4 +218,4 @@ void TestEntryPad::keyboard()
 }
 
 QTEST_MAIN(TestEntryPad)
-#include "test_entrypad.moc"
+#include "tst_entrypad.moc"
