@@ -1,5 +1,6 @@
 #include "ui/f706.h"
 
+#include "common/errormessage.h"
 #include "link/delay.h"
 #include "link/portnames.h"
 #include "link/seriallink.h"
@@ -9,6 +10,7 @@
 #include "radio/radiostate.h"
 #include "settings/apppath.h"
 #include "settings/inifile.h"
+#include "settings/startupsettings.h"
 #include "ui/bookmarkscanpanel.h"
 #include "ui/comframe.h"
 #include "ui/displayframe.h"
@@ -21,7 +23,6 @@
 #include "ui/modeframe.h"
 #include "ui/navigationbar.h"
 #include "ui/scancontroller.h"
-#include "ui/startupsettings.h"
 #include "ui/stepframe.h"
 #include "ui/uilook.h"
 
@@ -41,8 +42,6 @@ namespace {
 
 /** Pause after each start-up frame. */
 constexpr std::chrono::milliseconds kStartupPause{200};
-/** Bookmark-scan dwell matching MEDIUM, seconds. */
-constexpr double kMediumDwell = 1.5;
 
 // Client area in twips. The height shows the navigation bar whole (7620 + 345).
 constexpr int kClientWidth = 9435;
@@ -58,9 +57,6 @@ constexpr int kMinGridHeight = 600;
 constexpr int kBarLeft = 120;
 constexpr int kBarWidth = 9240;
 constexpr int kBarHeight = 345;
-
-constexpr int kLineEventPowerOnBreak = 1001;
-constexpr int kLineEventPowerOnFrame = 1004;
 
 const QString kSelectPortTitle = QStringLiteral("Impossibile impostare parametro");
 const QString kPortClosedStatus = QStringLiteral("PORT CLOSED");
@@ -151,6 +147,9 @@ void F706::connectRadioState()
     connect(m_radio, &RadioState::modeChanged, this,
             [this] { m_display->lmode()->setText(m_radio->modeName()); });
     connect(m_radio, &RadioState::statusReported, m_display->inStringa(), &QLineEdit::setText);
+    // Any later text replaces PORT CLOSED; a reopened port clears only PORT CLOSED itself.
+    connect(m_display->inStringa(), &QLineEdit::textChanged, this,
+            [this] { m_portClosedShown = false; });
     connect(m_radio, &RadioState::splitChanged, m_display, &DisplayFrame::setSplitShown);
     connect(m_radio, &RadioState::radioScanChanged, m_com, &ComFrame::showRadioScan);
     connect(m_radio, &RadioState::connectionChanged, this, &F706::showConnection);
@@ -163,10 +162,12 @@ void F706::showConnection()
     const bool open = m_radio->isOpen();
     m_menus->tickCom(open ? m_radio->portNumber() : 0);
     m_display->setDimmed(!open);
-    if (!open && !m_radio->device().isEmpty())
+    if (!open && !m_radio->device().isEmpty()) {
         showPortClosed();
-    else if (open && m_display->inStringa()->text().startsWith(kPortClosedStatus))
+    } else if (open && m_portClosedShown) {
         m_display->inStringa()->clear();
+        m_portClosedShown = false;
+    }
 }
 
 void F706::showPortClosed()
@@ -174,6 +175,7 @@ void F706::showPortClosed()
     if (m_unloaded)
         return;
     m_display->inStringa()->setText(kPortClosedStatus + QStringLiteral(": ") + m_radio->device());
+    m_portClosedShown = true;
 }
 
 int F706::portNumber() const
@@ -202,7 +204,7 @@ bool F706::Form_Load(AppError* error)
         return true;
 
     loadBookmarkDatabases();
-    m_memory->scan()->setTempoScan(kMediumDwell);
+    m_memory->scan()->setTempoScan(BookmarkScan::kStartTempoScan);
     m_loaded = true;
     return true;
 }
@@ -344,7 +346,7 @@ void F706::onLineEvent(int code)
     if (m_lineEventShowing)
         return;
     m_lineEventShowing = true;
-    if (code == kLineEventPowerOnBreak || code == kLineEventPowerOnFrame) {
+    if (code == errors::kEventBreak || code == errors::kEventFrame) {
         showMessage(this, QMessageBox::Information, QStringLiteral("CORVANE"),
                     QStringLiteral("Rilevata probabile accensione interfaccia"));
     } else {
@@ -359,11 +361,10 @@ void F706::onPortLost(int errorNumber, const QString& errorText)
     if (!m_loaded)
         return;
     showMessage(this, QMessageBox::Warning, QString(),
-                QStringLiteral("Error #%1\r\n%2\r\nWhen the device is back, choose \"COM %3\" "
-                               "again from the \"Com Port\" menu.")
-                    .arg(errorNumber)
-                    .arg(errorText)
-                    .arg(m_radio->portNumber()));
+                numberedErrorMessage({errorNumber, errorText}) +
+                    QStringLiteral("\r\nWhen the device is back, choose \"COM %1\" again from "
+                                   "the \"Com Port\" menu.")
+                        .arg(m_radio->portNumber()));
 }
 
 // ---------------------------------------------------------------- commands

@@ -116,6 +116,7 @@ private:
     bool m_unloaded = false;
     bool m_loaded = false;  ///< start-up is over: a lost port is told in a box
     bool m_lineEventShowing = false;
+    bool m_portClosedShown = false;  ///< the status line says PORT CLOSED (until a new text)
 
     SerialLink* m_link;
     RadioState* m_radio;

@@ -1,5 +1,6 @@
 #include "ui/memorycontroller.h"
 
+#include "common/errormessage.h"
 #include "memory/datafreq.h"
 #include "radio/radiocommands.h"
 #include "radio/radiostate.h"
@@ -17,6 +18,8 @@
 #include <QHeaderView>
 #include <QScopedValueRollback>
 #include <QTimer>
+
+#include <iterator>
 
 namespace {
 
@@ -98,11 +101,12 @@ void MemoryController::setUpGrid()
     // Widths by what each column holds, so the ten columns fit the grid's width.
     const QFontMetrics metrics = grid->fontMetrics();
     constexpr int kCellPadding = 14;
-    const char* const widest[10] = {
+    constexpr const char* kWidest[] = {
         "Repeater name here", "MHz", "KHz", "000", "RTTY", "sMHz", "sKHz", "sHZ", "False", "Scan"};
-    for (int column = 0; column < 10; ++column) {
+    static_assert(std::size(kWidest) == memcol::kScan + 1, "one width for every column");
+    for (int column = 0; column < memcol::kScan + 1; ++column) {
         grid->setColumnWidth(
-            column, metrics.horizontalAdvance(QString::fromLatin1(widest[column])) + kCellPadding);
+            column, metrics.horizontalAdvance(QString::fromLatin1(kWidest[column])) + kCellPadding);
     }
     auto* editing = new GridEditing(grid, m_data);  // the grid's child
     editing->setStatusLine(m_parts.statusLine);
@@ -203,8 +207,11 @@ void MemoryController::AggiornaFrameMem()
 void MemoryController::onModelDataChanged(const QModelIndex& topLeft,
                                           const QModelIndex& bottomRight)
 {
-    // An edit of the current row, or its write, shows in the panel at once.
+    // A stored edit of the current row shows in the panel at once; an edit not yet written
+    // does not: the panel shows the memory as stored, which is what RECALL sends.
     const int row = m_data->currentRow();
+    if (m_data->hasPendingRow())
+        return;
     if (row >= topLeft.row() && row <= bottomRight.row())
         AggiornaFrameMem();
 }
@@ -311,9 +318,8 @@ void MemoryController::Crecall_Click()
             break;
         case Recall::Outcome::Failed:
             showMessage(m_parts.window, QMessageBox::Critical, kRecallTitle,
-                        QStringLiteral("Error #%1\r\n%2\r\nThe radio may be set only in part.")
-                            .arg(error.number)
-                            .arg(error.text));
+                        numberedErrorMessage(error) +
+                            QStringLiteral("\r\nThe radio may be set only in part."));
             break;
         case Recall::Outcome::Sent:
         case Recall::Outcome::NothingShown:
@@ -364,7 +370,7 @@ void MemoryController::addMemory(const std::optional<NewMemory>& memory, const Q
     const QString path = m_data->databaseName();
     if (!MemoryWriter::addMemory(path, *memory, &error, &key)) {
         showMessage(m_parts.window, QMessageBox::Critical, kWriteErrorTitle,
-                    QStringLiteral("Errore #%1\r\n%2").arg(error.number).arg(error.text));
+                    numberedErrorMessage(error, ErrorHeading::Errore));
         return;
     }
     // The grid shows the new row in place; a grid on another file reads its view again.
