@@ -207,11 +207,8 @@ void MemoryController::AggiornaFrameMem()
 void MemoryController::onModelDataChanged(const QModelIndex& topLeft,
                                           const QModelIndex& bottomRight)
 {
-    // A stored edit of the current row shows in the panel at once; an edit not yet written
-    // does not: the panel shows the memory as stored, which is what RECALL sends.
+    // An edit of the current row, or its write, shows in the panel at once.
     const int row = m_data->currentRow();
-    if (m_data->hasPendingRow())
-        return;
     if (row >= topLeft.row() && row <= bottomRight.row())
         AggiornaFrameMem();
 }
