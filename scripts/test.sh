@@ -6,6 +6,9 @@ cd "$(dirname "$0")/.."
 bash scripts/setup.sh
 export QT_QPA_PLATFORM=offscreen
 
+# No layer includes from a layer above it (see README, "Layout").
+bash scripts/check-layers.sh
+
 bash scripts/build.sh build
 (cd build && ctest --output-on-failure -j 2)
 

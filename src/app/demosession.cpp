@@ -4,10 +4,10 @@
 
 #include "settings/apppath.h"
 #include "settings/inifile.h"
+#include "settings/startupsettings.h"
 #include "sim/virtualradio.h"
 #include "ui/displayframe.h"
 #include "ui/f706.h"
-#include "ui/startupsettings.h"
 
 #include <QLabel>
 #include <QLineEdit>
@@ -46,7 +46,8 @@ QString hexBytes(const QByteArray& bytes)
 
 }  // namespace
 
-DemoSession::DemoSession(QObject* parent) : QObject(parent), m_radio(new VirtualRadio(0x48, this))
+DemoSession::DemoSession(QObject* parent)
+    : QObject(parent), m_radio(new VirtualRadio(civ::kDefaultRadioAddress, this))
 {
     m_clock.start();
     connect(m_radio, &VirtualRadio::frameReceived, this, [this](const QByteArray& frame) {
@@ -78,7 +79,8 @@ bool DemoSession::prepare(const QString& appPath, QString* error)
     const QString file = settingsFilePath(appPath);
     const QString section = QString::fromLatin1(kSettingsSection);
     const bool written =
-        WriteINI(file, section, QString::fromLatin1(kRadioAddressKey), QStringLiteral("72")) &&
+        WriteINI(file, section, QString::fromLatin1(kRadioAddressKey),
+                 QString::number(civ::kDefaultRadioAddress)) &&
         WriteINI(file, section, QString::fromLatin1(kPortKey), QString::number(kDemoPort)) &&
         WriteINI(file, section, QStringLiteral("COM%1").arg(kDemoPort), m_radio->devicePath());
     if (!written) {

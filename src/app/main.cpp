@@ -152,7 +152,7 @@ int main(int argc, char** argv)
     QObject::connect(&termination, &TerminationSignals::endRequested, window.get(),
                      &F706::Cquit_Click);
     QObject::connect(&app, &QGuiApplication::commitDataRequest, window.get(),
-                     [&window] { window->memory()->writePendingAtQuit(); });
+                     [&window] { window->writePendingAtQuit(); });
     QObject::connect(&app, &QCoreApplication::aboutToQuit, window.get(), &F706::Cquit_Click);
     window->setWindowTitle(windowTitleFor(DataFolder{appPath, places.folder.use}));
     window->show();

@@ -1,9 +1,8 @@
 #pragma once
 
-#include <QString>
+#include "settings/startupsettings.h"
 
-/** Highest port number offered in the "Com Port" menu. */
-constexpr int kPortCount = 4;
+#include <QString>
 
 /**
  * Port number 1-4 -> device. The optional key COMn in section SETTINGS of the settings

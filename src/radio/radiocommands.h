@@ -1,6 +1,7 @@
 #pragma once
 
 #include "common/errorcatalogue.h"
+#include "protocol/civ.h"
 #include "protocol/frames.h"
 
 #include <QByteArray>
@@ -151,7 +152,7 @@ private:
 
     SerialLink* m_link;
     RadioState* m_state;
-    quint8 m_radioAddress = 0x48;
+    quint8 m_radioAddress = civ::kDefaultRadioAddress;
     bool m_sequenceRunning = false;
     std::deque<Request> m_queue;
     std::deque<Outstanding> m_outstanding;

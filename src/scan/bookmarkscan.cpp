@@ -39,7 +39,7 @@ void BookmarkScan::setTempoScan(double seconds)
     m_tempoScan = seconds;
 }
 
-void BookmarkScan::OptSpeed_Click(int index)
+void BookmarkScan::setSpeed(int index)
 {
     m_tempoScan = index + 0.5;
 }
@@ -49,7 +49,7 @@ void BookmarkScan::setButtons(bool startEnabled, bool stopEnabled)
     emit buttonsChanged(startEnabled, stopEnabled);
 }
 
-void BookmarkScan::CscanDB_Click()
+void BookmarkScan::start()
 {
     if (m_active || !m_data || delaysAborted())
         return;  // START is disabled while a scan is on (running or halted)
@@ -64,7 +64,7 @@ void BookmarkScan::CscanDB_Click()
     runLoop(generation);
 }
 
-void BookmarkScan::CstopScan_Click()
+void BookmarkScan::stop()
 {
     m_active = false;
     m_halted = false;

@@ -13,7 +13,7 @@ class DataFreq;
  * The bookmark scan: recalls the memories of the grid's current view one after another,
  * in the view's order, dwelling TempoScan seconds after each, round and round until STOP.
  *
- * CscanDB_Click runs the whole scan inside itself; every wait is a Delay, so STOP, the speed
+ * start() runs the whole scan inside itself; every wait is a Delay, so STOP, the speed
  * options, the menus and the grid keep working during the scan, and a view change goes on
  * with the new rows. The loop, as the window's "START" handler:
  *
@@ -53,12 +53,12 @@ public:
     double tempoScan() const { return m_tempoScan; }
     void setTempoScan(double seconds);
 
-    /** OptSpeed_Click: index 0 "FAST", 1 "MEDIUM", 2 "SLOW": TempoScan = index + 0.5. */
-    void OptSpeed_Click(int index);
+    /** The speed options: index 0 "FAST", 1 "MEDIUM", 2 "SLOW": TempoScan = index + 0.5. */
+    void setSpeed(int index);
     /** "START": runs the scan to its end (returns after STOP, an error or quitting). */
-    void CscanDB_Click();
+    void start();
     /** "STOP": ScanAttivo false, START on, STOP off; the loop ends at its next test. */
-    void CstopScan_Click();
+    void stop();
 
 signals:
     /** New enabled states of CscanDB ("START") and CstopScan ("STOP"). */

@@ -55,4 +55,13 @@ BookmarkScanPanel::BookmarkScanPanel(QWidget* parent)
         m_speedGroup->addButton(option, i);
         option->setChecked(i == kMediumIndex);
     }
+    connect(m_start, &QPushButton::clicked, this, &BookmarkScanPanel::startRequested);
+    connect(m_stop, &QPushButton::clicked, this, &BookmarkScanPanel::stopRequested);
+    connect(m_speedGroup, &QButtonGroup::idClicked, this, &BookmarkScanPanel::speedChosen);
+}
+
+void BookmarkScanPanel::setButtons(bool startEnabled, bool stopEnabled)
+{
+    m_start->setEnabled(startEnabled);
+    m_stop->setEnabled(stopEnabled);
 }

@@ -8,7 +8,7 @@ class QPushButton;
 /**
  * "BOOKMARK SCAN" group: START (CscanDB), STOP (CstopScan, disabled at creation) and the
  * three speed options OptSpeed 0 FAST, 1 MEDIUM (selected at creation), 2 SLOW.
- * Layout only; the bookmark scan wires its behaviour through the accessors.
+ * It tells what the operator asked for and shows which of START and STOP may be pressed.
  */
 class BookmarkScanPanel : public QGroupBox {
     Q_OBJECT
@@ -17,10 +17,13 @@ public:
 
     explicit BookmarkScanPanel(QWidget* parent = nullptr);
 
-    QPushButton* startButton() const { return m_start; }
-    QPushButton* stopButton() const { return m_stop; }
-    /** The three options, button id = index. */
-    QButtonGroup* speedGroup() const { return m_speedGroup; }
+    void setButtons(bool startEnabled, bool stopEnabled);
+
+signals:
+    void startRequested();
+    void stopRequested();
+    /** OptSpeed(index) was chosen: 0 FAST, 1 MEDIUM, 2 SLOW. */
+    void speedChosen(int index);
 
 private:
     QPushButton* m_start;

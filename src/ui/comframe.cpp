@@ -24,4 +24,13 @@ ComFrame::ComFrame(QWidget* parent)
 
     m_quit->setObjectName(QStringLiteral("Cquit"));
     look::place(m_quit, 2655, 270, 960, 375);
+
+    connect(m_scan, &QPushButton::clicked, this, &ComFrame::scanRequested);
+    connect(m_split, &QPushButton::clicked, this, &ComFrame::splitRequested);
+    connect(m_quit, &QPushButton::clicked, this, &ComFrame::quitRequested);
+}
+
+void ComFrame::showRadioScan(bool on)
+{
+    m_scan->setText(on ? kScanStopCaption : kScanStartCaption);
 }

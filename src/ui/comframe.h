@@ -5,7 +5,7 @@
 class QPushButton;
 
 /** The command group beside MODE: the radio scan toggle Cscan, the split toggle Csplit and
- *  QUIT (Cquit). The window wires them. */
+ *  QUIT (Cquit). It tells what the operator asked for; the window acts. */
 class ComFrame : public QGroupBox {
     Q_OBJECT
 public:
@@ -16,9 +16,13 @@ public:
 
     explicit ComFrame(QWidget* parent = nullptr);
 
-    QPushButton* scanButton() const { return m_scan; }
-    QPushButton* splitButton() const { return m_split; }
-    QPushButton* quitButton() const { return m_quit; }
+    /** Cscan's caption from the radio scan state: "SCAN STOP" while the radio scans. */
+    void showRadioScan(bool on);
+
+signals:
+    void scanRequested();
+    void splitRequested();
+    void quitRequested();
 
 private:
     QPushButton* m_scan;

@@ -41,10 +41,12 @@ DisplayFrame::DisplayFrame(QWidget* parent) : QGroupBox(parent)
     m_addCurrent->setObjectName(QStringLiteral("CaddCurrMem"));
     m_addCurrent->setToolTip(QStringLiteral("Add display frequency to Mem database"));
     look::place(m_addCurrent, 3540, 480, 525, 1020);
+    connect(m_addCurrent, &QPushButton::clicked, this, &DisplayFrame::addMemoryRequested);
 
     m_inStringa = new QLineEdit(this);
     m_inStringa->setObjectName(QStringLiteral("InStringa"));
     m_inStringa->setFont(look::arial(9));
+    m_inStringa->setReadOnly(true);  // the radio's and the program's words only
     QPalette box = m_inStringa->palette();
     box.setColor(QPalette::Base, Qt::white);
     box.setColor(QPalette::Text, Qt::black);

@@ -28,8 +28,11 @@ public:
 
     QLabel* freq() const { return m_freq; }
     QLabel* lmode() const { return m_lmode; }
-    QPushButton* addCurrentButton() const { return m_addCurrent; }
     QLineEdit* inStringa() const { return m_inStringa; }
+
+signals:
+    /** ADD MEM (CaddCurrMem): store the frequency and mode the radio told. */
+    void addMemoryRequested();
 
 private:
     QLabel* m_freq;

@@ -7,6 +7,9 @@
 #include <QLabel>
 #include <QPushButton>
 
+#include <algorithm>
+#include <iterator>
+
 namespace {
 
 /** Bounds of a frequency the pad lets SEND: both comparisons are strict. */
@@ -36,6 +39,7 @@ EntryPad::EntryPad(QWidget* parent) : QGroupBox(QStringLiteral("FREQUENCY SETTIN
     look::paint(this, look::kNavy, Qt::white);
     look::place(this, 6390, 1845, 2895, 3705);
 
+    m_entry = QString::fromLatin1(kInitialDigits);
     buildDigits();
     buildKeys();
 
@@ -48,6 +52,9 @@ EntryPad::EntryPad(QWidget* parent) : QGroupBox(QStringLiteral("FREQUENCY SETTIN
     m_addMain->setObjectName(QStringLiteral("CaddMain"));
     m_addMain->setToolTip(QStringLiteral("Add above frequency to Mem database"));
     look::place(m_addMain, 495, 3105, 1905, 420);
+
+    connect(m_send, &QPushButton::clicked, this, &EntryPad::sendRequested);
+    connect(m_addMain, &QPushButton::clicked, this, [this] { emit addMemoryRequested(m_entry); });
 }
 
 void EntryPad::buildDigits()
@@ -58,7 +65,7 @@ void EntryPad::buildDigits()
 
     const QPalette system = QApplication::palette();
     for (int i = 0; i < kDigitCount; ++i) {
-        auto* label = new QLabel(QString(QLatin1Char(kInitialDigits[i])), this);
+        auto* label = new QLabel(m_entry.at(i), this);
         label->setObjectName(QStringLiteral("NewFreq_%1").arg(i));
         label->setAlignment(Qt::AlignCenter);
         look::paint(label, system.color(QPalette::Base), system.color(QPalette::Text));
@@ -94,22 +101,51 @@ void EntryPad::buildKeys()
 void EntryPad::Tasto_Click(int k)
 {
     m_posCifra = (m_posCifra == kLastDigit) ? 0 : m_posCifra + 1;
-    if (m_posCifra == 0) {
-        for (int i = 1; i < kDigitCount; ++i)
-            m_digits[i]->clear();
-    }
-    m_digits[m_posCifra]->setText(QString::number(k));
-
+    m_entry = m_entry.left(m_posCifra) + QString::number(k);
+    showEntry();
     if (m_posCifra == kLastDigit)
         checkEntry();
     else
         m_send->setEnabled(false);
 }
 
+void EntryPad::eraseLastDigit()
+{
+    if (m_posCifra == kNoDigit)
+        return;
+    --m_posCifra;
+    m_entry.truncate(m_posCifra + 1);
+    showEntry();
+    m_send->setEnabled(false);
+}
+
+void EntryPad::clearEntry()
+{
+    m_posCifra = kNoDigit;
+    m_entry.clear();
+    showEntry();
+    m_send->setEnabled(false);
+}
+
+bool EntryPad::isSendKey(const QWidget* widget) const
+{
+    if (!widget)
+        return false;
+    if (widget == m_send)
+        return true;
+    return std::find(std::begin(m_keys), std::end(m_keys), widget) != std::end(m_keys);
+}
+
+void EntryPad::showEntry()
+{
+    for (int i = 0; i < kDigitCount; ++i)
+        m_digits[i]->setText(i < m_entry.size() ? QString(m_entry.at(i)) : QString());
+}
+
 void EntryPad::checkEntry()
 {
     bool ok = false;
-    const qint32 hertz = digits().toInt(&ok);
+    const qint32 hertz = m_entry.toInt(&ok);
     if (ok && hertz > kLowestExcluded && hertz < kHighestExcluded) {
         m_send->setEnabled(true);
         return;
@@ -118,20 +154,31 @@ void EntryPad::checkEntry()
     emit statusText(kWrongFrequency);
 }
 
-QString EntryPad::digits() const
-{
-    QString joined;
-    for (const QLabel* label : m_digits)
-        joined += label->text();
-    return joined;
-}
-
 QLabel* EntryPad::digitLabel(int index) const
 {
     return (index >= 0 && index < kDigitCount) ? m_digits[index] : nullptr;
 }
 
-QPushButton* EntryPad::key(int digit) const
+void EntryPad::pressKey(int digit)
 {
-    return (digit >= 0 && digit < kKeyCount) ? m_keys[digit] : nullptr;
+    if (digit < 0 || digit >= kKeyCount)
+        return;
+    m_keys[digit]->setFocus(Qt::ShortcutFocusReason);
+    m_keys[digit]->click();
+}
+
+bool EntryPad::sendEnabled() const
+{
+    return m_send->isEnabled();
+}
+
+void EntryPad::pressSend()
+{
+    if (m_send->isEnabled())
+        m_send->click();
+}
+
+void EntryPad::focusSend()
+{
+    m_send->setFocus(Qt::OtherFocusReason);
 }

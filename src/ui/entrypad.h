@@ -10,9 +10,11 @@ class QPushButton;
  * "FREQUENCY SETTINGS": the entry pad. Nine digit labels NewFreq 0..8 (0 = 100 MHz digit,
  * 8 = 1 Hz digit), ten keys Tasto 0..9, SEND (Csend) and ADD MEM (CaddMain).
  *
- * PosCifra is the index of the digit written last; 8 means the entry is complete, so the
- * next key starts a new one. SEND is enabled only for a complete entry of
- * 50 001 .. 199 999 999 Hz. The pad never touches ADD MEM.
+ * The entry is the pad's value: the digits keyed so far, drawn in the labels and never
+ * read back from them. PosCifra is the index of the digit written last (kNoDigit for an
+ * empty entry); 8 means the entry is complete, so the next key starts a new one. SEND is
+ * enabled only for a complete entry of 50 001 .. 199 999 999 Hz. The pad never touches
+ * ADD MEM.
  */
 class EntryPad : public QGroupBox {
     Q_OBJECT
@@ -20,6 +22,8 @@ public:
     static constexpr int kDigitCount = 9;
     static constexpr int kKeyCount = 10;
     static constexpr int kLastDigit = kDigitCount - 1;
+    /** PosCifra of an empty entry: the next key writes digit 0. */
+    static constexpr int kNoDigit = -1;
     /** Refusal written to the status line, carriage return and line feed included. */
     static inline const QString kWrongFrequency = QStringLiteral("WRONG FREQUENCY\r\n");
 
@@ -31,15 +35,32 @@ public:
     int posCifra() const { return m_posCifra; }
     void setPosCifra(int position) { m_posCifra = position; }
 
-    /** The nine captions joined in index order (shorter while an entry is partial). */
-    QString digits() const;
+    /** The keyed digits, 100 MHz digit first: nine for a complete entry, fewer while it
+     *  is partial. */
+    QString digits() const { return m_entry; }
+
+    /** Backspace: clears the digit written last (nothing for an empty entry). */
+    void eraseLastDigit();
+    /** Esc: clears the whole entry. */
+    void clearEntry();
+    /** A digit key or SEND: the controls on which Return means SEND. */
+    bool isSendKey(const QWidget* widget) const;
 
     QLabel* digitLabel(int index) const;
-    QPushButton* key(int digit) const;
-    QPushButton* sendButton() const { return m_send; }
-    QPushButton* addMainButton() const { return m_addMain; }
+    /** Presses key Tasto(digit) from the keyboard: it takes the focus, as a click would. */
+    void pressKey(int digit);
+    /** SEND is enabled: the entry is complete and in range. */
+    bool sendEnabled() const;
+    /** Presses SEND when it is enabled. */
+    void pressSend();
+    /** Puts the focus on SEND, so Return sends the entry. */
+    void focusSend();
 
 signals:
+    /** SEND (Csend): send the entry, digits(), to the radio. */
+    void sendRequested();
+    /** ADD MEM (CaddMain): store the keyed entry, digits() (refused when partial). */
+    void addMemoryRequested(const QString& digits);
     /** The pad refused a complete entry; text goes to the status line. */
     void statusText(const QString& text);
 
@@ -47,10 +68,12 @@ private:
     void buildDigits();
     void buildKeys();
     void checkEntry();
+    void showEntry();
 
     QLabel* m_digits[kDigitCount];
     QPushButton* m_keys[kKeyCount];
     QPushButton* m_send;
     QPushButton* m_addMain;
+    QString m_entry;
     int m_posCifra = kLastDigit;
 };

@@ -1,5 +1,6 @@
 #include "ui/f706.h"
 
+#include "common/errormessage.h"
 #include "link/delay.h"
 #include "link/portnames.h"
 #include "link/seriallink.h"
@@ -9,6 +10,7 @@
 #include "radio/radiostate.h"
 #include "settings/apppath.h"
 #include "settings/inifile.h"
+#include "settings/startupsettings.h"
 #include "ui/bookmarkscanpanel.h"
 #include "ui/comframe.h"
 #include "ui/displayframe.h"
@@ -21,7 +23,6 @@
 #include "ui/modeframe.h"
 #include "ui/navigationbar.h"
 #include "ui/scancontroller.h"
-#include "ui/startupsettings.h"
 #include "ui/stepframe.h"
 #include "ui/uilook.h"
 
@@ -41,8 +42,6 @@ namespace {
 
 /** Pause after each start-up frame. */
 constexpr std::chrono::milliseconds kStartupPause{200};
-/** Bookmark-scan dwell matching MEDIUM, seconds. */
-constexpr double kMediumDwell = 1.5;
 
 // Client area in twips. The height shows the navigation bar whole (7620 + 345).
 constexpr int kClientWidth = 9435;
@@ -58,9 +57,6 @@ constexpr int kMinGridHeight = 600;
 constexpr int kBarLeft = 120;
 constexpr int kBarWidth = 9240;
 constexpr int kBarHeight = 345;
-
-constexpr int kLineEventPowerOnBreak = 1001;
-constexpr int kLineEventPowerOnFrame = 1004;
 
 const QString kSelectPortTitle = QStringLiteral("Impossibile impostare parametro");
 const QString kPortClosedStatus = QStringLiteral("PORT CLOSED");
@@ -90,7 +86,10 @@ F706::F706(const QString& appPath, QWidget* parent)
     setFont(look::arial(8.25));
     buildWindow();
     connectControls();
-    m_memory = new MemoryController(this);
+    m_memory = new MemoryController(memoryParts(), this);
+    connectMemory();
+    // The window opens with the pad in focus: typing a frequency and Return sends it.
+    m_pad->focusSend();
 }
 
 F706::~F706() = default;
@@ -124,12 +123,12 @@ void F706::buildWindow()
 
 void F706::connectControls()
 {
-    connect(m_step, &StepFrame::stepClicked, this, &F706::Cstep_Click);
-    connect(m_mode, &ModeFrame::modeClicked, this, &F706::Cmode_Click);
-    connect(m_com->scanButton(), &QPushButton::clicked, this, &F706::Cscan_Click);
-    connect(m_com->splitButton(), &QPushButton::clicked, this, &F706::Csplit_Click);
-    connect(m_com->quitButton(), &QPushButton::clicked, this, &F706::Cquit_Click);
-    connect(m_pad->sendButton(), &QPushButton::clicked, this, &F706::Csend_Click);
+    connect(m_step, &StepFrame::stepChosen, this, &F706::Cstep_Click);
+    connect(m_mode, &ModeFrame::modeChosen, this, &F706::Cmode_Click);
+    connect(m_com, &ComFrame::scanRequested, this, &F706::Cscan_Click);
+    connect(m_com, &ComFrame::splitRequested, this, &F706::Csplit_Click);
+    connect(m_com, &ComFrame::quitRequested, this, &F706::Cquit_Click);
+    connect(m_pad, &EntryPad::sendRequested, this, &F706::Csend_Click);
     connect(m_pad, &EntryPad::statusText, m_display->inStringa(), &QLineEdit::setText);
     for (int n = 1; n <= MainMenus::kComCount; ++n)
         connect(m_menus->comAction(n), &QAction::triggered, this, [this, n] { Mcom_Click(n); });
@@ -148,10 +147,11 @@ void F706::connectRadioState()
     connect(m_radio, &RadioState::modeChanged, this,
             [this] { m_display->lmode()->setText(m_radio->modeName()); });
     connect(m_radio, &RadioState::statusReported, m_display->inStringa(), &QLineEdit::setText);
+    // Any later text replaces PORT CLOSED; a reopened port clears only PORT CLOSED itself.
+    connect(m_display->inStringa(), &QLineEdit::textChanged, this,
+            [this] { m_portClosedShown = false; });
     connect(m_radio, &RadioState::splitChanged, m_display, &DisplayFrame::setSplitShown);
-    connect(m_radio, &RadioState::radioScanChanged, this, [this](bool on) {
-        m_com->scanButton()->setText(on ? ComFrame::kScanStopCaption : ComFrame::kScanStartCaption);
-    });
+    connect(m_radio, &RadioState::radioScanChanged, m_com, &ComFrame::showRadioScan);
     connect(m_radio, &RadioState::connectionChanged, this, &F706::showConnection);
     connect(m_commands, &RadioCommands::writeFailed, this, &F706::showPortClosed);
     m_display->setSplitShown(m_radio->split());
@@ -162,10 +162,12 @@ void F706::showConnection()
     const bool open = m_radio->isOpen();
     m_menus->tickCom(open ? m_radio->portNumber() : 0);
     m_display->setDimmed(!open);
-    if (!open && !m_radio->device().isEmpty())
+    if (!open && !m_radio->device().isEmpty()) {
         showPortClosed();
-    else if (open && m_display->inStringa()->text().startsWith(kPortClosedStatus))
+    } else if (open && m_portClosedShown) {
         m_display->inStringa()->clear();
+        m_portClosedShown = false;
+    }
 }
 
 void F706::showPortClosed()
@@ -173,11 +175,7 @@ void F706::showPortClosed()
     if (m_unloaded)
         return;
     m_display->inStringa()->setText(kPortClosedStatus + QStringLiteral(": ") + m_radio->device());
-}
-
-quint8 F706::radioAddress() const
-{
-    return m_commands->radioAddress();
+    m_portClosedShown = true;
 }
 
 int F706::portNumber() const
@@ -206,7 +204,7 @@ bool F706::Form_Load(AppError* error)
         return true;
 
     loadBookmarkDatabases();
-    setTempoScan(kMediumDwell);
+    m_memory->scan()->setTempoScan(BookmarkScan::kStartTempoScan);
     m_loaded = true;
     return true;
 }
@@ -240,6 +238,34 @@ std::optional<AppError> F706::runStartupSequence()
     return std::nullopt;
 }
 
+MemoryParts F706::memoryParts()
+{
+    MemoryParts parts;
+    parts.window = this;
+    parts.menus = m_menus;
+    parts.grid = m_grid;
+    parts.panel = m_memPanel;
+    parts.navigation = m_nav;
+    parts.statusLine = m_display->inStringa();
+    parts.scanPanel = m_scanPanel;
+    parts.radio = m_radio;
+    parts.commands = m_commands;
+    parts.appPath = m_appPath;
+    parts.settingsFile = m_settingsFile;
+    return parts;
+}
+
+void F706::connectMemory()
+{
+    connect(m_display, &DisplayFrame::addMemoryRequested, m_memory,
+            &MemoryController::CaddCurrMem_Click);
+    connect(m_pad, &EntryPad::addMemoryRequested, m_memory, &MemoryController::CaddMain_Click);
+    connect(m_scanPanel, &BookmarkScanPanel::startRequested, this, &F706::CscanDB_Click);
+    connect(m_scanPanel, &BookmarkScanPanel::stopRequested, this, &F706::CstopScan_Click);
+    connect(m_scanPanel, &BookmarkScanPanel::speedChosen, this, &F706::OptSpeed_Click);
+    connect(this, &F706::aboutToUnload, m_memory, &MemoryController::writePendingAtQuit);
+}
+
 void F706::loadBookmarkDatabases()
 {
     m_memory->loadBookmarkDatabases();
@@ -250,9 +276,24 @@ double F706::tempoScan() const
     return m_memory->scan()->tempoScan();
 }
 
-void F706::setTempoScan(double seconds)
+void F706::writePendingAtQuit()
 {
-    m_memory->scan()->setTempoScan(seconds);
+    m_memory->writePendingAtQuit();
+}
+
+void F706::CscanDB_Click()
+{
+    m_memory->scan()->start();
+}
+
+void F706::CstopScan_Click()
+{
+    m_memory->scan()->stop();
+}
+
+void F706::OptSpeed_Click(int index)
+{
+    m_memory->scan()->setSpeed(index);
 }
 
 void F706::Cquit_Click()
@@ -305,7 +346,7 @@ void F706::onLineEvent(int code)
     if (m_lineEventShowing)
         return;
     m_lineEventShowing = true;
-    if (code == kLineEventPowerOnBreak || code == kLineEventPowerOnFrame) {
+    if (code == errors::kEventBreak || code == errors::kEventFrame) {
         showMessage(this, QMessageBox::Information, QStringLiteral("CORVANE"),
                     QStringLiteral("Rilevata probabile accensione interfaccia"));
     } else {
@@ -320,11 +361,10 @@ void F706::onPortLost(int errorNumber, const QString& errorText)
     if (!m_loaded)
         return;
     showMessage(this, QMessageBox::Warning, QString(),
-                QStringLiteral("Error #%1\r\n%2\r\nWhen the device is back, choose \"COM %3\" "
-                               "again from the \"Com Port\" menu.")
-                    .arg(errorNumber)
-                    .arg(errorText)
-                    .arg(m_radio->portNumber()));
+                numberedErrorMessage({errorNumber, errorText}) +
+                    QStringLiteral("\r\nWhen the device is back, choose \"COM %1\" again from "
+                                   "the \"Com Port\" menu.")
+                        .arg(m_radio->portNumber()));
 }
 
 // ---------------------------------------------------------------- commands
@@ -370,15 +410,26 @@ void F706::Csend_Click()
 
 bool F706::keyBelongsToFocus() const
 {
+    // Text fields and the grid (with its cell editors) keep their keys; the read-only
+    // status line takes no typing, so the pad's keys reach the pad through it.
     const QWidget* focus = QApplication::focusWidget();
     if (!focus)
         return false;
     if (focus == m_grid || m_grid->isAncestorOf(focus))
         return true;
-    return qobject_cast<const QLineEdit*>(focus) || qobject_cast<const QTextEdit*>(focus) ||
-           qobject_cast<const QPlainTextEdit*>(focus) ||
+    if (const auto* line = qobject_cast<const QLineEdit*>(focus))
+        return !line->isReadOnly();
+    return qobject_cast<const QTextEdit*>(focus) || qobject_cast<const QPlainTextEdit*>(focus) ||
            qobject_cast<const QAbstractSpinBox*>(focus) ||
            qobject_cast<const QAbstractItemView*>(focus);
+}
+
+bool F706::returnMeansSend() const
+{
+    // Return is SEND on the pad's own keys or with no control in focus; on any other
+    // control it does nothing, so a focused QUIT, mode or step button never retunes.
+    const QWidget* focus = QApplication::focusWidget();
+    return !focus || focus == this || focus == m_client || m_pad->isSendKey(focus);
 }
 
 void F706::keyPressEvent(QKeyEvent* event)
@@ -390,15 +441,20 @@ void F706::keyPressEvent(QKeyEvent* event)
     }
     const int key = event->key();
     if (key >= Qt::Key_0 && key <= Qt::Key_9) {
-        m_pad->key(key - Qt::Key_0)->click();
-        return;
+        // A typed digit is that pad key pressed, focus included, so the Return after the
+        // entry sends it.
+        m_pad->pressKey(key - Qt::Key_0);
+    } else if (key == Qt::Key_Backspace) {
+        m_pad->eraseLastDigit();
+    } else if (key == Qt::Key_Escape) {
+        m_pad->clearEntry();
+    } else if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+        // A held Return sends once: its repeats are dropped.
+        if (!event->isAutoRepeat() && returnMeansSend())
+            m_pad->pressSend();
+    } else {
+        QMainWindow::keyPressEvent(event);
     }
-    if (key == Qt::Key_Return || key == Qt::Key_Enter) {
-        if (m_pad->sendButton()->isEnabled())
-            m_pad->sendButton()->click();
-        return;
-    }
-    QMainWindow::keyPressEvent(event);
 }
 
 // ---------------------------------------------------------------- port selection

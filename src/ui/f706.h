@@ -1,6 +1,7 @@
 #pragma once
 
 #include "common/errorcatalogue.h"
+#include "ui/memoryparts.h"
 
 #include <QMainWindow>
 #include <QString>
@@ -55,30 +56,27 @@ public:
     void Cquit_Click();
     /** "Com Port" menu item Mcom(index), index 1..4. */
     void Mcom_Click(int index);
+    /** The bookmark scan's START, STOP and speed options OptSpeed(index). */
+    void CscanDB_Click();
+    void CstopScan_Click();
+    void OptSpeed_Click(int index);
 
-    QString appPath() const { return m_appPath; }
-    QString settingsFile() const { return m_settingsFile; }
-    quint8 radioAddress() const;
+    /** The session ends: an open cell editor is committed and the edited row written. */
+    void writePendingAtQuit();
+
     int portNumber() const;
     bool isUnloaded() const { return m_unloaded; }
     /** TempoScan: the bookmark-scan dwell in seconds (kept by the bookmark scan). */
     double tempoScan() const;
-    void setTempoScan(double seconds);
 
+    // For the tests and the demo: the line, the radio model and the parts they look at.
     SerialLink* link() const { return m_link; }
-    /** The radio model: what is known of the radio and its port, and the one sender. */
     RadioState* radioState() const { return m_radio; }
-    RadioCommands* radioCommands() const { return m_commands; }
     MainMenus* menus() const { return m_menus; }
-    ModeFrame* modeFrame() const { return m_mode; }
     DisplayFrame* displayFrame() const { return m_display; }
     EntryPad* entryPad() const { return m_pad; }
-    BookmarkScanPanel* bookmarkScanPanel() const { return m_scanPanel; }
-    MemoryPanel* memoryPanel() const { return m_memPanel; }
     MemoryGrid* memoryGrid() const { return m_grid; }
     NavigationBar* navigationBar() const { return m_nav; }
-    /** The memories: grid, panel, recall, adding, views, bookmark databases and scan. */
-    MemoryController* memory() const { return m_memory; }
 
 signals:
     /** The window is closing: the last moment to save anything (the port is still open). */
@@ -94,6 +92,8 @@ protected:
 private:
     void buildWindow();
     void connectControls();
+    MemoryParts memoryParts();
+    void connectMemory();
     bool openStartupPort(int portNumber, AppError* error);
     std::optional<AppError> runStartupSequence();
     /** Start-up steps 14-19: the bookmark menu, the current database and the grid's
@@ -109,12 +109,14 @@ private:
     std::optional<AppError> reopenPort(int portNumber);
     void showComDevices();
     bool keyBelongsToFocus() const;
+    bool returnMeansSend() const;
 
     QString m_appPath;
     QString m_settingsFile;
     bool m_unloaded = false;
     bool m_loaded = false;  ///< start-up is over: a lost port is told in a box
     bool m_lineEventShowing = false;
+    bool m_portClosedShown = false;  ///< the status line says PORT CLOSED (until a new text)
 
     SerialLink* m_link;
     RadioState* m_radio;

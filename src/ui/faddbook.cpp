@@ -1,5 +1,6 @@
 #include "ui/faddbook.h"
 
+#include "common/errormessage.h"
 #include "memory/bookmarkfiles.h"
 #include "settings/apppath.h"
 #include "ui/messagebox.h"
@@ -111,9 +112,7 @@ bool FaddBook::mayReplace(const QString& name, const QString& target, bool* repl
 
 void FaddBook::showAddError(const AppError& error)
 {
-    showMessage(this, QMessageBox::Critical, kAddErrorTitle,
-                QStringLiteral("Error #") + QString::number(error.number) + QStringLiteral("\r\n") +
-                    error.text);
+    showMessage(this, QMessageBox::Critical, kAddErrorTitle, numberedErrorMessage(error));
 }
 
 void FaddBook::Cadd_Click()

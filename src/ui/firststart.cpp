@@ -1,10 +1,11 @@
 #include "ui/firststart.h"
 
+#include "common/errormessage.h"
 #include "memory/bookmarkfiles.h"
 #include "settings/inifile.h"
+#include "settings/startupsettings.h"
 #include "ui/firststartdialog.h"
 #include "ui/messagebox.h"
-#include "ui/startupsettings.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -48,8 +49,7 @@ StartRoute prepareStart(const StartPlaces& places, bool demo, int* exitCode)
         return StartRoute::Demo;
     AppError error;
     if (!writeFirstStartChoice(appPath, dialog.choice(), places.templateFile, &error))
-        return failed(QStringLiteral("Error #%1\r\n%2").arg(error.number).arg(error.text),
-                      exitCode);
+        return failed(numberedErrorMessage(error), exitCode);
     return StartRoute::Window;
 }
 

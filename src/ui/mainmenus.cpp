@@ -27,8 +27,8 @@ MainMenus::MainMenus(QMenuBar* bar) : QObject(bar)
     m_comPort->setToolTipsVisible(true);
     for (int n = 1; n <= kComCount; ++n) {
         const QByteArray name = "Mcom_" + QByteArray::number(n);
-        m_com[n - 1] =
-            addItem(m_comPort, name.constData(), QStringLiteral("COM %1").arg(n), n == 2);
+        m_com[n - 1] = addItem(m_comPort, name.constData(), QStringLiteral("COM %1").arg(n),
+                               n == kDefaultPortNumber);
     }
 }
 

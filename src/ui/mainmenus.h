@@ -1,5 +1,7 @@
 #pragma once
 
+#include "settings/startupsettings.h"
+
 #include <QList>
 #include <QObject>
 
@@ -16,7 +18,7 @@ class QMenuBar;
 class MainMenus : public QObject {
     Q_OBJECT
 public:
-    static constexpr int kComCount = 4;
+    static constexpr int kComCount = kPortCount;
 
     explicit MainMenus(QMenuBar* bar);
 

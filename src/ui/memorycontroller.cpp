@@ -1,10 +1,9 @@
 #include "ui/memorycontroller.h"
 
+#include "common/errormessage.h"
 #include "memory/datafreq.h"
 #include "radio/radiocommands.h"
-#include "ui/displayframe.h"
-#include "ui/entrypad.h"
-#include "ui/f706.h"
+#include "radio/radiostate.h"
 #include "ui/gridediting.h"
 #include "ui/memorygrid.h"
 #include "ui/memorymenus.h"
@@ -17,10 +16,10 @@
 #include <QEvent>
 #include <QFontDatabase>
 #include <QHeaderView>
-#include <QLabel>
-#include <QPushButton>
 #include <QScopedValueRollback>
 #include <QTimer>
+
+#include <iterator>
 
 namespace {
 
@@ -28,8 +27,6 @@ const QString kGridFontFamily = QStringLiteral("MS Sans Serif");
 constexpr double kGridFontPoints = 8.25;
 const QString kRecallTitle = QStringLiteral("Recall");
 const QString kWriteErrorTitle = QStringLiteral("Error writing memory");
-/** LabelMem index of the caption "SPLIT FREQ:". */
-constexpr int kSplitCaption = 1;
 
 /** The wait cursor for as long as it lives: restored on every way out. */
 class WaitCursor {
@@ -76,13 +73,13 @@ QString joinedParts(const QVariant& first, const QVariant& second, const QVarian
 
 }  // namespace
 
-MemoryController::MemoryController(F706* window)
-    : QObject(window), m_window(window), m_data(new DataFreq(this))
+MemoryController::MemoryController(const MemoryParts& parts, QObject* parent)
+    : QObject(parent), m_parts(parts), m_data(new DataFreq(this))
 {
-    m_menus = new MemoryMenus(window, m_data, this);
+    m_menus = new MemoryMenus(parts, m_data, this);
     m_scan = new ScanController(
-        window->bookmarkScanPanel(), m_data,
-        [this](AppError* error) { return recallForScan(error); }, window, this);
+        parts.scanPanel, m_data, [this](AppError* error) { return recallForScan(error); },
+        parts.window, this);
     setUpGrid();
     connectControls();
 }
@@ -91,7 +88,7 @@ MemoryController::~MemoryController() = default;
 
 void MemoryController::setUpGrid()
 {
-    MemoryGrid* grid = m_window->memoryGrid();
+    MemoryGrid* grid = m_parts.grid;
     m_grid = grid;
     grid->setFont(gridFont());
     grid->setPalette(systemColours());
@@ -104,14 +101,15 @@ void MemoryController::setUpGrid()
     // Widths by what each column holds, so the ten columns fit the grid's width.
     const QFontMetrics metrics = grid->fontMetrics();
     constexpr int kCellPadding = 14;
-    const char* const widest[10] = {
+    constexpr const char* kWidest[] = {
         "Repeater name here", "MHz", "KHz", "000", "RTTY", "sMHz", "sKHz", "sHZ", "False", "Scan"};
-    for (int column = 0; column < 10; ++column) {
+    static_assert(std::size(kWidest) == memcol::kScan + 1, "one width for every column");
+    for (int column = 0; column < memcol::kScan + 1; ++column) {
         grid->setColumnWidth(
-            column, metrics.horizontalAdvance(QString::fromLatin1(widest[column])) + kCellPadding);
+            column, metrics.horizontalAdvance(QString::fromLatin1(kWidest[column])) + kCellPadding);
     }
     auto* editing = new GridEditing(grid, m_data);  // the grid's child
-    editing->setStatusLine(m_window->displayFrame()->inStringa());
+    editing->setStatusLine(m_parts.statusLine);
 }
 
 void MemoryController::connectControls()
@@ -121,25 +119,20 @@ void MemoryController::connectControls()
     connect(m_data, &DataFreq::readFailed, this, &MemoryController::onReadFailed);
     connect(m_data->model(), &QAbstractItemModel::dataChanged, this,
             &MemoryController::onModelDataChanged);
-    connect(m_window->memoryGrid()->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
+    connect(m_parts.grid->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
             &MemoryController::followGrid);
 
-    NavigationBar* bar = m_window->navigationBar();
+    NavigationBar* bar = m_parts.navigation;
     connect(bar, &NavigationBar::moveFirstRequested, m_data, &DataFreq::moveFirst);
     connect(bar, &NavigationBar::movePreviousRequested, m_data, &DataFreq::movePrevious);
     connect(bar, &NavigationBar::moveNextRequested, m_data, &DataFreq::moveNext);
     connect(bar, &NavigationBar::moveLastRequested, m_data, &DataFreq::moveLast);
 
-    connect(m_window->memoryPanel()->recallButton(), &QPushButton::clicked, this,
-            &MemoryController::Crecall_Click);
-    connect(m_window->displayFrame()->addCurrentButton(), &QPushButton::clicked, this,
-            &MemoryController::CaddCurrMem_Click);
-    connect(m_window->entryPad()->addMainButton(), &QPushButton::clicked, this,
-            &MemoryController::CaddMain_Click);
+    connect(m_parts.panel, &MemoryPanel::recallRequested, this, &MemoryController::Crecall_Click);
+    connect(m_menus, &MemoryMenus::databaseChanged, m_parts.panel, &MemoryPanel::setDatabasePath);
 
     connect(qApp, &QApplication::focusChanged, this, &MemoryController::onFocusChanged);
-    connect(m_window, &F706::aboutToUnload, this, &MemoryController::writePendingAtQuit);
-    m_window->installEventFilter(this);
+    m_parts.window->installEventFilter(this);
 }
 
 // ---------------------------------------------------------------- start-up
@@ -155,7 +148,7 @@ bool MemoryController::eventFilter(QObject* watched, QEvent* event)
 {
     // The default database is opened as the window appears; a failure is told then, over
     // the window, and the grid stays empty.
-    if (watched == m_window && event->type() == QEvent::Show && m_startupError)
+    if (watched == m_parts.window && event->type() == QEvent::Show && m_startupError)
         QTimer::singleShot(0, this, &MemoryController::showStartupError);
     return QObject::eventFilter(watched, event);
 }
@@ -166,7 +159,7 @@ void MemoryController::showStartupError()
         return;
     const AppError error = *m_startupError;
     m_startupError.reset();
-    showMessage(m_window, QMessageBox::Critical, QString(), error.text);
+    showMessage(m_parts.window, QMessageBox::Critical, QString(), error.text);
 }
 
 // ---------------------------------------------------------------- panel and grid
@@ -208,13 +201,7 @@ void MemoryController::AggiornaFrameMem()
     const std::optional<MemorySnapshot> memory = currentMemory();
     if (!memory)
         return;  // no current record: the panel keeps what it shows
-    MemoryPanel* panel = m_window->memoryPanel();
-    panel->mainFreq()->setText(memory->mainFreq);
-    panel->captionLabel(kSplitCaption)->setVisible(memory->split);
-    panel->splitFreq()->setVisible(memory->split);
-    panel->splitFreq()->setText(memory->splitFreq);
-    panel->memMode()->setText(memory->mode);
-    panel->memName()->setText(memory->name);
+    m_parts.panel->showMemory(*memory);
 }
 
 void MemoryController::onModelDataChanged(const QModelIndex& topLeft,
@@ -228,18 +215,12 @@ void MemoryController::onModelDataChanged(const QModelIndex& topLeft,
 
 void MemoryController::emptyPanel()
 {
-    MemoryPanel* panel = m_window->memoryPanel();
-    panel->mainFreq()->clear();
-    panel->captionLabel(kSplitCaption)->setVisible(false);
-    panel->splitFreq()->setVisible(false);
-    panel->splitFreq()->clear();
-    panel->memMode()->clear();
-    panel->memName()->clear();
+    m_parts.panel->clearMemory();
 }
 
 void MemoryController::showDataRowInGrid()
 {
-    MemoryGrid* grid = m_window->memoryGrid();
+    MemoryGrid* grid = m_parts.grid;
     const int row = m_data->currentRow();
     if (row < 0 || row >= m_data->recordCount())
         return;
@@ -266,12 +247,12 @@ void MemoryController::onRowWriteFailed(const AppError& error)
     // During a running scan the scan halts and reports the failure itself.
     if (m_scan->state() == BookmarkScan::State::Scanning)
         return;
-    showMessage(m_window, QMessageBox::Critical, QString(), rowNotWrittenText(error));
+    showMessage(m_parts.window, QMessageBox::Critical, QString(), rowNotWrittenText(error));
 }
 
 void MemoryController::onReadFailed(const AppError& error)
 {
-    showMessage(m_window, QMessageBox::Critical, QString(),
+    showMessage(m_parts.window, QMessageBox::Critical, QString(),
                 error.text + QStringLiteral("\r\nSome memories cannot be shown or edited until "
                                             "the database is read again."));
 }
@@ -282,7 +263,7 @@ void MemoryController::onFocusChanged(QWidget* old, QWidget* now)
     // window; boxes and the mode pop-up are windows of their own and do not count.
     // The grid is held by a guarded pointer: focus also moves while the window is destroyed.
     const QWidget* grid = m_grid.data();
-    if (!grid || !old || !now || !m_data->hasPendingRow() || now->window() != m_window)
+    if (!grid || !old || !now || !m_data->hasPendingRow() || now->window() != m_parts.window)
         return;
     const bool wasInGrid = old == grid || grid->isAncestorOf(old);
     const bool isInGrid = now == grid || grid->isAncestorOf(now);
@@ -306,7 +287,7 @@ bool MemoryController::writePendingRow()
         AggiornaFrameMem();
         return true;
     }
-    showMessage(m_window, QMessageBox::Critical, QString(), error.text);
+    showMessage(m_parts.window, QMessageBox::Critical, QString(), error.text);
     return false;
 }
 
@@ -320,7 +301,7 @@ Recall::Outcome MemoryController::runRecall(AppError* error)
     if (!memory)
         return Recall::Outcome::NothingShown;
     const WaitCursor wait;
-    Recall recall(m_window->radioCommands(), *memory);
+    Recall recall(m_parts.commands, *memory);
     return recall.run(error);
 }
 
@@ -329,14 +310,13 @@ void MemoryController::Crecall_Click()
     AppError error;
     switch (runRecall(&error)) {
         case Recall::Outcome::Refused:
-            showMessage(m_window, QMessageBox::Warning, kRecallTitle,
+            showMessage(m_parts.window, QMessageBox::Warning, kRecallTitle,
                         error.text + QStringLiteral("\r\nNothing was sent to the radio."));
             break;
         case Recall::Outcome::Failed:
-            showMessage(m_window, QMessageBox::Critical, kRecallTitle,
-                        QStringLiteral("Error #%1\r\n%2\r\nThe radio may be set only in part.")
-                            .arg(error.number)
-                            .arg(error.text));
+            showMessage(m_parts.window, QMessageBox::Critical, kRecallTitle,
+                        numberedErrorMessage(error) +
+                            QStringLiteral("\r\nThe radio may be set only in part."));
             break;
         case Recall::Outcome::Sent:
         case Recall::Outcome::NothingShown:
@@ -355,43 +335,44 @@ bool MemoryController::recallForScan(AppError* error)
 
 void MemoryController::CaddCurrMem_Click()
 {
-    const DisplayFrame* display = m_window->displayFrame();
+    // What the radio last told, from the radio model: the display only shows it.
+    const RadioState* radio = m_parts.radio;
     QString refusal;
     const std::optional<NewMemory> memory =
-        memoryFromDisplay(display->freq()->text(), display->lmode()->text(), &refusal);
+        memoryFromDisplay(radio->frequencyText(), radio->modeName(), &refusal);
     addMemory(memory, refusal);
 }
 
-void MemoryController::CaddMain_Click()
+void MemoryController::CaddMain_Click(const QString& padDigits)
 {
-    const EntryPad* pad = m_window->entryPad();
+    // The pad's keyed value, one digit an entry; a partial entry is refused.
     QStringList digits;
-    for (int i = 0; i < EntryPad::kDigitCount; ++i)
-        digits.append(pad->digitLabel(i)->text());
+    for (const QChar digit : padDigits)
+        digits.append(QString(digit));
     QString refusal;
     const std::optional<NewMemory> memory =
-        memoryFromPad(digits, m_window->displayFrame()->lmode()->text(), &refusal);
+        memoryFromPad(digits, m_parts.radio->modeName(), &refusal);
     addMemory(memory, refusal);
 }
 
 void MemoryController::addMemory(const std::optional<NewMemory>& memory, const QString& refusal)
 {
     if (!memory) {
-        showMessage(m_window, QMessageBox::Critical, kWriteErrorTitle,
+        showMessage(m_parts.window, QMessageBox::Critical, kWriteErrorTitle,
                     refusal + QStringLiteral("\r\nNothing was stored."));
         return;
     }
     AppError error;
     qint64 key = 0;
-    const QString path = m_window->memoryPanel()->nomeDB()->text();
+    const QString path = m_data->databaseName();
     if (!MemoryWriter::addMemory(path, *memory, &error, &key)) {
-        showMessage(m_window, QMessageBox::Critical, kWriteErrorTitle,
-                    QStringLiteral("Errore #%1\r\n%2").arg(error.number).arg(error.text));
+        showMessage(m_parts.window, QMessageBox::Critical, kWriteErrorTitle,
+                    numberedErrorMessage(error, ErrorHeading::Errore));
         return;
     }
     // The grid shows the new row in place; a grid on another file reads its view again.
     const bool shown = path == m_data->databaseName() ? m_data->showAddedRow(key, &error)
                                                       : m_data->refresh(&error);
     if (!shown)
-        showMessage(m_window, QMessageBox::Critical, QString(), error.text);
+        showMessage(m_parts.window, QMessageBox::Critical, QString(), error.text);
 }

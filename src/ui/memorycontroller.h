@@ -4,6 +4,7 @@
 #include "memory/memorywriter.h"
 #include "radio/recall.h"
 #include "ui/memorygrid.h"
+#include "ui/memoryparts.h"
 
 #include <QObject>
 #include <QPointer>
@@ -11,7 +12,6 @@
 #include <optional>
 
 class DataFreq;
-class F706;
 class MemoryMenus;
 class QModelIndex;
 class QTableView;
@@ -28,13 +28,14 @@ class ScanController;
  * for another control of the window, when a view or database is re-read, and when the
  * window unloads.
  *
- * The window constructs one controller after its panels and calls loadBookmarkDatabases()
+ * The window constructs one controller after its panels, hands it the parts it works with,
+ * forwards the two ADD MEM requests and the unload, and calls loadBookmarkDatabases()
  * during start-up; everything else is wired here.
  */
 class MemoryController : public QObject {
     Q_OBJECT
 public:
-    explicit MemoryController(F706* window);
+    MemoryController(const MemoryParts& parts, QObject* parent);
     ~MemoryController() override;
 
     /** Start-up: the bookmark menu, BookCount, NomeDB, the "by name" view and the first
@@ -55,8 +56,10 @@ public:
     /** The recall as the bookmark scan makes it: false with error when the memory could
      *  not be sent (an empty panel is no error). */
     bool recallForScan(AppError* error);
+    /** ADD MEM under the display: the frequency and mode the radio told. */
     void CaddCurrMem_Click();
-    void CaddMain_Click();
+    /** ADD MEM under the entry pad: the keyed digits (a partial entry is refused). */
+    void CaddMain_Click(const QString& padDigits);
     /** Writes the edited row, if any; a failure is shown. False when it failed. */
     bool writePendingRow();
     /** At quit: commits a cell editor still open, then writes the edited row. */
@@ -80,7 +83,7 @@ private:
     Recall::Outcome runRecall(AppError* error);
     void showStartupError();
 
-    F706* m_window;
+    MemoryParts m_parts;
     QPointer<MemoryGrid> m_grid;
     DataFreq* m_data;
     MemoryMenus* m_menus = nullptr;

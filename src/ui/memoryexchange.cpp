@@ -2,10 +2,8 @@
 
 #include "memory/datafreq.h"
 #include "ui/exchangejob.h"
-#include "ui/f706.h"
 #include "ui/importdialog.h"
 #include "ui/mainmenus.h"
-#include "ui/memorypanel.h"
 #include "ui/messagebox.h"
 
 #include <QAction>
@@ -100,10 +98,9 @@ struct MemoryExchange::ImportRun {
     ImportResult result;
 };
 
-MemoryExchange::MemoryExchange(F706* window, DataFreq* data, QObject* parent)
-    : QObject(parent), m_window(window), m_data(data)
+MemoryExchange::MemoryExchange(QWidget* window, MainMenus* menus, DataFreq* data, QObject* parent)
+    : QObject(parent), m_window(window), m_menus(menus), m_data(data)
 {
-    MainMenus* menus = window->menus();
     QMenu* menu = menus->bookmarksMenu();
     const QList<QAction*> items = menu->actions();
     QAction* before = items.value(items.indexOf(menus->newBookmarkAction()) + 1);
@@ -128,12 +125,12 @@ void MemoryExchange::setFileChooser(FileChooser c)
 
 QString MemoryExchange::databasePath() const
 {
-    return m_window->memoryPanel()->nomeDB()->text();
+    return m_data->databaseName();
 }
 
 ViewOrder MemoryExchange::viewOrder() const
 {
-    const MainMenus* menus = m_window->menus();
+    const MainMenus* menus = m_menus;
     if (menus->sortFreqAction()->isChecked())
         return ViewOrder::ByFrequency;
     if (menus->sortNameAction()->isChecked())

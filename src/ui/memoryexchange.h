@@ -11,7 +11,8 @@
 
 class DataFreq;
 class ExchangeJob;
-class F706;
+class MainMenus;
+class QWidget;
 class ImportDialog;
 class QAction;
 
@@ -38,7 +39,7 @@ public:
     using FileChooser =
         std::function<FileChoice(bool forExport, QWidget* parent, const QString& directory)>;
 
-    MemoryExchange(F706* window, DataFreq* data, QObject* parent = nullptr);
+    MemoryExchange(QWidget* window, MainMenus* menus, DataFreq* data, QObject* parent = nullptr);
     ~MemoryExchange() override;
 
     void Mimport_Click();
@@ -59,7 +60,8 @@ private:
     void onExportDone(const QString& file, MemoryFormat format);
     void finishJob();
 
-    F706* m_window;
+    QWidget* m_window;
+    MainMenus* m_menus;
     DataFreq* m_data;
     QAction* m_import;
     QAction* m_export;

@@ -3,16 +3,13 @@
 #include "memory/bookmarkfiles.h"
 #include "memory/datafreq.h"
 #include "settings/inifile.h"
-#include "ui/f706.h"
 #include "ui/faddbook.h"
 #include "ui/gridediting.h"
 #include "ui/mainmenus.h"
 #include "ui/memoryexchange.h"
-#include "ui/memorypanel.h"
 #include "ui/messagebox.h"
 
 #include <QAction>
-#include <QLabel>
 
 namespace {
 
@@ -21,39 +18,36 @@ const QString kOpenErrorHint = QStringLiteral("Controllare il file INI e riavvia
 
 }  // namespace
 
-MemoryMenus::MemoryMenus(F706* window, DataFreq* data, QObject* parent)
-    : QObject(parent), m_window(window), m_data(data)
+MemoryMenus::MemoryMenus(const MemoryParts& parts, DataFreq* data, QObject* parent)
+    : QObject(parent), m_parts(parts), m_data(data)
 {
     connectMenus();
 }
 
 void MemoryMenus::connectMenus()
 {
-    MainMenus* menus = m_window->menus();
+    MainMenus* menus = m_parts.menus;
     connect(menus->newBookmarkAction(), &QAction::triggered, this,
             &MemoryMenus::MnewBookmark_Click);
-    new MemoryExchange(m_window, m_data, this);  // "Import memories…", "Export memories…"
+    new MemoryExchange(m_parts.window, m_parts.menus, m_data,
+                       this);  // "Import memories…", "Export memories…"
     for (int i = 0; i < menus->bookActions().size(); ++i)
         connectBook(i);
     connect(menus->sortNoneAction(), &QAction::triggered, this, &MemoryMenus::Msort_none_Click);
     connect(menus->sortNameAction(), &QAction::triggered, this, &MemoryMenus::Msort_name_Click);
     connect(menus->sortFreqAction(), &QAction::triggered, this, &MemoryMenus::Msort_freq_Click);
-    connect(menus->sortScanAction(), &QAction::triggered, this, [this, menus](bool ticked) {
-        // The item has ticked itself already; the handler flips the tick it finds.
-        menus->sortScanAction()->setChecked(!ticked);
-        Msort_scan_Click();
-    });
+    connect(menus->sortScanAction(), &QAction::triggered, this, &MemoryMenus::Msort_scan_Click);
 }
 
 void MemoryMenus::connectBook(int index)
 {
-    QAction* action = m_window->menus()->bookActions().at(index);
+    QAction* action = m_parts.menus->bookActions().at(index);
     connect(action, &QAction::triggered, this, [this, index] { Mbook_Click(index); });
 }
 
 void MemoryMenus::tickBook(int index)
 {
-    const QList<QAction*>& books = m_window->menus()->bookActions();
+    const QList<QAction*>& books = m_parts.menus->bookActions();
     for (int i = 0; i < books.size(); ++i)
         books.at(i)->setChecked(i == index);
     m_currentBook = index;
@@ -63,8 +57,8 @@ void MemoryMenus::tickBook(int index)
 
 bool MemoryMenus::loadBookmarkDatabases(AppError* error)
 {
-    MainMenus* menus = m_window->menus();
-    const QList<BookmarkEntry> entries = readBookmarkList(m_window->settingsFile());
+    MainMenus* menus = m_parts.menus;
+    const QList<BookmarkEntry> entries = readBookmarkList(m_parts.settingsFile);
     menus->bookActions().first()->setText(entries.first().caption);
     tickBook(0);
     for (int n = 1; n < entries.size(); ++n) {
@@ -72,48 +66,48 @@ bool MemoryMenus::loadBookmarkDatabases(AppError* error)
         connectBook(n);
     }
     m_bookCount = static_cast<int>(entries.size()) - 1;
-    const QString path = m_window->appPath() + entries.first().fileName;
-    m_window->memoryPanel()->nomeDB()->setText(path);
-    m_data->setRecordSource(viewQuery(ViewOrder::ByName, false));
+    const QString path = m_parts.appPath + entries.first().fileName;
+    m_order = ViewOrder::ByName;
+    m_onlyScan = false;
+    showViewTicks();
+    m_data->setRecordSource(viewQuery(m_order, m_onlyScan));
     return openDatabase(path, error);
 }
 
 bool MemoryMenus::openDatabase(const QString& path, AppError* error)
 {
+    // The data control holds the open database's path; NomeDB only shows it.
     m_data->setDatabaseName(path);
+    emit databaseChanged(path);
     return m_data->refresh(error);
 }
 
 void MemoryMenus::Mbook_Click(int index)
 {
-    QLabel* nomeDB = m_window->memoryPanel()->nomeDB();
-    const QString previousPath = nomeDB->text();
+    const QString previousPath = m_data->databaseName();
     const int previousBook = m_currentBook;
     AppError pending;
     if (!m_data->writePendingRow(&pending)) {
         // The edited row of the open database cannot be written: that database stays.
         tickBook(previousBook);
-        showMessage(m_window, QMessageBox::Critical, QString(), rowNotWrittenText(pending));
+        showMessage(m_parts.window, QMessageBox::Critical, QString(), rowNotWrittenText(pending));
         return;
     }
-    const QString fileName =
-        ReadINI(m_window->settingsFile(), QString::fromLatin1(kBookmarksSection),
-                QStringLiteral("BOOK%1").arg(index), QString());
-    nomeDB->setText(m_window->appPath() + fileName);
+    const QString fileName = ReadINI(m_parts.settingsFile, QString::fromLatin1(kBookmarksSection),
+                                     QStringLiteral("BOOK%1").arg(index), QString());
     AppError error;
-    if (openDatabase(nomeDB->text(), &error)) {
+    if (openDatabase(m_parts.appPath + fileName, &error)) {
         tickBook(index);
         return;
     }
-    showMessage(m_window, QMessageBox::Critical, kOpenErrorTitle,
+    showMessage(m_parts.window, QMessageBox::Critical, kOpenErrorTitle,
                 error.text + QStringLiteral("\r\n") + kOpenErrorHint);
     // Back to the database that was open, so the panel, the grid, the ticks and ADD MEM all
     // name the same file again.
-    nomeDB->setText(previousPath);
     tickBook(previousBook);
     AppError again;
     if (!openDatabase(previousPath, &again))
-        showMessage(m_window, QMessageBox::Critical, kOpenErrorTitle,
+        showMessage(m_parts.window, QMessageBox::Critical, kOpenErrorTitle,
                     again.text + QStringLiteral("\r\n") + kOpenErrorHint);
 }
 
@@ -121,10 +115,10 @@ void MemoryMenus::MnewBookmark_Click()
 {
     if (!m_addDialog) {
         FaddBook::Context context;
-        context.appPath = m_window->appPath();
+        context.appPath = m_parts.appPath;
         context.bookCount = [this] { return m_bookCount; };
-        context.currentDatabase = [this] { return m_window->memoryPanel()->nomeDB()->text(); };
-        m_addDialog = new FaddBook(std::move(context), m_window);
+        context.currentDatabase = [this] { return m_data->databaseName(); };
+        m_addDialog = new FaddBook(std::move(context), m_parts.window);
         connect(m_addDialog, &FaddBook::bookmarkAdded, this, &MemoryMenus::onBookmarkAdded);
     }
     m_addDialog->exec();
@@ -132,7 +126,7 @@ void MemoryMenus::MnewBookmark_Click()
 
 void MemoryMenus::onBookmarkAdded(int n, const QString& caption)
 {
-    MainMenus* menus = m_window->menus();
+    MainMenus* menus = m_parts.menus;
     menus->addBookAction(caption);
     connectBook(static_cast<int>(menus->bookActions().size()) - 1);
     m_bookCount = n;
@@ -157,45 +151,21 @@ void MemoryMenus::Msort_freq_Click()
 
 void MemoryMenus::chooseOrder(ViewOrder order)
 {
-    tickView(order, m_window->menus()->sortScanAction()->isChecked());
-    applyView(order, m_window->menus()->sortScanAction()->isChecked());
-}
-
-void MemoryMenus::tickView(ViewOrder order, bool onlyScan)
-{
-    MainMenus* menus = m_window->menus();
-    menus->sortFreqAction()->setChecked(order == ViewOrder::ByFrequency);
-    menus->sortNoneAction()->setChecked(order == ViewOrder::None);
-    menus->sortNameAction()->setChecked(order == ViewOrder::ByName);
-    menus->sortScanAction()->setChecked(onlyScan);
-}
-
-void MemoryMenus::tickShownView()
-{
-    for (const ViewOrder order : {ViewOrder::None, ViewOrder::ByName, ViewOrder::ByFrequency}) {
-        for (const bool onlyScan : {false, true}) {
-            if (viewQuery(order, onlyScan) == m_data->recordSource())
-                tickView(order, onlyScan);
-        }
-    }
+    applyView(order, m_onlyScan);
 }
 
 void MemoryMenus::Msort_scan_Click()
 {
-    QAction* filter = m_window->menus()->sortScanAction();
-    const bool onlyScan = !filter->isChecked();
-    filter->setChecked(onlyScan);
-    applyView(tickedOrder(), onlyScan);
+    applyView(m_order, !m_onlyScan);
 }
 
-ViewOrder MemoryMenus::tickedOrder() const
+void MemoryMenus::showViewTicks()
 {
-    const MainMenus* menus = m_window->menus();
-    if (menus->sortFreqAction()->isChecked())
-        return ViewOrder::ByFrequency;
-    if (menus->sortNameAction()->isChecked())
-        return ViewOrder::ByName;
-    return ViewOrder::None;
+    MainMenus* menus = m_parts.menus;
+    menus->sortFreqAction()->setChecked(m_order == ViewOrder::ByFrequency);
+    menus->sortNoneAction()->setChecked(m_order == ViewOrder::None);
+    menus->sortNameAction()->setChecked(m_order == ViewOrder::ByName);
+    menus->sortScanAction()->setChecked(m_onlyScan);
 }
 
 void MemoryMenus::applyView(ViewOrder order, bool onlyScan)
@@ -203,14 +173,18 @@ void MemoryMenus::applyView(ViewOrder order, bool onlyScan)
     AppError error;
     if (!m_data->writePendingRow(&error)) {
         // The old rows stay on screen with the edit: so does their view, and its ticks.
-        tickShownView();
-        showMessage(m_window, QMessageBox::Critical, QString(),
+        showViewTicks();
+        showMessage(m_parts.window, QMessageBox::Critical, QString(),
                     rowNotWrittenText(error) + QStringLiteral("\r\nThe view was not changed."));
         return;
     }
+    // The view is kept here; the menu ticks are drawn from it, never read back.
+    m_order = order;
+    m_onlyScan = onlyScan;
+    showViewTicks();
     m_data->setRecordSource(viewQuery(order, onlyScan));
     if (!m_data->refresh(&error)) {
-        showMessage(m_window, QMessageBox::Critical, QString(),
+        showMessage(m_parts.window, QMessageBox::Critical, QString(),
                     error.text + QStringLiteral("\r\nThe grid stays empty until the view or "
                                                 "the bookmark database is chosen again."));
     }

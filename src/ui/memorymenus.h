@@ -2,20 +2,19 @@
 
 #include "common/errorcatalogue.h"
 #include "memory/views.h"
+#include "ui/memoryparts.h"
 
 #include <QObject>
 
 class DataFreq;
-class F706;
 class FaddBook;
-class QAction;
 
 /**
  * The menus of the memories: "&Bookmarks" (the bookmark databases Mbook 0..BookCount and
  * "New bookmark database") and "Mem &Sort" (the order items and the filter "Only scan
- * mem"). The menu ticks are the state: the ticked Mbook entry is the current database (its
- * full path is the caption of NomeDB), the ticked order item and the filter tick are the
- * view, whose query is DataFreq's record source.
+ * mem"). The open database's path is the data control's (NomeDB shows it); the ticked
+ * Mbook entry marks it, the ticked order item and the filter tick show the view, whose
+ * query is DataFreq's record source.
  *
  * Menu items tick themselves when triggered; each handler here sets the ticks itself, so a
  * handler called from code and a click give the same result.
@@ -23,7 +22,7 @@ class QAction;
 class MemoryMenus : public QObject {
     Q_OBJECT
 public:
-    MemoryMenus(F706* window, DataFreq* data, QObject* parent = nullptr);
+    MemoryMenus(const MemoryParts& parts, DataFreq* data, QObject* parent = nullptr);
 
     /** Start-up: Mbook(0) from BOOK0CAPTION ticked, further entries from BOOK1.. up to the
      *  first empty one, BookCount, NomeDB = AppPath + BOOK0, the "by name" view, and the
@@ -45,22 +44,27 @@ public:
     void Msort_freq_Click();
     void Msort_scan_Click();
 
+signals:
+    /** The data control now reads the database at path (also after going back to the one
+     *  open before a failed switch). */
+    void databaseChanged(const QString& path);
+
 private:
     void connectMenus();
     void connectBook(int index);
     void tickBook(int index);
     bool openDatabase(const QString& path, AppError* error);
     void chooseOrder(ViewOrder order);
-    void tickView(ViewOrder order, bool onlyScan);
     /** Ticks the view whose query is DataFreq's record source now. */
-    void tickShownView();
     void applyView(ViewOrder order, bool onlyScan);
-    ViewOrder tickedOrder() const;
+    void showViewTicks();
     void onBookmarkAdded(int n, const QString& caption);
 
-    F706* m_window;
+    MemoryParts m_parts;
     DataFreq* m_data;
     FaddBook* m_addDialog = nullptr;
     int m_bookCount = 0;
     int m_currentBook = 0;
+    ViewOrder m_order = ViewOrder::ByName;  ///< the view: its order and the scan filter
+    bool m_onlyScan = false;
 };

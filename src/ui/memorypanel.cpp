@@ -23,6 +23,9 @@ constexpr CaptionSpec kCaptions[MemoryPanel::kCaptionCount] = {
     {"NAME:", 180, 225, 1200},
 };
 constexpr int kCaptionHeight = 255;
+/** LabelMem index of the caption "SPLIT FREQ:". */
+constexpr int kSplitCaption = 1;
+const QString kNomeDBTip = QStringLiteral("Current Mem database");
 
 }  // namespace
 
@@ -48,7 +51,7 @@ MemoryPanel::MemoryPanel(QWidget* parent) : QGroupBox(parent)
 
     m_nomeDB = new QLabel(this);
     m_nomeDB->setObjectName(QStringLiteral("NomeDB"));
-    m_nomeDB->setToolTip(QStringLiteral("Current Mem database"));
+    m_nomeDB->setToolTip(kNomeDBTip);
     look::paint(m_nomeDB, look::kLightYellow, Qt::black);
     look::place(m_nomeDB, 180, 1035, 4185, 285);
 
@@ -59,6 +62,29 @@ MemoryPanel::MemoryPanel(QWidget* parent) : QGroupBox(parent)
     face.setColor(QPalette::Button, look::kLightGrey);
     m_recall->setPalette(face);
     look::place(m_recall, 4620, 1035, 1395, 330);
+    connect(m_recall, &QPushButton::clicked, this, &MemoryPanel::recallRequested);
+}
+
+void MemoryPanel::showMemory(const MemorySnapshot& memory)
+{
+    m_mainFreq->setText(memory.mainFreq);
+    m_captions[kSplitCaption]->setVisible(memory.split);
+    m_splitFreq->setVisible(memory.split);
+    m_splitFreq->setText(memory.splitFreq);
+    m_memMode->setText(memory.mode);
+    m_memName->setText(memory.name);
+}
+
+void MemoryPanel::clearMemory()
+{
+    showMemory(MemorySnapshot{});
+}
+
+void MemoryPanel::setDatabasePath(const QString& path)
+{
+    const int room = m_nomeDB->contentsRect().width() - 2 * m_nomeDB->margin();
+    m_nomeDB->setText(m_nomeDB->fontMetrics().elidedText(path, Qt::ElideMiddle, room));
+    m_nomeDB->setToolTip(path.isEmpty() ? kNomeDBTip : path);
 }
 
 QLabel* MemoryPanel::captionLabel(int index) const

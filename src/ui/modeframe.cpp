@@ -1,5 +1,6 @@
 #include "ui/modeframe.h"
 
+#include "protocol/civ.h"
 #include "ui/uilook.h"
 
 #include <QPushButton>
@@ -8,16 +9,14 @@ namespace {
 
 struct ModeButtonDef {
     const char* name;
-    const char* caption;
-    quint8 code;
+    const char* caption;  ///< the mode's name, which gives its CI-V mode code
     int left;
 };
 
-// Left to right as on the window; the code is the CI-V mode byte.
+// Left to right as on the window.
 constexpr ModeButtonDef kButtons[ModeFrame::kModeCount] = {
-    {"Clsb", "LSB", 0, 90},     {"Cusb", "USB", 1, 855}, {"Ccw", "CW", 3, 1620},
-    {"Crtty", "RTTY", 4, 2385}, {"Cam", "AM", 2, 3150},  {"Cfm", "FM", 5, 3915},
-    {"Cwfm", "WFM", 6, 4680},
+    {"Clsb", "LSB", 90}, {"Cusb", "USB", 855}, {"Ccw", "CW", 1620},   {"Crtty", "RTTY", 2385},
+    {"Cam", "AM", 3150}, {"Cfm", "FM", 3915},  {"Cwfm", "WFM", 4680},
 };
 
 }  // namespace
@@ -33,7 +32,7 @@ ModeFrame::ModeFrame(QWidget* parent) : QGroupBox(QStringLiteral("MODE"), parent
         auto* button = new QPushButton(QString::fromLatin1(def.caption), this);
         button->setObjectName(QString::fromLatin1(def.name));
         look::place(button, def.left, 270, 690, 375);
-        const quint8 code = def.code;
-        connect(button, &QPushButton::clicked, this, [this, code] { emit modeClicked(code); });
+        const quint8 code = modeCode(QString::fromLatin1(def.caption)).value_or(0);
+        connect(button, &QPushButton::clicked, this, [this, code] { emit modeChosen(code); });
     }
 }

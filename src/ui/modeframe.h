@@ -12,5 +12,5 @@ public:
 
 signals:
     /** A mode button was clicked; modeCode is its CI-V mode code. */
-    void modeClicked(quint8 modeCode);
+    void modeChosen(quint8 modeCode);
 };

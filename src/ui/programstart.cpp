@@ -1,5 +1,6 @@
 #include "ui/programstart.h"
 
+#include "common/errormessage.h"
 #include "ui/f706.h"
 #include "ui/messagebox.h"
 
@@ -9,8 +10,7 @@ std::unique_ptr<F706> startMainWindow(const QString& appPath, int* exitCode)
     AppError error;
     if (!window->Form_Load(&error)) {
         window.reset();
-        showMessage(nullptr, QMessageBox::Critical, QString(),
-                    QStringLiteral("Error #%1\r\n%2").arg(error.number).arg(error.text));
+        showMessage(nullptr, QMessageBox::Critical, QString(), numberedErrorMessage(error));
         *exitCode = kStartupFailedExitCode;
         return nullptr;
     }

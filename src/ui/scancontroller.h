@@ -9,10 +9,10 @@ class DataFreq;
 class QWidget;
 
 /**
- * The "BOOKMARK SCAN" group of the window wired to the bookmark scan: START (CscanDB),
- * STOP (CstopScan) and the speed options OptSpeed 0..2. The scan itself, ScanAttivo and
- * TempoScan live in BookmarkScan; this class keeps the buttons in step with it and shows
- * "Error during scan" when it halts.
+ * The bookmark scan as the window runs it: START (CscanDB), STOP (CstopScan) and the speed
+ * options OptSpeed 0..2 come here through the window's handlers. The scan itself, ScanAttivo
+ * and TempoScan live in BookmarkScan; this class keeps the panel's buttons in step with it
+ * and shows "Error during scan" when it halts.
  *
  * START runs the scan from the event loop, not inside the button's own mouse handling: the
  * loop lasts until STOP, and each of its waits serves the window's events.
@@ -28,8 +28,12 @@ public:
     double tempoScan() const { return m_scan->tempoScan(); }
     void setTempoScan(double seconds) { m_scan->setTempoScan(seconds); }
 
+    /** START: the scan runs from the event loop (queued), not inside the press. */
+    void start();
+    void stop() { m_scan->stop(); }
+    void setSpeed(int index) { m_scan->setSpeed(index); }
+
 private:
-    void setButtons(bool startEnabled, bool stopEnabled);
     void showScanError(const AppError& error);
 
     BookmarkScanPanel* m_panel;

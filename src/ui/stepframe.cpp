@@ -27,6 +27,6 @@ StepFrame::StepFrame(QWidget* parent) : QGroupBox(QStringLiteral("STEP"), parent
         auto* button = new QPushButton(QString::fromLatin1(kCaptions[i]), this);
         button->setObjectName(QStringLiteral("Cstep_%1").arg(i));
         look::place(button, kFirstLeft + kPitch * i, 270, 825, 375);
-        connect(button, &QPushButton::clicked, this, [this, i] { emit stepClicked(i); });
+        connect(button, &QPushButton::clicked, this, [this, i] { emit stepChosen(i); });
     }
 }

@@ -12,5 +12,5 @@ public:
 
 signals:
     /** Cstep(index) was clicked. */
-    void stepClicked(int index);
+    void stepChosen(int index);
 };

@@ -187,12 +187,12 @@ private slots:
         BookmarkScan scan(data.get(), [&](AppError*) {
             recalled << data->field("rowid").toString();
             if (recalled.size() > data->recordCount())
-                scanPointer->CstopScan_Click();
+                scanPointer->stop();
             return true;
         });
         scanPointer = &scan;
         scan.setTempoScan(0);
-        scan.CscanDB_Click();
+        scan.start();
         QStringList expected;
         for (const QString& row : fixture::rowsOf(path, query))
             expected << row.section('|', 0, 0);

@@ -184,7 +184,7 @@ void TestBookmarkScan::speedOptions()
     BookmarkScan scan(nullptr, [](AppError*) { return true; });
     QCOMPARE(scan.tempoScan(), 1.5);
     QCOMPARE(scan.state(), BookmarkScan::State::Idle);
-    scan.OptSpeed_Click(index);
+    scan.setSpeed(index);
     QCOMPARE(scan.tempoScan(), tempo);
 }
 
@@ -194,9 +194,9 @@ void TestBookmarkScan::orderWrapsAround()
     m_afterRecall = [this](int count) {
         QVERIFY(m_scan->scanAttivo());
         if (count == 4)
-            soon([this] { m_scan->CstopScan_Click(); });
+            soon([this] { m_scan->stop(); });
     };
-    m_scan->CscanDB_Click();
+    m_scan->start();
     QCOMPARE(m_recalled, (QStringList{"A", "B", "C", "A"}));
     QCOMPARE(frequencyFrames(),
              (QList<QByteArray>{"0000504501", "0000050700", "0000103004", "0000504501"}));
@@ -209,9 +209,9 @@ void TestBookmarkScan::stopDuringWaitAfterB()
     open(kThree);
     m_afterRecall = [this](int count) {
         if (count == 2)
-            soon([this] { m_scan->CstopScan_Click(); });
+            soon([this] { m_scan->stop(); });
     };
-    m_scan->CscanDB_Click();
+    m_scan->start();
     QCOMPARE(m_recalled, (QStringList{"A", "B"}));
     QCOMPARE(currentName(), QString("C"));  // moved on, but C is not recalled
     QCOMPARE(frequencyFrames(), (QList<QByteArray>{"0000504501", "0000050700"}));
@@ -224,9 +224,9 @@ void TestBookmarkScan::singleMemoryRepeats()
     open({{"A", "145", "500", "000", "FM", ""}});
     m_afterRecall = [this](int count) {
         if (count == 3)
-            soon([this] { m_scan->CstopScan_Click(); });
+            soon([this] { m_scan->stop(); });
     };
-    m_scan->CscanDB_Click();
+    m_scan->start();
     QCOMPARE(m_recalled, (QStringList{"A", "A", "A"}));
     QCOMPARE(frequencyFrames().size(), 3);
 }
@@ -235,7 +235,7 @@ void TestBookmarkScan::emptyViewDoesNothing()
 {
     open({{"B", "007", "050", "000", "LSB", ""}}, kScanByName);
     QCOMPARE(m_data->recordCount(), 0);
-    m_scan->CscanDB_Click();
+    m_scan->start();
     QVERIFY(m_recalled.isEmpty());
     QVERIFY(m_buttons.isEmpty());
     QVERIFY(!m_scan->scanAttivo());
@@ -260,10 +260,10 @@ void TestBookmarkScan::speedChangeAppliesToNextDwell()
         if (dwells.size() == 1)
             soon([this] { m_scan->setTempoScan(0.6); });  // during the first dwell
         if (dwells.size() == 3)
-            soon([this] { m_scan->CstopScan_Click(); });
+            soon([this] { m_scan->stop(); });
     });
     clock.start();
-    m_scan->CscanDB_Click();
+    m_scan->start();
     QCOMPARE(dwells, (QList<double>{0.2, 0.6, 0.6}));
     QCOMPARE(m_recalled, (QStringList{"A", "B", "C"}));
     const qint64 first = startedAt[1] - startedAt[0];
@@ -287,9 +287,9 @@ void TestBookmarkScan::viewChangeDuringScan()
             });
         }
         if (count == 4)
-            soon([this] { m_scan->CstopScan_Click(); });
+            soon([this] { m_scan->stop(); });
     };
-    m_scan->CscanDB_Click();
+    m_scan->start();
     QCOMPARE(m_recalled, (QStringList{"A", "C", "D", "A"}));
 }
 
@@ -297,7 +297,7 @@ void TestBookmarkScan::errorHaltsScan()
 {
     open({{"A", "145", "500", "000", "FM", ""}, {"B", "14", "250", "000", "USB", ""}});
     QSignalSpy errors(m_scan.get(), &BookmarkScan::scanError);
-    m_scan->CscanDB_Click();
+    m_scan->start();
     QCOMPARE(m_recalled, (QStringList{"A", "B"}));
     QCOMPARE(errors.size(), 1);
     const AppError error = errors.at(0).at(0).value<AppError>();
@@ -308,9 +308,9 @@ void TestBookmarkScan::errorHaltsScan()
     QCOMPARE(m_buttons, (QList<std::pair<bool, bool>>{{false, true}}));
     QCOMPARE(frequencyFrames(), QList<QByteArray>{"0000504501"});  // nothing of B
 
-    m_scan->CscanDB_Click();  // START is off while halted
+    m_scan->start();  // START is off while halted
     QCOMPARE(m_recalled.size(), 2);
-    m_scan->CstopScan_Click();
+    m_scan->stop();
     QCOMPARE(m_scan->state(), BookmarkScan::State::Idle);
     QCOMPARE(m_buttons.last(), std::make_pair(true, false));
 }
@@ -323,7 +323,7 @@ void TestBookmarkScan::quitDuringScanEndsAtOnce()
     QElapsedTimer clock;
     clock.start();
     m_scan->setTempoScan(30.0);
-    m_scan->CscanDB_Click();
+    m_scan->start();
     QVERIFY(clock.elapsed() < 30000);  // the dwell ended at once
     QCOMPARE(m_recalled, QStringList{"A"});
     QCOMPARE(currentName(), QString("A"));  // no move either
@@ -339,12 +339,12 @@ void TestBookmarkScan::stoppedLoopEndsWhenNewScanHalts()
     m_afterRecall = [this](int count) {
         if (count == 1) {
             soon([this] {
-                m_scan->CstopScan_Click();
-                m_scan->CscanDB_Click();
+                m_scan->stop();
+                m_scan->start();
             });
         }
     };
-    m_scan->CscanDB_Click();
+    m_scan->start();
     QCOMPARE(m_recalled, (QStringList{"A", "A", "B"}));
     QCOMPARE(errors.size(), 1);
     QCOMPARE(m_scan->state(), BookmarkScan::State::HaltedByError);

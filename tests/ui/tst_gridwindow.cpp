@@ -85,7 +85,7 @@ private slots:
 private:
     bool start();
     QTableView* grid() const { return m_bench->find<QTableView>("DBGrid1"); }
-    DataFreq* data() const { return m_bench->window()->memory()->dataFreq(); }
+    DataFreq* data() const { return m_bench->window()->findChild<MemoryController*>()->dataFreq(); }
     QString label(const char* name) const { return m_bench->find<QLabel>(name)->text(); }
     QString home() const { return m_bench->appPath() + kHome; }
     void typeInCell(int row, int column, const QString& text);

@@ -135,4 +135,4 @@ void TestFirstStart::choiceIsWrittenAndTheRadioStarts()
 }
 
 QTEST_MAIN(TestFirstStart)
-#include "test_firststart.moc"
+#include "tst_firststart.moc"

@@ -400,4 +400,4 @@ void TestVirtualRadio::nextClientStartsOnACleanLine()
 }
 
 QTEST_GUILESS_MAIN(TestVirtualRadio)
-#include "test_virtualradio.moc"
+#include "tst_virtualradio.moc"

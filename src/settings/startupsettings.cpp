@@ -1,6 +1,5 @@
-#include "ui/startupsettings.h"
+#include "settings/startupsettings.h"
 
-#include "link/portnames.h"
 #include "settings/apppath.h"
 #include "settings/inifile.h"
 
@@ -20,12 +19,13 @@ std::optional<int> settingNumber(const QString& file, const QString& key, const 
 
 std::optional<StartupSettings> readStartupSettings(const QString& settingsFile, AppError* error)
 {
-    const auto address = settingNumber(settingsFile, QString::fromLatin1(kRadioAddressKey),
-                                       QStringLiteral("72"), 0, kHighestAddress, error);
+    const auto address =
+        settingNumber(settingsFile, QString::fromLatin1(kRadioAddressKey),
+                      QString::number(civ::kDefaultRadioAddress), 0, kHighestAddress, error);
     if (!address)
         return std::nullopt;
     const auto port = settingNumber(settingsFile, QString::fromLatin1(kPortKey),
-                                    QStringLiteral("2"), 1, kPortCount, error);
+                                    QString::number(kDefaultPortNumber), 1, kPortCount, error);
     if (!port)
         return std::nullopt;
     return StartupSettings{static_cast<quint8>(*address), *port};

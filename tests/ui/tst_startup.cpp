@@ -237,4 +237,4 @@ void TestStartup::portLostDuringStartupStopsIt()
 }
 
 QTEST_MAIN(TestStartup)
-#include "test_startup.moc"
+#include "tst_startup.moc"

@@ -166,4 +166,4 @@ void TestRadioCommands::otherAddressFromSettings()
 }
 
 QTEST_MAIN(TestRadioCommands)
-#include "test_radiocommands.moc"
+#include "tst_windowcommands.moc"

@@ -146,4 +146,4 @@ void TestPortSelection::choosePort()
 }
 
 QTEST_MAIN(TestPortSelection)
-#include "test_portselection.moc"
+#include "tst_portselection.moc"

@@ -172,4 +172,4 @@ void TestRigctl::rigctl()
 }
 
 QTEST_GUILESS_MAIN(TestRigctl)
-#include "test_rigctl.moc"
+#include "tst_rigctl.moc"

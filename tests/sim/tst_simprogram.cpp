@@ -340,4 +340,4 @@ void TestSimProgram::quitCommandEnds()
 }
 
 QTEST_GUILESS_MAIN(TestSimProgram)
-#include "test_simprogram.moc"
+#include "tst_simprogram.moc"

@@ -235,4 +235,4 @@ void TestWindowLayout::screenColours()
 }
 
 QTEST_MAIN(TestWindowLayout)
-#include "test_windowlayout.moc"
+#include "tst_windowlayout.moc"

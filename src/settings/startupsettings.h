@@ -1,6 +1,7 @@
 #pragma once
 
 #include "common/errorcatalogue.h"
+#include "protocol/civ.h"
 
 #include <QString>
 #include <QtGlobal>
@@ -11,10 +12,15 @@
 inline constexpr char kRadioAddressKey[] = "ADDR706";
 inline constexpr char kPortKey[] = "COMPORT";
 
+/** Highest port number offered in the "Com Port" menu (COM 1 .. COM 4). */
+inline constexpr int kPortCount = 4;
+/** COMPORT when the settings file has none. */
+inline constexpr int kDefaultPortNumber = 2;
+
 /** What start-up reads from section SETTINGS before it opens the port. */
 struct StartupSettings {
-    quint8 radioAddress = 0x48;  ///< ADDR706 in decimal, default "72"
-    int portNumber = 2;          ///< COMPORT, default "2", 1..4
+    quint8 radioAddress = civ::kDefaultRadioAddress;  ///< ADDR706 in decimal, default "72"
+    int portNumber = kDefaultPortNumber;              ///< COMPORT, 1..4
 };
 
 /** Reads ADDR706 and COMPORT from the settings file (defaults when absent). A value that

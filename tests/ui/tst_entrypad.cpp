@@ -1,0 +1,221 @@
+// The frequency entry pad: its state table on the pad alone, then the keyboard through the
+// window against the virtual radio: which keys reach the pad and which Return sends.
+#include "radiobench.h"
+
+#include "ui/entrypad.h"
+
+#include <QApplication>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTableView>
+#include <QTest>
+
+class TestEntryPad : public QObject {
+    Q_OBJECT
+private slots:
+    void keyedEntries_data();
+    void keyedEntries();
+    void keyboard_data();
+    void keyboard();
+};
+
+void TestEntryPad::keyedEntries_data()
+{
+    QTest::addColumn<QString>("keys");
+    QTest::addColumn<QString>("shown");
+    QTest::addColumn<bool>("sendEnabled");
+    QTest::addColumn<bool>("refused");
+
+    QTest::newRow("start-up value") << "145400000"
+                                    << "145400000" << true << false;
+    QTest::newRow("50 000 Hz refused") << "000050000"
+                                       << "000050000" << false << true;
+    QTest::newRow("50 001 Hz lowest") << "000050001"
+                                      << "000050001" << true << false;
+    QTest::newRow("199 999 999 Hz highest") << "199999999"
+                                            << "199999999" << true << false;
+    QTest::newRow("200 MHz refused") << "200000000"
+                                     << "200000000" << false << true;
+    QTest::newRow("all zeros refused") << "000000000"
+                                       << "000000000" << false << true;
+    QTest::newRow("all nines refused") << "999999999"
+                                       << "999999999" << false << true;
+    QTest::newRow("first key clears the rest") << "7"
+                                               << "7" << false << false;
+    QTest::newRow("partial entry") << "1454"
+                                   << "1454" << false << false;
+    QTest::newRow("eight of nine") << "14540000"
+                                   << "14540000" << false << false;
+    QTest::newRow("new entry after refusal") << "2000000003"
+                                             << "3" << false << true;
+    QTest::newRow("new entry after valid one") << "14540000000"
+                                               << "00" << false << false;
+}
+
+void TestEntryPad::keyedEntries()
+{
+    QFETCH(QString, keys);
+    QFETCH(QString, shown);
+    QFETCH(bool, sendEnabled);
+    QFETCH(bool, refused);
+
+    EntryPad pad;
+    QSignalSpy status(&pad, &EntryPad::statusText);
+    for (QChar key : keys)
+        QTest::mouseClick(pad.findChild<QPushButton*>(QStringLiteral("Tasto_%1").arg(key)),
+                          Qt::LeftButton);
+
+    QCOMPARE(pad.digits(), shown);
+    QCOMPARE(pad.posCifra(), shown.size() - 1);
+    for (int i = 0; i < EntryPad::kDigitCount; ++i)
+        QCOMPARE(pad.digitLabel(i)->text(), i < shown.size() ? QString(shown[i]) : QString());
+    QCOMPARE(pad.sendEnabled(), sendEnabled);
+    QCOMPARE(!status.isEmpty(), refused);
+    if (refused)
+        QCOMPARE(status.first().first().toString(), QStringLiteral("WRONG FREQUENCY\r\n"));
+    QVERIFY(pad.findChild<QPushButton*>(QStringLiteral("CaddMain"))->isEnabled());
+}
+
+namespace {
+
+/** Plays a key script on the control in focus (the window when none): digits, R Return,
+ *  E keypad Enter, H a held Return's repeat, B Backspace, X Esc, ^ Control with the next
+ *  key. Each key goes where the platform would send it, and climbs to the window when the
+ *  control leaves it alone. */
+void playKeys(QWidget* window, const QString& script)
+{
+    Qt::KeyboardModifiers mods = Qt::NoModifier;
+    for (const QChar c : script) {
+        QWidget* target = QApplication::focusWidget() ? QApplication::focusWidget() : window;
+        if (c == QLatin1Char('^')) {
+            mods = Qt::ControlModifier;
+            continue;
+        }
+        if (c.isDigit()) {
+            QTest::keyClick(target, static_cast<Qt::Key>(Qt::Key_0 + c.digitValue()), mods);
+        } else if (c == QLatin1Char('H')) {
+            QKeyEvent repeat(QEvent::KeyPress, Qt::Key_Return, mods, QStringLiteral("\r"), true);
+            QApplication::sendEvent(target, &repeat);
+        } else {
+            const Qt::Key key = c == QLatin1Char('R')   ? Qt::Key_Return
+                                : c == QLatin1Char('E') ? Qt::Key_Enter
+                                : c == QLatin1Char('B') ? Qt::Key_Backspace
+                                                        : Qt::Key_Escape;
+            QTest::keyClick(target, key, key == Qt::Key_Enter ? Qt::KeypadModifier : mods);
+        }
+        mods = Qt::NoModifier;
+    }
+}
+
+}  // namespace
+
+void TestEntryPad::keyboard_data()
+{
+    QTest::addColumn<QString>("focus");  // object name; empty: no control has the focus
+    QTest::addColumn<QString>("keys");
+    QTest::addColumn<QString>("padAfter");
+    QTest::addColumn<QStringList>("sent");
+
+    const QString sevenMHz = frameTo48("050000050700");
+    const QString start = QStringLiteral("145400000");
+    QTest::newRow("no focus: Return sends") << ""
+                                            << "007050000R"
+                                            << "007050000" << QStringList{sevenMHz};
+    QTest::newRow("no focus: keypad Enter sends") << ""
+                                                  << "007050000E"
+                                                  << "007050000" << QStringList{sevenMHz};
+    QTest::newRow("digit key: Return sends") << "Tasto_3"
+                                             << "007050000R"
+                                             << "007050000" << QStringList{sevenMHz};
+    QTest::newRow("SEND: Return sends") << "Csend"
+                                        << "R" << start << QStringList{frameTo48("050000404501")};
+    QTest::newRow("held Return sends once") << ""
+                                            << "007050000RHHH"
+                                            << "007050000" << QStringList{sevenMHz};
+    QTest::newRow("QUIT: Return neither sends nor quits") << "Cquit"
+                                                          << "RHH" << start << QStringList{};
+    QTest::newRow("QUIT, then typed digits: the pad has the focus")
+        << "Cquit"
+        << "007050000R"
+        << "007050000" << QStringList{sevenMHz};
+    QTest::newRow("LSB: Return does nothing") << "Clsb"
+                                              << "R" << start << QStringList{};
+    QTest::newRow("step: Return does nothing") << "Cstep_3"
+                                               << "R" << start << QStringList{};
+    QTest::newRow("SPLIT: Return does nothing") << "Csplit"
+                                                << "R" << start << QStringList{};
+    QTest::newRow("pad's ADD MEM: Return does nothing") << "CaddMain"
+                                                        << "R" << start << QStringList{};
+    QTest::newRow("partial entry sends nothing") << ""
+                                                 << "0000E"
+                                                 << "0000" << QStringList{};
+    QTest::newRow("refused entry sends nothing") << ""
+                                                 << "000050000R"
+                                                 << "000050000" << QStringList{};
+    QTest::newRow("Control+digit is no pad key") << ""
+                                                 << "0070^550000R"
+                                                 << "007050000" << QStringList{sevenMHz};
+    QTest::newRow("Backspace clears the last digit") << ""
+                                                     << "00705009B00R"
+                                                     << "007050000" << QStringList{sevenMHz};
+    QTest::newRow("Backspace edits a complete entry")
+        << ""
+        << "B5R"
+        << "145400005" << QStringList{frameTo48("050500404501")};
+    QTest::newRow("Esc clears the entry") << ""
+                                          << "1454XR"
+                                          << "" << QStringList{};
+    QTest::newRow("Esc, then a new entry") << ""
+                                           << "XBB007050000R"
+                                           << "007050000" << QStringList{sevenMHz};
+    QTest::newRow("status line: Return does nothing") << "InStringa"
+                                                      << "R" << start << QStringList{};
+    QTest::newRow("status line: read-only, digits to the pad") << "InStringa"
+                                                               << "0070"
+                                                               << "0070" << QStringList{};
+    QTest::newRow("grid keeps its keys") << "DBGrid1"
+                                         << "12BXR" << start << QStringList{};
+}
+
+void TestEntryPad::keyboard()
+{
+    QFETCH(QString, focus);
+    QFETCH(QString, keys);
+    QFETCH(QString, padAfter);
+    QFETCH(QStringList, sent);
+
+    RadioBench bench;
+    QVERIFY(bench.startRadio());
+    QVERIFY(bench.loadWindow());
+    F706* window = bench.window();
+    window->show();
+    QApplication::setActiveWindow(window);
+    QVERIFY(QTest::qWaitForWindowActive(window));
+    auto* status = bench.find<QLineEdit>("InStringa");
+    const QString statusBefore = status->text();
+    if (focus.isEmpty()) {
+        if (QApplication::focusWidget())
+            QApplication::focusWidget()->clearFocus();
+        QTRY_VERIFY(!QApplication::focusWidget());
+    } else {
+        QWidget* target = window->findChild<QWidget*>(focus);
+        QVERIFY2(target, qPrintable(focus));
+        target->setFocus();
+        QTRY_COMPARE(QApplication::focusWidget(), target);
+    }
+
+    playKeys(window, keys);
+    QCOMPARE(window->entryPad()->digits(), padAfter);
+    // A frame after the keys: every frame the keys sent has arrived before it.
+    window->SelezionaVfoA();
+    QVERIFY(bench.waitForFrames(sent.size() + 1));
+    QCOMPARE(bench.frames(), sent + QStringList{frameTo48("0700")});
+    if (focus == QStringLiteral("InStringa"))
+        QCOMPARE(status->text(), statusBefore);
+}
+
+QTEST_MAIN(TestEntryPad)
+#include "tst_entrypad.moc"
