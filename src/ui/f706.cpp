@@ -286,6 +286,12 @@ void F706::CscanDB_Click()
     m_memory->scan()->start();
 }
 
+void F706::stopBookmarkScan()
+{
+    if (m_memory->scan()->scanAttivo())
+        CstopScan_Click();
+}
+
 void F706::CstopScan_Click()
 {
     m_memory->scan()->stop();

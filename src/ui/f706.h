@@ -65,6 +65,9 @@ public:
     void writePendingAtQuit();
 
     int portNumber() const;
+    QString settingsFile() const { return m_settingsFile; }
+    /** Stops a running bookmark scan as STOP does; nothing when none runs. */
+    void stopBookmarkScan();
     bool isUnloaded() const { return m_unloaded; }
     /** TempoScan: the bookmark-scan dwell in seconds (kept by the bookmark scan). */
     double tempoScan() const;
@@ -72,6 +75,7 @@ public:
     // For the tests and the demo: the line, the radio model and the parts they look at.
     SerialLink* link() const { return m_link; }
     RadioState* radioState() const { return m_radio; }
+    RadioCommands* radioCommands() const { return m_commands; }
     MainMenus* menus() const { return m_menus; }
     DisplayFrame* displayFrame() const { return m_display; }
     EntryPad* entryPad() const { return m_pad; }

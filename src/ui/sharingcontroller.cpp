@@ -3,7 +3,6 @@
 #include "net/radiorigcontrol.h"
 #include "net/rigctlserver.h"
 #include "settings/inifile.h"
-#include "ui/bookmarkscanpanel.h"
 #include "ui/f706.h"
 #include "ui/mainmenus.h"
 #include "ui/messagebox.h"
@@ -12,7 +11,6 @@
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
-#include <QPushButton>
 
 SharingController::SharingController(F706* window, QObject* parent)
     : QObject(parent),
@@ -105,9 +103,7 @@ void SharingController::onShareTriggered(bool checked)
 
 void SharingController::stopBookmarkScan()
 {
-    QPushButton* stop = m_window->bookmarkScanPanel()->stopButton();
-    if (stop->isEnabled())
-        stop->click();
+    m_window->stopBookmarkScan();
 }
 
 void SharingController::showState()

@@ -231,4 +231,4 @@ void TestRigctlSharing::menuItemTurnsSharingOffAndStoresIt()
 }
 
 QTEST_MAIN(TestRigctlSharing)
-#include "test_rigctlsharing.moc"
+#include "tst_rigctlsharing.moc"
