@@ -62,13 +62,7 @@ private:
 
     std::unique_ptr<DataFreq> openOn(const QString& path, const QString& source = kByNone)
     {
-        auto data = std::make_unique<DataFreq>();
-        data->setDatabaseName(path);
-        data->setRecordSource(source);
-        AppError error;
-        if (!data->refresh(&error))
-            qWarning("refresh failed: %s", qPrintable(error.text));
-        return data;
+        return fixture::openedDataFreq(path, source);
     }
     QString threeRowFile(const QString& name)
     {

@@ -91,13 +91,7 @@ QStringList walked(DataFreq& data)
 
 std::unique_ptr<DataFreq> opened(const QString& path, const QString& source)
 {
-    auto data = std::make_unique<DataFreq>();
-    data->setDatabaseName(path);
-    data->setRecordSource(source);
-    AppError error;
-    if (!data->refresh(&error))
-        qWarning("refresh failed: %s", qPrintable(error.text));
-    return data;
+    return fixture::openedDataFreq(path, source);
 }
 
 void addMemory(DataFreq& data, const NewMemory& memory)

@@ -1,5 +1,7 @@
 #include "support/memoryfixture.h"
 
+#include "memory/datafreq.h"
+
 #include <QFile>
 #include <QSqlDatabase>
 #include <QSqlError>
@@ -117,6 +119,17 @@ QString makeJetFile(const QString& dir, const QString& fileName)
     bytes.append(QByteArray(2048 - bytes.size(), '\x5a'));
     file.write(bytes);
     return path;
+}
+
+std::unique_ptr<DataFreq> openedDataFreq(const QString& path, const QString& source)
+{
+    auto data = std::make_unique<DataFreq>();
+    data->setDatabaseName(path);
+    data->setRecordSource(source);
+    AppError error;
+    if (!data->refresh(&error))
+        qWarning("refresh failed: %s", qPrintable(error.text));
+    return data;
 }
 
 }  // namespace fixture

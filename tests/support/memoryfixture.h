@@ -6,6 +6,10 @@
 #include <QStringList>
 #include <QVariant>
 
+#include <memory>
+
+class DataFreq;
+
 /** Test helpers: bookmark databases made from the built template in a temporary directory,
  *  filled and read back on a connection of the test's own. */
 namespace fixture {
@@ -31,5 +35,9 @@ QByteArray bytesOf(const QString& path);
 
 /** Writes a file whose header is that of an Access (Jet) database. */
 QString makeJetFile(const QString& dir, const QString& fileName);
+
+/** A data control on path with the record source, refreshed; a failed refresh is warned
+ *  about (the test's own checks then fail on the empty view). */
+std::unique_ptr<DataFreq> openedDataFreq(const QString& path, const QString& source);
 
 }  // namespace fixture
