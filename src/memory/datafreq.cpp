@@ -70,8 +70,9 @@ void emptySplitPartsUnlessSplit(MemoryRecord* record, unsigned* changedColumns)
 
 class DataFreq::Private {
 public:
-    QString path;      ///< the file the next refresh opens
-    QString openPath;  ///< the file open now, named by every write failure
+    DataFreq* q = nullptr;  ///< the owner, for signals sent from its const lookups
+    QString path;           ///< the file the next refresh opens
+    QString openPath;       ///< the file open now, named by every write failure
     QString source = QStringLiteral("TabFreq");
     QString connection = sqlitefile::uniqueConnectionName(QStringLiteral("corvane.datafreq"));
     bool open = false;
@@ -167,8 +168,9 @@ bool DataFreq::Private::update(const MemoryRecord& record, unsigned columns, App
     return true;
 }
 
-DataFreq::DataFreq(QObject* parent) : QObject(parent), d(new Private)
+DataFreq::DataFreq(QObject* parent) : QObject(parent), d(std::make_unique<Private>())
 {
+    d->q = this;
     d->model = new MemoryModel(this);
     d->readAhead.setInterval(0);
     d->readAhead.setSingleShot(true);
@@ -184,7 +186,6 @@ DataFreq::~DataFreq()
     writePendingRow(&ignored);  // last chance: a pending edit is not dropped silently
     delete d->model;
     d->closeFile();
-    delete d;
 }
 
 void DataFreq::setDatabaseName(const QString& path)
@@ -315,7 +316,7 @@ const MemoryRecord* DataFreq::recordAt(int row) const
     // A failed read is told once, after the current paint or lookup has finished: reads
     // happen while the grid paints, where no message box may open.
     if (std::optional<AppError> error = d->rows.takeNewReadError()) {
-        auto* self = const_cast<DataFreq*>(this);
+        DataFreq* self = d->q;
         QMetaObject::invokeMethod(
             self, [self, e = *error] { emit self->readFailed(e); }, Qt::QueuedConnection);
     }

@@ -6,6 +6,8 @@
 #include <QString>
 #include <QVariant>
 
+#include <memory>
+
 class QAbstractItemModel;
 struct MemoryRecord;
 
@@ -150,5 +152,5 @@ private:
     const MemoryRecord* recordAt(int row) const;
 
     class Private;
-    Private* d;
+    std::unique_ptr<Private> d;
 };

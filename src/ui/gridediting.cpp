@@ -129,8 +129,9 @@ void GridEditing::onDatabaseOpened(bool readOnly)
         return;
     if (readOnly)
         m_statusLine->setText(kReadOnlyStatus);
-    else if (m_statusLine->text() == kReadOnlyStatus)
+    else if (m_readOnlyShown)
         m_statusLine->clear();
+    m_readOnlyShown = readOnly;
 }
 
 bool GridEditing::movedTo(const QModelIndex& index)

@@ -80,4 +80,5 @@ private:
     CellRuleDelegate* m_delegate;
     QMenu* m_modeMenu;
     QPointer<QLineEdit> m_statusLine;
+    bool m_readOnlyShown = false;  ///< the status line shows the read-only notice
 };

@@ -98,8 +98,13 @@ struct MemoryExchange::ImportRun {
     ImportResult result;
 };
 
-MemoryExchange::MemoryExchange(QWidget* window, MainMenus* menus, DataFreq* data, QObject* parent)
-    : QObject(parent), m_window(window), m_menus(menus), m_data(data)
+MemoryExchange::MemoryExchange(QWidget* window, MainMenus* menus, DataFreq* data,
+                               std::function<ViewOrder()> viewOrder, QObject* parent)
+    : QObject(parent),
+      m_window(window),
+      m_menus(menus),
+      m_viewOrder(std::move(viewOrder)),
+      m_data(data)
 {
     QMenu* menu = menus->bookmarksMenu();
     const QList<QAction*> items = menu->actions();
@@ -130,12 +135,7 @@ QString MemoryExchange::databasePath() const
 
 ViewOrder MemoryExchange::viewOrder() const
 {
-    const MainMenus* menus = m_menus;
-    if (menus->sortFreqAction()->isChecked())
-        return ViewOrder::ByFrequency;
-    if (menus->sortNameAction()->isChecked())
-        return ViewOrder::ByName;
-    return ViewOrder::None;
+    return m_viewOrder();
 }
 
 void MemoryExchange::finishJob()

@@ -39,7 +39,9 @@ public:
     using FileChooser =
         std::function<FileChoice(bool forExport, QWidget* parent, const QString& directory)>;
 
-    MemoryExchange(QWidget* window, MainMenus* menus, DataFreq* data, QObject* parent = nullptr);
+    /** viewOrder: the order of the view shown now, which an export follows. */
+    MemoryExchange(QWidget* window, MainMenus* menus, DataFreq* data,
+                   std::function<ViewOrder()> viewOrder, QObject* parent = nullptr);
     ~MemoryExchange() override;
 
     void Mimport_Click();
@@ -62,6 +64,7 @@ private:
 
     QWidget* m_window;
     MainMenus* m_menus;
+    std::function<ViewOrder()> m_viewOrder;
     DataFreq* m_data;
     QAction* m_import;
     QAction* m_export;

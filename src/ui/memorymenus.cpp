@@ -29,8 +29,9 @@ void MemoryMenus::connectMenus()
     MainMenus* menus = m_parts.menus;
     connect(menus->newBookmarkAction(), &QAction::triggered, this,
             &MemoryMenus::MnewBookmark_Click);
-    new MemoryExchange(m_parts.window, m_parts.menus, m_data,
-                       this);  // "Import memories…", "Export memories…"
+    // "Import memories…", "Export memories…"
+    new MemoryExchange(
+        m_parts.window, m_parts.menus, m_data, [this] { return m_order; }, this);
     for (int i = 0; i < menus->bookActions().size(); ++i)
         connectBook(i);
     connect(menus->sortNoneAction(), &QAction::triggered, this, &MemoryMenus::Msort_none_Click);
