@@ -43,11 +43,11 @@ RigctlDispatcher::RigctlDispatcher(RigControl* rig, QObject* parent) : QObject(p
 
 std::optional<Reply> RigctlDispatcher::execute(const rigctl::Request& request, ReplySink sink)
 {
-    if (request.spec == nullptr)
+    if (request.entry == nullptr)
         return code(Code::NotImplemented);
     if (request.missingArguments)
         return code(Code::InvalidArgument);
-    if (request.spec->argumentCount > 0)
+    if (request.entry->argumentCount > 0)
         return executeSet(request, std::move(sink));
     return executeRead(request, std::move(sink));
 }
@@ -55,7 +55,7 @@ std::optional<Reply> RigctlDispatcher::execute(const rigctl::Request& request, R
 std::optional<Reply> RigctlDispatcher::executeRead(const rigctl::Request& request, ReplySink sink)
 {
     const RigControl::Snapshot now = m_rig->snapshot();
-    switch (request.spec->command) {
+    switch (request.entry->command) {
         case Command::GetFreq:
             return now.frequencyHz && !frequencyStale(now) ? frequencyReply()
                                                            : readFrequency(std::move(sink));
@@ -83,7 +83,7 @@ std::optional<Reply> RigctlDispatcher::executeRead(const rigctl::Request& reques
 
 std::optional<Reply> RigctlDispatcher::executeSet(const rigctl::Request& request, ReplySink sink)
 {
-    switch (request.spec->command) {
+    switch (request.entry->command) {
         case Command::SetFreq:
             return setFrequency(request, std::move(sink));
         case Command::SetMode:

@@ -8,7 +8,7 @@ namespace rigctl {
 namespace {
 
 // clang-format off
-constexpr CommandSpec kCommands[] = {
+constexpr CommandEntry kCommands[] = {
     {Command::GetFreq,      'f', "get_freq",      0, {"Frequency", nullptr},    false},
     {Command::SetFreq,      'F', "set_freq",      1, {nullptr, nullptr},        false},
     {Command::GetMode,      'm', "get_mode",      0, {"Mode", "Passband"},      false},
@@ -70,7 +70,7 @@ bool isPrefix(char c)
     return c == '+' || c == ';' || c == '|' || c == ',';
 }
 
-const CommandSpec* findCommand(QByteArrayView name)
+const CommandEntry* findCommand(QByteArrayView name)
 {
     if (name.size() > 1 && name[0] == '\\')
         return findLong(name.sliced(1));
@@ -79,7 +79,7 @@ const CommandSpec* findCommand(QByteArrayView name)
 
 void appendHeader(QByteArray* out, const Request& request)
 {
-    *out += request.spec->longName;
+    *out += request.entry->longName;
     *out += ':';
     for (const QByteArray& argument : request.arguments) {
         *out += ' ';
@@ -96,12 +96,12 @@ void appendReport(QByteArray* out, Code code)
 QByteArray formatExtended(const Request& request, const Reply& reply)
 {
     QByteArray out;
-    if (request.spec->command == Command::ChkVfo)  // rigctld's own form: no header, no report
+    if (request.entry->command == Command::ChkVfo)  // rigctld's own form: no header, no report
         return "ChkVFO: " + reply.values.value(0) + '\n';
     appendHeader(&out, request);
     if (reply.code == Code::Ok) {
         for (qsizetype i = 0; i < reply.values.size(); ++i) {
-            const char* label = i < 2 ? request.spec->labels[i] : nullptr;
+            const char* label = i < 2 ? request.entry->labels[i] : nullptr;
             if (label == nullptr) {
                 out += reply.values[i];  // a text of its own lines (dump_state, dump_caps)
                 continue;
@@ -115,20 +115,20 @@ QByteArray formatExtended(const Request& request, const Reply& reply)
 
 }  // namespace
 
-const CommandSpec* findShort(char name)
+const CommandEntry* findShort(char name)
 {
-    for (const CommandSpec& spec : kCommands) {
-        if (spec.shortName != 0 && spec.shortName == name)
-            return &spec;
+    for (const CommandEntry& entry : kCommands) {
+        if (entry.shortName != 0 && entry.shortName == name)
+            return &entry;
     }
     return name == 'Q' ? findShort('q') : nullptr;
 }
 
-const CommandSpec* findLong(QByteArrayView name)
+const CommandEntry* findLong(QByteArrayView name)
 {
-    for (const CommandSpec& spec : kCommands) {
-        if (name == QByteArrayView(spec.longName))
-            return &spec;
+    for (const CommandEntry& entry : kCommands) {
+        if (name == QByteArrayView(entry.longName))
+            return &entry;
     }
     return nullptr;
 }
@@ -145,13 +145,13 @@ QList<Request> parseLine(QByteArrayView line)
             request.separator = separatorFor(name[0]);
             name = name.sliced(1);
         }
-        request.spec = findCommand(name);
-        if (request.spec == nullptr) {  // unknown: it takes the rest of the line
+        request.entry = findCommand(name);
+        if (request.entry == nullptr) {  // unknown: it takes the rest of the line
             requests.append(request);
             break;
         }
         const qsizetype available = tokens.size() - i;
-        const qsizetype wanted = request.spec->argumentCount;
+        const qsizetype wanted = request.entry->argumentCount;
         request.missingArguments = available < wanted;
         request.arguments = tokens.mid(i, std::min(available, wanted));
         i += request.arguments.size();
@@ -163,7 +163,7 @@ QList<Request> parseLine(QByteArrayView line)
 QByteArray formatReply(const Request& request, const Reply& reply)
 {
     QByteArray out;
-    if (request.spec == nullptr || request.spec->command == Command::Quit) {
+    if (request.entry == nullptr || request.entry->command == Command::Quit) {
         appendReport(&out, reply.code);
         return out;
     }
@@ -178,7 +178,7 @@ QByteArray formatReply(const Request& request, const Reply& reply)
         if (!value.endsWith('\n'))
             out += '\n';
     }
-    if (request.spec->plainReportAfterValues)
+    if (request.entry->plainReportAfterValues)
         appendReport(&out, reply.code);
     return out;
 }

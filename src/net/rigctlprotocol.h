@@ -64,7 +64,7 @@ enum class Command {
 };
 
 /** One row of the command table. */
-struct CommandSpec {
+struct CommandEntry {
     Command command;
     char shortName;        ///< 0 when the command has only a long name
     const char* longName;  ///< without the backslash
@@ -74,12 +74,12 @@ struct CommandSpec {
 };
 
 /** The command table; nullptr when the name is unknown. */
-const CommandSpec* findShort(char name);
-const CommandSpec* findLong(QByteArrayView name);
+const CommandEntry* findShort(char name);
+const CommandEntry* findLong(QByteArrayView name);
 
-/** One command of a line: spec nullptr for an unknown one. */
+/** One command of a line: entry nullptr for an unknown one. */
 struct Request {
-    const CommandSpec* spec = nullptr;
+    const CommandEntry* entry = nullptr;
     QList<QByteArray> arguments;
     char separator = 0;  ///< 0: plain form; else the extended form's separator
     bool missingArguments = false;

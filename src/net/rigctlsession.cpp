@@ -102,7 +102,7 @@ void RigctlSession::answer(const rigctl::Request& request, const rigctl::Reply& 
         abort();  // the client does not read its answers
         return;
     }
-    if (request.spec != nullptr && request.spec->command == rigctl::Command::Quit) {
+    if (request.entry != nullptr && request.entry->command == rigctl::Command::Quit) {
         m_closing = true;
         m_pending.clear();
         m_socket->disconnectFromHost();  // the reply still goes out first
