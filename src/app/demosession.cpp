@@ -78,11 +78,12 @@ bool DemoSession::prepare(const QString& appPath, QString* error)
         return false;
     const QString file = settingsFilePath(appPath);
     const QString section = QString::fromLatin1(kSettingsSection);
-    const bool written =
-        WriteINI(file, section, QString::fromLatin1(kRadioAddressKey),
-                 QString::number(civ::kDefaultRadioAddress)) &&
-        WriteINI(file, section, QString::fromLatin1(kPortKey), QString::number(kDemoPort)) &&
-        WriteINI(file, section, QStringLiteral("COM%1").arg(kDemoPort), m_radio->devicePath());
+    const bool written = writeIniValues(
+        file, section,
+        {{QString::fromLatin1(kRadioAddressKey), QString::number(civ::kDefaultRadioAddress)},
+         {QString::fromLatin1(kPortKey), QString::number(kDemoPort)},
+         {QStringLiteral("COM%1").arg(kDemoPort), m_radio->devicePath()}},
+        nullptr);
     if (!written) {
         *error = QStringLiteral("cannot write the demo settings file %1").arg(file);
         return false;

@@ -71,13 +71,17 @@ bool writeFirstStartChoice(const QString& appPath, const FirstStartChoice& choic
     const QString file = settingsFilePath(appPath);
     const QString settings = QString::fromLatin1(kSettingsSection);
     const QString bookmarks = QString::fromLatin1(kBookmarksSection);
+    // One replacement of the file a section: the port choice is stored whole or not at all.
     const bool written =
-        WriteINI(file, settings, QLatin1String(kRadioAddressKey),
-                 QString::number(choice.address)) &&
-        WriteINI(file, settings, QLatin1String(kPortKey), QString::number(kFirstStartPort)) &&
-        WriteINI(file, settings, QStringLiteral("COM%1").arg(kFirstStartPort), choice.device) &&
-        WriteINI(file, bookmarks, QStringLiteral("BOOK0CAPTION"), kDefaultCaption) &&
-        WriteINI(file, bookmarks, QStringLiteral("BOOK0"), kDefaultDatabase);
+        writeIniValues(file, settings,
+                       {{QLatin1String(kRadioAddressKey), QString::number(choice.address)},
+                        {QLatin1String(kPortKey), QString::number(kFirstStartPort)},
+                        {QStringLiteral("COM%1").arg(kFirstStartPort), choice.device}},
+                       nullptr) &&
+        writeIniValues(file, bookmarks,
+                       {{QStringLiteral("BOOK0CAPTION"), kDefaultCaption},
+                        {QStringLiteral("BOOK0"), kDefaultDatabase}},
+                       nullptr);
     if (!written && error)
         *error = AppError::withDetail(errors::kSettingsWriteFailed, file);
     return written;
