@@ -2,7 +2,7 @@
 // side, median of 5 runs, in milliseconds. Each size runs in a process of its own, so that
 // its peak memory is its own. For each size:
 //   open      DataFreq opened on the file (start-up view, by name) and the first screen
-//             painted in a QTableView, minus the same on an empty database
+//             painted in the window's grid, minus the same on an empty database
 //   <view>    change to the view (record source + refresh) until the first screen is
 //             painted; beside it "sqlite3" running the same view query whole on the file
 //   add       ADD MEM: the row written on a connection of its own, shown in place, painted
@@ -11,7 +11,8 @@
 //   last/mid  right after a change of view, a jump to the last / middle row painted;
 //             name_middle_after_idle: the same once the keys were read ahead while idle
 //   scroll    one screen further down, painted
-//   peak      peak memory of the process (ru_maxrss), MiB
+//   peak      peak memory of the process (ru_maxrss), MiB; the file is filled by another
+//             process, so this is the grid's own
 // Run from the build tree: bench/memory/bench_memory [sizes...]
 // With CORVANE_BENCH_NO_PAINT=1 the view changes and jumps read the screen's cells instead
 // of painting them: the data side alone.
@@ -19,6 +20,7 @@
 #include "memory/datafreq.h"
 #include "memory/memorywriter.h"
 #include "memory/views.h"
+#include "ui/memorygrid.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -29,7 +31,6 @@
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
-#include <QTableView>
 #include <QTemporaryDir>
 #include <QTextStream>
 
@@ -145,17 +146,17 @@ QString sqliteToolMs(const QString& path, const QString& sql)
     return QStringLiteral("%1/%2").arg(median(times), 0, 'f', 1).arg(median(cpu), 0, 'f', 1);
 }
 
-/** The grid: a table view over the data control's model, painted offscreen. */
+/** The window's memory grid as the window sets it up (font, row height, column widths,
+ *  editing and cell painting) over the data control, 900 x 700 pixels, painted offscreen. */
 struct Grid {
     DataFreq data;
-    QTableView view;
+    MemoryGrid view;
 
     explicit Grid(const QString& path)
     {
         data.setDatabaseName(path);
         view.resize(900, 700);
-        view.verticalHeader()->setDefaultSectionSize(18);
-        view.setModel(data.model());
+        view.showMemories(&data);
     }
     void show(const QString& source)
     {
@@ -200,7 +201,10 @@ void runSize(int rows, QTextStream& out)
     QTemporaryDir dir;
     const QString empty = copyTemplate(dir.filePath(QStringLiteral("empty.MDB")));
     const QString path = copyTemplate(dir.filePath(QStringLiteral("large.MDB")));
-    fill(path, rows);
+    // Filled by a process of its own, so that the peak memory below is the grid's alone.
+    if (QProcess::execute(QCoreApplication::applicationFilePath(),
+                          {QStringLiteral("--fill"), path, QString::number(rows)}) != 0)
+        qFatal("filling %s failed", qPrintable(path));
     out << "file_KiB " << QFile(path).size() / 1024 << '\n';
     out << "open_empty " << openMs(empty) << '\n';
     out << "open " << openMs(path) << '\n';
@@ -319,6 +323,10 @@ int main(int argc, char** argv)
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     const QStringList args = app.arguments().mid(1);
+    if (args.size() == 3 && args[0] == QLatin1String("--fill")) {
+        fill(args[1], args[2].toInt());
+        return 0;
+    }
     if (args.size() == 2 && args[0] == QLatin1String("--size")) {
         QTextStream out(stdout);
         runSize(args[1].toInt(), out);

@@ -15,6 +15,18 @@ namespace {
 
 constexpr int kColumns = 10;
 constexpr int kSplitParts[] = {memcol::kSMHz, memcol::kSKHz, memcol::kSHz};
+/** The engine's page cache of the grid's connection, in KiB. The grid reads a few index pages
+ *  per screen, and the system keeps the file's pages anyway; the engine's default (2 MB)
+ *  would grow with the database as the keys are read ahead. */
+constexpr int kPageCacheKiB = 512;
+
+/** Keeps the engine's page cache of the connection to kPageCacheKiB. Only a matter of memory:
+ *  where it fails the default stays. */
+void limitPageCache(const QString& connection)
+{
+    QSqlQuery pragma(QSqlDatabase::database(connection, false));
+    pragma.exec(QStringLiteral("PRAGMA cache_size = -%1").arg(kPageCacheKiB));
+}
 
 /** The column of a field name, without regard to case; -1 for none. */
 int columnOf(const QString& name)
@@ -253,6 +265,7 @@ bool DataFreq::refresh(AppError* error)
     if (ok) {
         d->open = true;
         d->openPath = d->path;
+        limitPageCache(d->connection);
         if (!d->readOnly)
             ViewKeys::addIndexes(d->connection);
         ok = d->rows.load(d->connection, d->path, d->source, error);

@@ -37,8 +37,7 @@ QMessageBox::Icon iconOf(CellVerdict::Icon icon)
 
 }  // namespace
 
-CellRuleDelegate::CellRuleDelegate(QAbstractItemView* view)
-    : QStyledItemDelegate(view), m_view(view)
+CellRuleDelegate::CellRuleDelegate(QAbstractItemView* view) : CellTextDelegate(view), m_view(view)
 {
 }
 

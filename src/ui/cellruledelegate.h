@@ -1,8 +1,9 @@
 #pragma once
 
+#include "ui/celltextdelegate.h"
+
 #include <QPersistentModelIndex>
 #include <QPointer>
-#include <QStyledItemDelegate>
 
 class QAbstractItemView;
 
@@ -25,9 +26,10 @@ class QAbstractItemView;
  * neither checks nor commits the edit, and commitAtQuit() commits an accepted text and
  * drops a refused one without a message.
  *
- * Works on any view whose model is DataFreq::model() (text cells, Split a bool).
+ * Works on any view whose model is DataFreq::model() (text cells, Split a bool). Cells are
+ * painted by CellTextDelegate.
  */
-class CellRuleDelegate : public QStyledItemDelegate {
+class CellRuleDelegate : public CellTextDelegate {
     Q_OBJECT
 public:
     explicit CellRuleDelegate(QAbstractItemView* view);

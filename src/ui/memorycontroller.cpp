@@ -14,17 +14,11 @@
 
 #include <QApplication>
 #include <QEvent>
-#include <QFontDatabase>
-#include <QHeaderView>
 #include <QScopedValueRollback>
 #include <QTimer>
 
-#include <iterator>
-
 namespace {
 
-const QString kGridFontFamily = QStringLiteral("MS Sans Serif");
-constexpr double kGridFontPoints = 8.25;
 const QString kRecallTitle = QStringLiteral("Recall");
 const QString kWriteErrorTitle = QStringLiteral("Error writing memory");
 
@@ -36,33 +30,6 @@ public:
     WaitCursor(const WaitCursor&) = delete;
     WaitCursor& operator=(const WaitCursor&) = delete;
 };
-
-QFont gridFont()
-{
-    QFont font = QFontDatabase::families().contains(kGridFontFamily)
-                     ? QFont(kGridFontFamily)
-                     : QFontDatabase::systemFont(QFontDatabase::GeneralFont);
-    font.setStyleHint(QFont::SansSerif);
-    font.setPointSizeF(kGridFontPoints);
-    return font;
-}
-
-/** The system's window colours, set on every role so that none is taken over from the
- *  window's navy panels. */
-QPalette systemColours()
-{
-    QPalette palette = QApplication::palette();
-    for (int group = 0; group < QPalette::NColorGroups; ++group) {
-        const auto colorGroup = static_cast<QPalette::ColorGroup>(group);
-        for (int role = 0; role < QPalette::NColorRoles; ++role) {
-            const auto colorRole = static_cast<QPalette::ColorRole>(role);
-            if (colorRole == QPalette::NoRole)
-                continue;
-            palette.setColor(colorGroup, colorRole, palette.color(colorGroup, colorRole));
-        }
-    }
-    return palette;
-}
 
 /** A null part adds nothing between the points. */
 QString joinedParts(const QVariant& first, const QVariant& second, const QVariant& third)
@@ -88,27 +55,8 @@ MemoryController::~MemoryController() = default;
 
 void MemoryController::setUpGrid()
 {
-    MemoryGrid* grid = m_parts.grid;
-    m_grid = grid;
-    grid->setFont(gridFont());
-    grid->setPalette(systemColours());
-    grid->setModel(m_data->model());
-    grid->setSelectionMode(QAbstractItemView::SingleSelection);
-    // The record selector at the left; dragging its lines sets the row height.
-    grid->verticalHeader()->setVisible(true);
-    grid->verticalHeader()->setSectionResizeMode(QHeaderView::Interactive);
-    grid->verticalHeader()->setDefaultSectionSize(grid->fontMetrics().height() + 6);
-    // Widths by what each column holds, so the ten columns fit the grid's width.
-    const QFontMetrics metrics = grid->fontMetrics();
-    constexpr int kCellPadding = 14;
-    constexpr const char* kWidest[] = {
-        "Repeater name here", "MHz", "KHz", "000", "RTTY", "sMHz", "sKHz", "sHZ", "False", "Scan"};
-    static_assert(std::size(kWidest) == memcol::kScan + 1, "one width for every column");
-    for (int column = 0; column < memcol::kScan + 1; ++column) {
-        grid->setColumnWidth(
-            column, metrics.horizontalAdvance(QString::fromLatin1(kWidest[column])) + kCellPadding);
-    }
-    auto* editing = new GridEditing(grid, m_data);  // the grid's child
+    m_grid = m_parts.grid;
+    GridEditing* editing = m_grid->showMemories(m_data);
     editing->setStatusLine(m_parts.statusLine);
 }
 
