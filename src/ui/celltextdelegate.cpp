@@ -73,9 +73,19 @@ bool CellTextDelegate::placeKeptText(QStyleOptionViewItem* option, QRect* textRe
     // the text, which the style would otherwise shape once more only to size it.
     const QString text = option->text;
     option->text.clear();
-    const int margin = style->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, widget) + 1;
-    *textRect = style->subElementRect(QStyle::SE_ItemViewItemText, option, widget)
-                    .adjusted(margin, 0, -margin, 0);
+    // Without text the place depends only on the cell's size and features: asked once for
+    // the cells of one column.
+    if (m_place.style != style || m_place.cell != option->rect.size() ||
+        m_place.features != option->features) {
+        const int margin = style->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, widget) + 1;
+        const QRect cell = option->rect;
+        const QRect place = style->subElementRect(QStyle::SE_ItemViewItemText, option, widget)
+                                .adjusted(margin, 0, -margin, 0);
+        m_place = {style, cell.size(), option->features,
+                   QMargins(place.left() - cell.left(), place.top() - cell.top(),
+                            cell.right() - place.right(), cell.bottom() - place.bottom())};
+    }
+    *textRect = option->rect.marginsRemoved(m_place.inset);
     if (option->fontMetrics.height() > textRect->height())
         return false;  // clipped: the style's way
     if (text.isEmpty()) {
@@ -97,8 +107,12 @@ void CellTextDelegate::paint(QPainter* painter, const QStyleOptionViewItem& opti
         QStyledItemDelegate::paint(painter, option, index);
         return;
     }
-    const QWidget* widget = opt.widget;
-    widget->style()->drawControl(QStyle::CE_ItemViewItem, &opt, painter, widget);  // background
+    // The style draws nothing behind a cell that is neither selected nor hovered and has no
+    // background of its own.
+    const bool bare = !(opt.state & (QStyle::State_Selected | QStyle::State_MouseOver)) &&
+                      opt.backgroundBrush.style() == Qt::NoBrush;
+    if (!bare)
+        opt.widget->style()->drawControl(QStyle::CE_ItemViewItem, &opt, painter, opt.widget);
     if (!shown)
         return;
     QPalette::ColorGroup group =

@@ -45,6 +45,14 @@ private:
         int width = -1;
         QStaticText text;
     };
+    /** Where a cell's text goes within the cell, for cells of one size and features. */
+    struct TextPlace {
+        const QStyle* style = nullptr;
+        QSize cell;
+        QStyleOptionViewItem::ViewItemFeatures features;
+        QMargins inset;
+    };
+    mutable TextPlace m_place;
     mutable QHash<QString, QStaticText> m_texts;
     mutable QHash<QString, Elided> m_elided;  ///< by the whole text
     mutable QFont m_font;                     ///< the font the kept texts were laid out in

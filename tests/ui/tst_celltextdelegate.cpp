@@ -60,6 +60,7 @@ private slots:
         QTableView view;
         view.resize(420, 200);
         view.setWordWrap(wrap);
+        view.setAlternatingRowColors(true);  // rows 1 and 3 on the alternate colour
         view.setColumnWidth(0, 80);
         view.verticalHeader()->setMinimumSectionSize(1);
         view.verticalHeader()->setDefaultSectionSize(rowHeight);
