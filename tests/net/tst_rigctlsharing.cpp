@@ -1,10 +1,12 @@
 // Sharing end to end: Hamlib's own client `rigctl -m 2` (NET rigctl) drives the window,
 // which drives the virtual radio on a real pseudo-terminal. What a client sets reaches the
 // radio as exactly the catalogue's frames and shows on the display; reads are answered
-// from the display's state with nothing on the line; two clients share the one radio.
+// from the display's state with nothing on the line; two clients share the one radio; a
+// client's set ends a running bookmark scan as STOP does.
 
 #include "net/rigctlserver.h"
 #include "settings/inifile.h"
+#include "support/memoryfixture.h"
 #include "ui/f706.h"
 #include "ui/mainmenus.h"
 #include "ui/radiobench.h"
@@ -14,11 +16,13 @@
 #include <QLabel>
 #include <QMenu>
 #include <QProcess>
+#include <QPushButton>
 #include <QSignalSpy>
 #include <QStandardPaths>
 #include <QTcpServer>
 #include <QTest>
 
+#include <algorithm>
 #include <memory>
 
 namespace {
@@ -41,6 +45,7 @@ private slots:
     void cleanup();
     void rigctlSetsAndReads();
     void twoClientsAtOnce();
+    void clientSetStopsTheBookmarkScan();
     void portInUseIsToldAndStartupGoesOn();
     void menuItemTurnsSharingOffAndStoresIt();
 
@@ -192,6 +197,56 @@ void TestRigctlSharing::twoClientsAtOnce()
         kWaitMs));
     QTRY_COMPARE_WITH_TIMEOUT(indicator->text(), where + QStringLiteral(" · 0 clients"), kWaitMs);
     QVERIFY(m_bench->messages().isEmpty());
+}
+
+void TestRigctlSharing::clientSetStopsTheBookmarkScan()
+{
+    // The window again, on a bookmark database of three marked memories.
+    m_sharing.reset();
+    m_bench = std::make_unique<RadioBench>();
+    QVERIFY(m_bench->startRadio());
+    const QString book =
+        fixture::makeDatabase(m_bench->appPath(), "HOME.MDB",
+                              {fixture::memory("A", "145", "500", "000", "FM", "Y"),
+                               fixture::memory("B", "145", "600", "000", "FM", "Y"),
+                               fixture::memory("C", "145", "700", "000", "FM", "Y")});
+    QVERIFY(WriteINI(m_bench->settingsFile(), "BOOKMARKS", "BOOK0CAPTION", "Home") &&
+            WriteINI(m_bench->settingsFile(), "BOOKMARKS", "BOOK0", "HOME.MDB"));
+    QVERIFY(m_bench->loadWindow());
+    m_sharing = std::make_unique<SharingController>(m_bench->window());
+    QString error;
+    QVERIFY2(m_sharing->server()->listen(QHostAddress::LocalHost, 0, &error), qPrintable(error));
+    m_bench->clearFrames();
+    m_bench->click("OptSpeed_0");
+
+    // START runs the scan inside its click: the client is started from within it, once the
+    // first memory is recalled. A scan that went on regardless is stopped after three rounds.
+    constexpr int kRecallFrames = 4;
+    std::unique_ptr<QProcess> client;
+    connect(&m_bench->radio(), &VirtualRadio::frameReceived, m_bench->window(), [&] {
+        if (m_bench->frames().size() == kRecallFrames && !client) {
+            client = startInteractive();
+            client->write("F 7074000\n");
+        } else if (m_bench->frames().size() > 12 * kRecallFrames) {
+            m_bench->click("CstopScan");
+        }
+    });
+    m_bench->click("CscanDB");
+    QTRY_COMPARE_WITH_TIMEOUT(m_bench->radio().frequency(), quint64{7'074'000}, kWaitMs);
+    QTRY_VERIFY(m_bench->find<QPushButton>("CscanDB")->isEnabled());
+    QVERIFY(!m_bench->find<QPushButton>("CstopScan")->isEnabled());
+    // After the client's frame no memory is recalled again: the radio stays where it was set.
+    const QStringList frames = m_bench->frames();
+    const qsizetype set = frames.indexOf(frameTo48("050040070700"));
+    QVERIFY(set >= kRecallFrames);
+    const QStringList after = frames.mid(set + 1);
+    QVERIFY2(!std::any_of(after.cbegin(), after.cend(),
+                          [](const QString& frame) { return frame.contains("E005"); }),
+             qPrintable(after.join(' ')));
+    QCOMPARE(m_bench->radio().frequency(), quint64{7'074'000});
+    client->write("q\n");
+    client->closeWriteChannel();
+    QVERIFY(QTest::qWaitFor([&] { return client->state() == QProcess::NotRunning; }, kWaitMs));
 }
 
 void TestRigctlSharing::portInUseIsToldAndStartupGoesOn()
