@@ -25,7 +25,6 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QFile>
-#include <QHeaderView>
 #include <QProcess>
 #include <QScrollBar>
 #include <QSqlDatabase>

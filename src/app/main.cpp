@@ -4,7 +4,6 @@
 #include "settings/apppath.h"
 #include "ui/f706.h"
 #include "ui/firststart.h"
-#include "ui/memorycontroller.h"
 #include "ui/programstart.h"
 #include "ui/sharingcontroller.h"
 

@@ -4,8 +4,6 @@
 
 #include <optional>
 
-class QIODevice;
-
 /** The file formats of memory import and export. */
 enum class MemoryFormat {
     Chirp,   ///< CHIRP generic CSV: a header row, columns found by name, MHz

@@ -3,7 +3,6 @@
 #include "exchange/csvreader.h"
 #include "exchange/memoryrules.h"
 #include "exchange/rowmappers.h"
-#include "memory/datafreq.h"
 #include "memory/sqlitefile.h"
 
 #include <QFile>

@@ -1,7 +1,5 @@
 #pragma once
 
-#include "settings/startupsettings.h"
-
 #include <QString>
 
 /**

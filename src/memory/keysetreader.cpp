@@ -10,13 +10,6 @@
 
 namespace {
 
-QSqlQuery queryOn(const QString& connection)
-{
-    QSqlQuery query(QSqlDatabase::database(connection, false));
-    query.setForwardOnly(true);
-    return query;
-}
-
 bool run(QSqlQuery& query, const QString& sql, const QVariantList& binds)
 {
     if (!query.prepare(sql))
@@ -71,13 +64,15 @@ QStringList KeysetReader::baseConditions() const
 
 QString KeysetReader::firstRowsStatement() const
 {
-    return QStringLiteral("SELECT ") + m_keyColumn + QStringLiteral(", *") + from() +
-           whereOf(baseConditions()) + orderBy() + QStringLiteral(" LIMIT ?");
+    return QStringLiteral("SELECT ") +
+           (QStringList{m_keyColumn} + m_shape.orderColumns + QStringList{QStringLiteral("*")})
+               .join(QLatin1Char(',')) +
+           from() + whereOf(baseConditions()) + orderBy() + QStringLiteral(" LIMIT ?");
 }
 
 bool KeysetReader::servedByIndex() const
 {
-    QSqlQuery plan = queryOn(m_connection);
+    QSqlQuery plan = sqlitefile::forwardQuery(m_connection);
     if (!run(plan, QStringLiteral("EXPLAIN QUERY PLAN ") + firstRowsStatement(), {1}))
         return false;
     while (plan.next()) {
@@ -90,7 +85,7 @@ bool KeysetReader::servedByIndex() const
 bool KeysetReader::counted(const QString& fromWhere, const QVariantList& binds, qint64* result,
                            AppError* error) const
 {
-    QSqlQuery query = queryOn(m_connection);
+    QSqlQuery query = sqlitefile::forwardQuery(m_connection);
     if (!run(query, QStringLiteral("SELECT COUNT(*)") + fromWhere, binds) || !query.next()) {
         *error = errorOf(query);
         return false;
@@ -133,17 +128,18 @@ bool KeysetReader::readAfter(const KeysetCursor& cursor, int limit, const QSet<q
     out->last = cursor;
     out->endReached = false;
     const int levels = static_cast<int>(m_shape.orderColumns.size());
+    const QString columns =
+        (QStringList{m_keyColumn} + m_shape.orderColumns).join(QLatin1Char(','));
     int need = limit;
-    qint64 lastKey = 0;
     for (int level = levels; level >= 0 && need > 0; --level) {
         QVariantList binds;
         const QStringList conditions =
             baseConditions() + QStringList{afterCursor(cursor, level, &binds)};
         binds.append(need + static_cast<int>(skip.size()));
-        QSqlQuery query = queryOn(m_connection);
+        QSqlQuery query = sqlitefile::forwardQuery(m_connection);
         if (!run(query,
-                 QStringLiteral("SELECT ") + m_keyColumn + from() + whereOf(conditions) +
-                     orderBy() + QStringLiteral(" LIMIT ?"),
+                 QStringLiteral("SELECT ") + columns + from() + whereOf(conditions) + orderBy() +
+                     QStringLiteral(" LIMIT ?"),
                  binds)) {
             *error = errorOf(query);
             return false;
@@ -153,7 +149,7 @@ bool KeysetReader::readAfter(const KeysetCursor& cursor, int limit, const QSet<q
             if (skip.contains(key))
                 continue;  // listed already, at the place it had when it was read
             out->keys.append(key);
-            lastKey = key;
+            out->last = cursorAt(query);
             --need;
         }
         if (query.lastError().isValid()) {
@@ -162,7 +158,7 @@ bool KeysetReader::readAfter(const KeysetCursor& cursor, int limit, const QSet<q
         }
     }
     out->endReached = need > 0;
-    return out->keys.isEmpty() || cursorOf(lastKey, &out->last, error);
+    return true;
 }
 
 bool KeysetReader::readAt(int first, int limit, int total, KeysetRun* out, AppError* error) const
@@ -173,7 +169,7 @@ bool KeysetReader::readAt(int first, int limit, int total, KeysetRun* out, AppEr
     const bool fromEnd = total - (first + limit) < first;
     const int offset = fromEnd ? std::max(0, total - (first + limit)) : first;
     QStringList columns = QStringList{m_keyColumn} + m_shape.orderColumns;
-    QSqlQuery query = queryOn(m_connection);
+    QSqlQuery query = sqlitefile::forwardQuery(m_connection);
     if (!run(query,
              QStringLiteral("SELECT ") + columns.join(QLatin1Char(',')) + from() +
                  whereOf(baseConditions()) + orderBy(fromEnd) + QStringLiteral(" LIMIT ? OFFSET ?"),
@@ -182,17 +178,10 @@ bool KeysetReader::readAt(int first, int limit, int total, KeysetRun* out, AppEr
         return false;
     }
     KeysetCursor last;
-    bool lastSeen = false;
     while (query.next()) {
         out->keys.append(query.value(0).toLongLong());
-        if (!fromEnd || !lastSeen) {  // the last row in the view's order
-            last.key = out->keys.last();
-            last.valid = true;
-            last.values.clear();
-            for (int c = 1; c < columns.size(); ++c)
-                last.values.append(query.value(c));
-            lastSeen = true;
-        }
+        if (!fromEnd || !last.valid)  // the last row in the view's order
+            last = cursorAt(query);
     }
     if (query.lastError().isValid()) {
         *error = errorOf(query);
@@ -204,25 +193,12 @@ bool KeysetReader::readAt(int first, int limit, int total, KeysetRun* out, AppEr
     return true;
 }
 
-bool KeysetReader::cursorOf(qint64 key, KeysetCursor* cursor, AppError* error) const
+KeysetCursor KeysetReader::cursorAt(const QSqlQuery& query) const
 {
-    cursor->key = key;
-    cursor->valid = true;
-    cursor->values.clear();
-    if (m_shape.orderColumns.isEmpty())
-        return true;
-    QSqlQuery query = queryOn(m_connection);
-    if (!run(query,
-             QStringLiteral("SELECT ") + m_shape.orderColumns.join(QLatin1Char(',')) +
-                 QStringLiteral(" FROM TabFreq WHERE ") + m_keyColumn + QStringLiteral(" = ?"),
-             {key}) ||
-        !query.next()) {
-        *error = errorOf(query);
-        return false;
-    }
-    for (int c = 0; c < m_shape.orderColumns.size(); ++c)
-        cursor->values.append(query.value(c));
-    return true;
+    KeysetCursor cursor{{}, query.value(0).toLongLong(), true};
+    for (int c = 1; c <= m_shape.orderColumns.size(); ++c)
+        cursor.values.append(query.value(c));
+    return cursor;
 }
 
 bool KeysetReader::valuesOf(qint64 key, std::optional<QVariantList>* values, AppError* error) const
@@ -230,7 +206,7 @@ bool KeysetReader::valuesOf(qint64 key, std::optional<QVariantList>* values, App
     QStringList conditions = baseConditions();
     conditions.append(m_keyColumn + QStringLiteral(" = ?"));
     const QStringList columns = m_shape.orderColumns + QStringList{m_keyColumn};
-    QSqlQuery query = queryOn(m_connection);
+    QSqlQuery query = sqlitefile::forwardQuery(m_connection);
     if (!run(query,
              QStringLiteral("SELECT ") + columns.join(QLatin1Char(',')) +
                  QStringLiteral(" FROM TabFreq") + whereOf(conditions),

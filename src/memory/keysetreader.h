@@ -10,6 +10,8 @@
 
 #include <optional>
 
+class QSqlQuery;
+
 /** A place in a view's order: the ordering values of a row (as read, nulls included) and
  *  its row key, which breaks ties. */
 struct KeysetCursor {
@@ -40,7 +42,8 @@ public:
     KeysetReader(const QString& connection, const QString& path, const ViewShape& shape,
                  const QString& keyColumn);
 
-    /** The first window's statement: the row key, then every field; LIMIT ? bound. */
+    /** The first window's statement: the row key, the ordering values (see cursorAt()), then
+     *  every field; LIMIT ? bound. */
     QString firstRowsStatement() const;
     /** False when the engine would sort the whole view for a window, or cannot run it. */
     bool servedByIndex() const;
@@ -54,8 +57,9 @@ public:
     bool valuesOf(qint64 key, std::optional<QVariantList>* values, AppError* error) const;
     /** How many rows of the view come before the place (values, key). */
     bool rowsBefore(const QVariantList& values, qint64 key, qint64* before, AppError* error) const;
-    /** The ordering values of a row read by key (for the place of the last key read). */
-    bool cursorOf(qint64 key, KeysetCursor* cursor, AppError* error) const;
+    /** The place of the row a query stands on: the row key in column 0, then the ordering
+     *  values in their order (as the statements above select them). */
+    KeysetCursor cursorAt(const QSqlQuery& query) const;
 
 private:
     QString from() const;
@@ -64,7 +68,7 @@ private:
     QString afterCursor(const KeysetCursor& cursor, int level, QVariantList* binds) const;
     bool counted(const QString& fromWhere, const QVariantList& binds, qint64* result,
                  AppError* error) const;
-    AppError errorOf(const class QSqlQuery& query) const;
+    AppError errorOf(const QSqlQuery& query) const;
 
     QString m_connection;
     QString m_path;

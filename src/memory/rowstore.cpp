@@ -135,8 +135,7 @@ void RowStore::readBlock(int row) const
             wanted.append(key);
     }
     QStringList marks(wanted.size(), QStringLiteral("?"));
-    QSqlQuery query(QSqlDatabase::database(m_connection, false));
-    query.setForwardOnly(true);
+    QSqlQuery query = sqlitefile::forwardQuery(m_connection);
     bool ok = query.prepare(
         QStringLiteral("SELECT %1, * FROM TabFreq WHERE %1 IN (").arg(m_keys.keyColumn()) +
         marks.join(QLatin1Char(',')) + QLatin1Char(')'));

@@ -139,6 +139,13 @@ bool open(const QString& connection, const QString& path, bool* readOnly, AppErr
     return true;
 }
 
+QSqlQuery forwardQuery(const QString& connection)
+{
+    QSqlQuery query(QSqlDatabase::database(connection, false));
+    query.setForwardOnly(true);
+    return query;
+}
+
 void close(const QString& connection)
 {
     {

@@ -5,6 +5,7 @@
 #include <QString>
 
 class QSqlError;
+class QSqlQuery;
 
 /**
  * Opening a bookmark database (an SQLite 3 file with a TabFreq table) on a named Qt SQL
@@ -28,6 +29,9 @@ QString uniqueConnectionName(const QString& prefix);
  *  SQLite database holding TabFreq. On failure the connection is removed again and error
  *  names the file and the cause. readOnly tells whether writes will be refused. */
 bool open(const QString& connection, const QString& path, bool* readOnly, AppError* error);
+
+/** A forward-only query on the open connection (rows read once, in order). */
+QSqlQuery forwardQuery(const QString& connection);
 
 /** Closes and removes the connection (every query on it must be gone already). */
 void close(const QString& connection);

@@ -12,13 +12,6 @@
 
 namespace {
 
-QSqlQuery queryOn(const QString& connection)
-{
-    QSqlQuery query(QSqlDatabase::database(connection, false));
-    query.setForwardOnly(true);
-    return query;
-}
-
 /** The statement a record source stands for, with the row key as its first column: a bare
  *  table name reads the whole table; "SELECT * FROM t ..." gets the key in front of "*".
  *  Empty when the text has no place for the key. */
@@ -42,7 +35,7 @@ QString wholeStatementFor(const QString& source, const QString& keyColumn)
 void ViewKeys::addIndexes(const QString& connection)
 {
     QSqlDatabase db = QSqlDatabase::database(connection, false);
-    QSqlQuery existing = queryOn(connection);
+    QSqlQuery existing = sqlitefile::forwardQuery(connection);
     // Nothing is written when every index is there already (the template has them).
     if (existing.exec(QStringLiteral("SELECT COUNT(*) FROM sqlite_master WHERE type='index' "
                                      "AND tbl_name='TabFreq' COLLATE NOCASE AND name IN "
@@ -97,7 +90,7 @@ bool ViewKeys::load(const QString& connection, const QString& path, const QStrin
 
 bool ViewKeys::findKeyColumn(AppError* error)
 {
-    QSqlQuery query = queryOn(m_connection);
+    QSqlQuery query = sqlitefile::forwardQuery(m_connection);
     QStringList columns;
     if (query.exec(QStringLiteral("PRAGMA table_info(TabFreq)"))) {
         while (query.next())
@@ -106,7 +99,7 @@ bool ViewKeys::findKeyColumn(AppError* error)
     for (const char* name : {"rowid", "_rowid_", "oid"}) {
         if (columns.contains(QLatin1String(name)))
             continue;
-        QSqlQuery probe = queryOn(m_connection);
+        QSqlQuery probe = sqlitefile::forwardQuery(m_connection);
         if (probe.exec(QStringLiteral("SELECT %1 FROM TabFreq LIMIT 0").arg(QLatin1String(name)))) {
             m_keyColumn = QLatin1String(name);
             return true;
@@ -129,7 +122,7 @@ bool ViewKeys::loadWhole(const QString& source, int firstRows, const RowSink& si
                                                       "table, so its rows have no key"));
         return false;
     }
-    QSqlQuery query = queryOn(m_connection);
+    QSqlQuery query = sqlitefile::forwardQuery(m_connection);
     if (!query.exec(statement)) {
         *error = sqlitefile::errorFor(query.lastError(), m_path, errors::kDatabaseError);
         return false;
@@ -162,7 +155,7 @@ bool ViewKeys::loadWindowed(int firstRows, const RowSink& sink, AppError* error)
     Segment first;
     qint64 total = 0;
     bool ok = m_reader.count(&total, error);
-    QSqlQuery query = queryOn(m_connection);
+    QSqlQuery query = sqlitefile::forwardQuery(m_connection);
     if (ok && !(query.prepare(m_reader.firstRowsStatement()) &&
                 (query.addBindValue(firstRows), query.exec()))) {
         *error = sqlitefile::errorFor(query.lastError(), m_path, errors::kDatabaseError);
@@ -171,13 +164,12 @@ bool ViewKeys::loadWindowed(int firstRows, const RowSink& sink, AppError* error)
     while (ok && query.next()) {
         sink(query);
         first.keys.append(query.value(0).toLongLong());
+        first.cursor = m_reader.cursorAt(query);
     }
     if (ok && query.lastError().isValid()) {
         *error = sqlitefile::errorFor(query.lastError(), m_path, errors::kDatabaseError);
         ok = false;
     }
-    if (ok && !first.keys.isEmpty())
-        ok = m_reader.cursorOf(first.keys.last(), &first.cursor, error);
     query = QSqlQuery();
     db.commit();
     if (!ok) {

@@ -6,15 +6,16 @@ SharingChoice readSharingChoice(const QString& settingsFile, const SharingArgume
 {
     SharingChoice choice;
     const QString section = QString::fromLatin1(kNetworkSection);
+    // The settings file is read only for what the command line leaves open.
     const QString portText =
-        arguments.port
-            .value_or(ReadINI(settingsFile, section, QString::fromLatin1(kRigctlPortKey),
-                              QStringLiteral("0")))
+        (arguments.port ? *arguments.port
+                        : ReadINI(settingsFile, section, QString::fromLatin1(kRigctlPortKey),
+                                  QStringLiteral("0")))
             .trimmed();
     const QString addressText =
-        arguments.address
-            .value_or(ReadINI(settingsFile, section, QString::fromLatin1(kRigctlAddressKey),
-                              QString::fromLatin1(kDefaultRigctlAddress)))
+        (arguments.address ? *arguments.address
+                           : ReadINI(settingsFile, section, QString::fromLatin1(kRigctlAddressKey),
+                                     QString::fromLatin1(kDefaultRigctlAddress)))
             .trimmed();
     const QString portName =
         arguments.port ? QStringLiteral("--rigctl-port") : QString::fromLatin1(kRigctlPortKey);

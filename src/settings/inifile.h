@@ -20,7 +20,7 @@
  * one, which stays byte for byte as it was when any step fails.
  */
 
-/** Longest value handed back: the profile layer reads into an 80-character buffer. */
+/** Longest value handed back: 79 characters, as settings files have always been read. */
 constexpr int kIniMaxValueLength = 79;
 
 /** Longest value readIniValue can hand back. Enough for a device path such as

@@ -232,12 +232,13 @@ QByteArray withValue(QByteArrayView text, QByteArrayView section, QByteArrayView
                      QByteArrayView value)
 {
     QByteArray result = text.toByteArray();
-    if (findValue(text, section, key) == value)
-        return result;
     const QList<Line> lines = splitLines(text);
+    const Place place = locate(text, lines, section, key);
+    if (place.keyLine >= 0 &&
+        cleanValue(splitKeyLine(lineStart(text, lines[place.keyLine]))->second) == value)
+        return result;  // already so: the file stays as it is
     const QByteArray ending = fileLineEnding(text, lines);
     const QByteArray keyLine = key.toByteArray() + '=' + encodeValue(value);
-    const Place place = locate(text, lines, section, key);
     if (!place.sectionFound) {
         if (!lines.isEmpty() && !lines.back().terminated)
             result += ending;

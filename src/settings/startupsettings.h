@@ -16,6 +16,8 @@ inline constexpr char kPortKey[] = "COMPORT";
 inline constexpr int kPortCount = 4;
 /** COMPORT when the settings file has none. */
 inline constexpr int kDefaultPortNumber = 2;
+/** Highest ADDR706 (a CI-V address is one byte). */
+inline constexpr int kHighestRadioAddress = 255;
 
 /** What start-up reads from section SETTINGS before it opens the port. */
 struct StartupSettings {

@@ -100,10 +100,11 @@ void EntryPad::buildKeys()
 
 void EntryPad::Tasto_Click(int k)
 {
-    m_posCifra = (m_posCifra == kLastDigit) ? 0 : m_posCifra + 1;
-    m_entry = m_entry.left(m_posCifra) + QString::number(k);
+    if (posCifra() == kLastDigit)
+        m_entry.clear();
+    m_entry += QString::number(k);
     showEntry();
-    if (m_posCifra == kLastDigit)
+    if (posCifra() == kLastDigit)
         checkEntry();
     else
         m_send->setEnabled(false);
@@ -111,17 +112,15 @@ void EntryPad::Tasto_Click(int k)
 
 void EntryPad::eraseLastDigit()
 {
-    if (m_posCifra == kNoDigit)
+    if (m_entry.isEmpty())
         return;
-    --m_posCifra;
-    m_entry.truncate(m_posCifra + 1);
+    m_entry.chop(1);
     showEntry();
     m_send->setEnabled(false);
 }
 
 void EntryPad::clearEntry()
 {
-    m_posCifra = kNoDigit;
     m_entry.clear();
     showEntry();
     m_send->setEnabled(false);

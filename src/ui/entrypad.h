@@ -32,8 +32,7 @@ public:
     /** One key press of digit k (0..9). */
     void Tasto_Click(int k);
 
-    int posCifra() const { return m_posCifra; }
-    void setPosCifra(int position) { m_posCifra = position; }
+    int posCifra() const { return static_cast<int>(m_entry.size()) - 1; }
 
     /** The keyed digits, 100 MHz digit first: nine for a complete entry, fewer while it
      *  is partial. */
@@ -75,5 +74,4 @@ private:
     QPushButton* m_send;
     QPushButton* m_addMain;
     QString m_entry;
-    int m_posCifra = kLastDigit;
 };

@@ -194,7 +194,6 @@ bool F706::Form_Load(AppError* error)
     if (!openStartupPort(settings->portNumber, error))
         return false;
 
-    m_pad->setPosCifra(EntryPad::kLastDigit);
     if (const std::optional<AppError> lost = runStartupSequence()) {
         if (error)
             *error = *lost;

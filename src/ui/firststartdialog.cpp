@@ -2,6 +2,7 @@
 
 #include "common/errorcatalogue.h"
 #include "link/seriallink.h"
+#include "settings/startupsettings.h"
 
 #include <QComboBox>
 #include <QDialogButtonBox>
@@ -14,8 +15,6 @@
 #include <QVBoxLayout>
 
 namespace {
-
-constexpr int kHighestAddress = 255;
 
 QString modelText(const RadioModel& model)
 {
@@ -109,7 +108,7 @@ QWidget* FirstStartDialog::buildRadioBox()
         m_model->addItem(modelText(model), model.address);
     m_address = new QSpinBox(box);
     m_address->setObjectName(QStringLiteral("RadioAddress"));
-    m_address->setRange(0, kHighestAddress);
+    m_address->setRange(0, kHighestRadioAddress);
     m_address->setValue(kRadioModels[0].address);
     m_address->setToolTip(QStringLiteral("CI-V address in decimal, as set in the radio's menu"));
     connect(m_model, &QComboBox::currentIndexChanged, m_address,

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "link/portoffers.h"
+#include "protocol/civ.h"
 
 #include <QDialog>
 #include <QList>
@@ -14,9 +15,9 @@ class QSpinBox;
 
 /** What the operator chose on the first start. */
 struct FirstStartChoice {
-    bool demo = false;    ///< try the virtual radio instead; nothing is configured
-    QString device;       ///< the radio's serial port (a path)
-    quint8 address = 72;  ///< the radio's CI-V address (ADDR706)
+    bool demo = false;  ///< try the virtual radio instead; nothing is configured
+    QString device;     ///< the radio's serial port (a path)
+    quint8 address = civ::kDefaultRadioAddress;  ///< the radio's CI-V address (ADDR706)
 };
 
 /** A radio model and its factory CI-V address. */
@@ -25,10 +26,10 @@ struct RadioModel {
     quint8 address;
 };
 
-/** The models offered, original IC-706 first (72 = 0x48, also the address used when
- *  ADDR706 is absent). */
+/** The models offered, original IC-706 first (its address is the one used when ADDR706 is
+ *  absent). */
 inline constexpr RadioModel kRadioModels[] = {
-    {"IC-706", 0x48},
+    {"IC-706", civ::kDefaultRadioAddress},
     {"IC-706MKII", 0x4E},
     {"IC-706MKIIG", 0x58},
 };

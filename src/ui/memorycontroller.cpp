@@ -312,15 +312,12 @@ void MemoryController::addMemory(const std::optional<NewMemory>& memory, const Q
     }
     AppError error;
     qint64 key = 0;
-    const QString path = m_data->databaseName();
-    if (!MemoryWriter::addMemory(path, *memory, &error, &key)) {
+    if (!MemoryWriter::addMemory(m_data->databaseName(), *memory, &error, &key)) {
         showMessage(m_parts.window, QMessageBox::Critical, kWriteErrorTitle,
                     numberedErrorMessage(error, ErrorHeading::Errore));
         return;
     }
-    // The grid shows the new row in place; a grid on another file reads its view again.
-    const bool shown = path == m_data->databaseName() ? m_data->showAddedRow(key, &error)
-                                                      : m_data->refresh(&error);
-    if (!shown)
+    // The grid shows the new row in place.
+    if (!m_data->showAddedRow(key, &error))
         showMessage(m_parts.window, QMessageBox::Critical, QString(), error.text);
 }

@@ -9,7 +9,6 @@
 #include <QAction>
 #include <QFileDialog>
 #include <QFileInfo>
-#include <QLabel>
 #include <QMenu>
 
 namespace {
@@ -100,11 +99,7 @@ struct MemoryExchange::ImportRun {
 
 MemoryExchange::MemoryExchange(QWidget* window, MainMenus* menus, DataFreq* data,
                                std::function<ViewOrder()> viewOrder, QObject* parent)
-    : QObject(parent),
-      m_window(window),
-      m_menus(menus),
-      m_viewOrder(std::move(viewOrder)),
-      m_data(data)
+    : QObject(parent), m_window(window), m_viewOrder(std::move(viewOrder)), m_data(data)
 {
     QMenu* menu = menus->bookmarksMenu();
     const QList<QAction*> items = menu->actions();

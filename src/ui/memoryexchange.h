@@ -63,7 +63,6 @@ private:
     void finishJob();
 
     QWidget* m_window;
-    MainMenus* m_menus;
     std::function<ViewOrder()> m_viewOrder;
     DataFreq* m_data;
     QAction* m_import;

@@ -57,11 +57,11 @@ void MemoryGrid::commitOpenEditor()
         return;
     // The open editor lives on the viewport, at the current cell; closed ones are hidden.
     const auto* rules = qobject_cast<CellRuleDelegate*>(itemDelegate());
+    if (!rules)
+        return;  // no editing rules: the grid was never given memories
     const auto editors = viewport()->findChildren<QWidget*>(Qt::FindDirectChildrenOnly);
     for (QWidget* editor : editors) {
-        if (!rules)
-            commitData(editor);
-        else if (!editor->isHidden())
+        if (!editor->isHidden())
             rules->commitAtQuit(editor, model(), currentIndex());
     }
 }

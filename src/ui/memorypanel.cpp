@@ -87,11 +87,6 @@ void MemoryPanel::setDatabasePath(const QString& path)
     m_nomeDB->setToolTip(path.isEmpty() ? kNomeDBTip : path);
 }
 
-QLabel* MemoryPanel::captionLabel(int index) const
-{
-    return (index >= 0 && index < kCaptionCount) ? m_captions[index] : nullptr;
-}
-
 QLabel* MemoryPanel::valueLabel(const char* name, int left, int top, int width, int height)
 {
     auto* label = new QLabel(QStringLiteral("A"), this);

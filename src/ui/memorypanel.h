@@ -20,13 +20,6 @@ public:
 
     explicit MemoryPanel(QWidget* parent = nullptr);
 
-    /** LabelMem(index): 0 "MAIN FREQ:", 1 "SPLIT FREQ:", 2 "MODE:", 3 "NAME:". */
-    QLabel* captionLabel(int index) const;
-    QLabel* memName() const { return m_memName; }
-    QLabel* mainFreq() const { return m_mainFreq; }
-    QLabel* splitFreq() const { return m_splitFreq; }
-    QLabel* memMode() const { return m_memMode; }
-    QLabel* nomeDB() const { return m_nomeDB; }
     /** NomeDB shows the open database's path, elided in the middle when too long; its
      *  tooltip holds the whole path. */
     void setDatabasePath(const QString& path);

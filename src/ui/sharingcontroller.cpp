@@ -16,7 +16,7 @@ SharingController::SharingController(F706* window, QObject* parent)
     : QObject(parent),
       m_window(window),
       m_rig(std::make_unique<RadioRigControl>(window->radioState(), window->radioCommands(),
-                                              [this] { stopBookmarkScan(); })),
+                                              [window] { window->stopBookmarkScan(); })),
       m_server(new RigctlServer(m_rig.get(), this))
 {
     QMenu* menu = window->menus()->comPortMenu();
@@ -45,7 +45,6 @@ SharingController::~SharingController()
 {
     disconnect(m_server, nullptr, this, nullptr);
     delete m_server;  // its clients go before the radio adapter they use
-    m_server = nullptr;
 }
 
 QString SharingController::start(const SharingArguments& arguments)
@@ -61,16 +60,12 @@ QString SharingController::start(const SharingArguments& arguments)
     return error;
 }
 
-bool SharingController::share(const QHostAddress& address, quint16 port, QString* error)
+void SharingController::share(const QHostAddress& address, quint16 port, QString* error)
 {
     m_failure.clear();
-    if (m_server->listen(address, port, error)) {
-        showState();
-        return true;
-    }
-    m_failure = *error;
+    if (!m_server->listen(address, port, error))
+        m_failure = *error;
     showState();
-    return false;
 }
 
 void SharingController::onShareTriggered(bool checked)
@@ -101,15 +96,8 @@ void SharingController::onShareTriggered(bool checked)
         showMessage(m_window, QMessageBox::Warning, QString(), error);
 }
 
-void SharingController::stopBookmarkScan()
-{
-    m_window->stopBookmarkScan();
-}
-
 void SharingController::showState()
 {
-    if (m_server == nullptr)
-        return;
     m_action->setChecked(m_server->isListening());
     if (!m_server->isListening()) {
         setIndicator(

@@ -10,9 +10,7 @@
 class F706;
 class QAction;
 class QLabel;
-class RadioCommands;
 class RadioRigControl;
-class RadioState;
 class RigctlServer;
 
 /**
@@ -42,8 +40,7 @@ public:
 
 private:
     void onShareTriggered(bool checked);
-    bool share(const QHostAddress& address, quint16 port, QString* error);
-    void stopBookmarkScan();
+    void share(const QHostAddress& address, quint16 port, QString* error);
     void showState();
     void setIndicator(const QString& text, const QString& toolTip);
 
