@@ -127,11 +127,12 @@ bool CsvReader::next(CsvRecord* record)
     record->line = m_line;
     record->blank = isBlankText(text);
     record->comment = text.startsWith(QLatin1Char('#'));
-    bool openQuote = false;
-    splitFields(text, record, &openQuote);
-    // A quoted field runs on over line breaks, which stay in it as they were written.
+    SplitState state;
+    splitFields(text, record, &state);
+    // A quoted field runs on over line breaks, which stay in it as they were written; only
+    // the new line is split, going on from where the last one ended.
     qint64 recordBytes = text.size();
-    while (openQuote) {
+    while (state.inQuotes) {
         QString more;
         QString moreEnding;
         if (!readPhysicalLine(&more, &moreEnding)) {
@@ -147,20 +148,19 @@ bool CsvReader::next(CsvRecord* record)
                           .arg(kMaxLineBytes);
             return false;
         }
-        text += ending + more;
+        record->blank = false;
+        splitFields(ending + more, record, &state);
         ending = moreEnding;
-        *record = CsvRecord{record->line, {}, {}, false, record->comment};
-        splitFields(text, record, &openQuote);
     }
     return true;
 }
 
-void CsvReader::splitFields(const QString& text, CsvRecord* record, bool* openQuote) const
+void CsvReader::splitFields(const QString& text, CsvRecord* record, SplitState* state) const
 {
     const QChar quote(u'"');
-    QString field;
-    bool quoted = false;
-    bool inQuotes = false;
+    QString& field = state->field;
+    bool& quoted = state->quoted;
+    bool& inQuotes = state->inQuotes;
     for (qsizetype i = 0; i < text.size(); ++i) {
         const QChar c = text.at(i);
         if (inQuotes) {
@@ -181,7 +181,9 @@ void CsvReader::splitFields(const QString& text, CsvRecord* record, bool* openQu
             field += c;  // a quote inside an unquoted field is an ordinary character
         }
     }
+    if (inQuotes)
+        return;  // the field goes on in the next line
     record->fields.append(field);
     record->quoted.append(quoted);
-    *openQuote = inQuotes;
+    *state = SplitState{};
 }

@@ -55,7 +55,14 @@ public:
 
 private:
     bool readPhysicalLine(QString* text, QString* ending);
-    void splitFields(const QString& text, CsvRecord* record, bool* openQuote) const;
+    /** Where splitting a record stands between two of its lines: the field being read. */
+    struct SplitState {
+        QString field;
+        bool quoted = false;
+        bool inQuotes = false;  ///< a quoted field runs on into the next line
+    };
+    /** Splits one more piece of a record's text into its fields, going on from state. */
+    void splitFields(const QString& text, CsvRecord* record, SplitState* state) const;
 
     QIODevice* m_device;
     QChar m_separator;
