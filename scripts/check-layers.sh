@@ -1,38 +1,49 @@
 #!/usr/bin/env bash
-# Fails when a source file includes a header of a layer above its own. One include root
-# (src/) cannot stop such an include, so this check does. Each rule: a folder under src/
-# and the folders its files must not include from.
+# What the build cannot see of the layers (README, "Layout"). Each folder under src/ is a
+# library whose include root holds only its own folder, so an include of a folder whose
+# library is not linked does not compile. This check covers the rest:
+#  - an include written with "../" or an absolute path, which reaches past include roots;
+#  - a folder's CMakeLists.txt linking the library of a layer above its own, which would
+#    let such includes compile.
+# scripts/check-layers.sh [SOURCE_TREE]   (the repository's by default)
 set -euo pipefail
-cd "$(dirname "$0")/.."
+cd "${1:-$(dirname "$0")/..}"
 
-# folder  forbidden folders (space separated)
+# folder  folders above it, whose libraries it must not link (space separated)
 rules=(
-    "protocol  link settings memory radio scan net exchange ui app sim"
-    "common    protocol link settings memory radio scan net exchange ui app sim"
-    "link      memory radio scan net exchange ui app"
-    "settings  memory radio scan net exchange ui app"
-    "memory    radio scan net exchange ui app"
-    "radio     scan net exchange ui app"
-    "scan      net exchange ui app"
-    "net       ui app"
-    "exchange  net ui app"
-    "sim       ui app"
+    "common    protocol settings link memory radio scan net exchange sim ui app"
+    "protocol  settings link memory radio scan net exchange sim ui app"
+    "settings  link memory radio scan net exchange sim ui app"
+    "link      memory radio scan net exchange sim ui app"
+    "memory    link radio scan net exchange sim ui app"
+    "radio     memory scan net exchange sim ui app"
+    "scan      radio net exchange sim ui app"
+    "net       memory scan exchange sim ui app"
+    "exchange  link radio scan net sim ui app"
+    "sim       settings link memory radio scan net exchange ui app"
+    "ui        sim app"
 )
 
 status=0
+if hits=$(grep -rnE '^[[:space:]]*#[[:space:]]*include[[:space:]]*["<](/|([^">]*/)?\.\./)' \
+    src --include='*.h' --include='*.cpp'); then
+    echo 'include past the include roots ("../" or an absolute path):' >&2
+    echo "$hits" >&2
+    status=1
+fi
 for rule in "${rules[@]}"; do
     read -r folder forbidden <<<"$rule"
-    [[ -d "src/$folder" ]] || continue
+    list="src/$folder/CMakeLists.txt"
+    [[ -f "$list" ]] || continue
     for upper in $forbidden; do
-        if hits=$(grep -rnE "^[[:space:]]*#[[:space:]]*include[[:space:]]*[\"<]$upper/" \
-            "src/$folder" --include='*.h' --include='*.cpp'); then
-            echo "upward include: src/$folder must not include $upper/:" >&2
+        if hits=$(grep -nE "\\bcorvane_$upper\\b" "$list"); then
+            echo "upward link: src/$folder must not link corvane_$upper:" >&2
             echo "$hits" >&2
             status=1
         fi
     done
 done
 if [[ $status -eq 0 ]]; then
-    echo "layers: no upward include"
+    echo "layers: no upward include or link"
 fi
 exit $status

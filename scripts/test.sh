@@ -9,14 +9,15 @@ export QT_QPA_PLATFORM=offscreen
 # No layer includes from a layer above it (see README, "Layout").
 bash scripts/check-layers.sh
 
-bash scripts/build.sh build
+bash scripts/build.sh build -DBUILD_TESTING=ON
+cmake --build build --target benchmarks -j "$(nproc)"
 (cd build && ctest --output-on-failure -j 2)
 
 # The Debian package from build/: its files and dependencies, and the installed programs
 # started with a fresh HOME.
 bash scripts/package.sh build
 
-bash scripts/build.sh build-asan -DCMAKE_BUILD_TYPE=Debug -DCORVANE_SANITIZE=ON
+bash scripts/build.sh build-asan -DCMAKE_BUILD_TYPE=Debug -DCORVANE_SANITIZE=ON -DBUILD_TESTING=ON
 (cd build-asan && ctest --output-on-failure -j 2)
 
 # Every fuzz target for a short bounded time, when clang is there to build them.
