@@ -71,13 +71,13 @@ void checkUpdate(const DisplayUpdate& update, quint8 address)
         case DisplayUpdate::Target::None:
             check(update.text.isEmpty(), "no change has no text");
             return;
-        case DisplayUpdate::Target::Lmode:
+        case DisplayUpdate::Target::Mode:
             check(modeCode(update.text).has_value(), "mode name");
             return;
-        case DisplayUpdate::Target::InStringa:
+        case DisplayUpdate::Target::Status:
             check(!update.text.isEmpty(), "status text");
             return;
-        case DisplayUpdate::Target::Freq:
+        case DisplayUpdate::Target::Frequency:
             if (kStored.match(update.text).hasMatch()) {
                 // A full display text sent back to the radio reads as the same text.
                 const std::optional<QByteArray> sent =

@@ -153,7 +153,7 @@ Int16Conversion convertInt16(const QString& text)
     return {Int16Conversion::Status::Ok, static_cast<int>(whole)};
 }
 
-CellVerdict DBGrid1_BeforeColUpdate(int column, const QString& typed, const QString& previous)
+CellVerdict checkCellEdit(int column, const QString& typed, const QString& previous)
 {
     if (isMainPart(column) || isSplitPart(column))
         return frequencyRule(column, typed, previous);

@@ -276,7 +276,7 @@ bool DataFreq::refresh(AppError* error)
         d->current = 0;
     d->model->announceResetEnd();
     d->readAheadLater();
-    emit Reposition();
+    emit repositioned();
     if (ok)
         emit databaseOpened(d->readOnly);
     return ok;
@@ -308,7 +308,7 @@ void DataFreq::moveTo(int row)
     if (row == d->current || !mayLeavePendingRow(row))
         return;
     d->current = row;
-    emit Reposition();
+    emit repositioned();
 }
 
 QVariant DataFreq::field(const QString& name) const
@@ -440,7 +440,7 @@ bool DataFreq::deleteCurrentRow(AppError* error)
     d->rows.remove(row);
     d->model->announceRemoveEnd();
     d->current = std::min(row, d->rows.count() - 1);
-    emit Reposition();
+    emit repositioned();
     return true;
 }
 
@@ -461,6 +461,6 @@ bool DataFreq::showAddedRow(qint64 key, AppError* error)
             break;
     }
     d->current = d->rows.count() > 0 ? 0 : -1;  // as a refresh leaves it: on the first row
-    emit Reposition();
+    emit repositioned();
     return true;
 }

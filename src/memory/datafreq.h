@@ -68,7 +68,7 @@ public:
     QString recordSource() const;
 
     /** Writes a pending row edit, reopens the file, runs the record source and moves to the
-     *  first row (Reposition is emitted). On failure the view is empty and error says why,
+     *  first row (repositioned is emitted). On failure the view is empty and error says why,
      *  naming the file; nothing in the file is changed. */
     bool refresh(AppError* error);
     bool isOpen() const;
@@ -80,7 +80,7 @@ public:
     void moveNext();  ///< may move past the last record (end of file)
     void movePrevious();
     void moveLast();
-    /** row in 0..recordCount() (clamped); recordCount() is end of file. Emits Reposition
+    /** row in 0..recordCount() (clamped); recordCount() is end of file. Emits repositioned
      *  when the position changes. Moving off an edited row writes it first; if that write
      *  fails, rowWriteFailed is emitted and the position and the edit stay as they were. */
     void moveTo(int row);
@@ -132,13 +132,13 @@ public:
     bool deleteCurrentRow(AppError* error);
     /** Shows a row just added to the file (by its rowid) as a refresh would, without reading
      *  the view again: the row takes its place in the view (if the view's filter lets it in)
-     *  and the first record becomes current (Reposition is emitted). Falls back to refresh()
+     *  and the first record becomes current (repositioned is emitted). Falls back to refresh()
      *  for a view read whole. A pending row edit is written first. */
     bool showAddedRow(qint64 key, AppError* error);
 
 signals:
     /** The current record changed (also past the last record, and after refresh). */
-    void Reposition();
+    void repositioned();
     /** A row write that the object made on its own (on a move or a new edit) failed; the
      *  edit is still pending. */
     void rowWriteFailed(const AppError& error);

@@ -19,24 +19,24 @@ struct KnownFrame {
 /** Mode announcements (01) and set-mode echoes (06), then the VFO commands (07). Only
  *  the byte after the command is read: a filter byte behind it does not matter. */
 constexpr std::array<KnownFrame, 18> kKnownFrames = {{
-    {u"0100", Target::Lmode, u"LSB"},
-    {u"0600", Target::Lmode, u"LSB"},
-    {u"0101", Target::Lmode, u"USB"},
-    {u"0601", Target::Lmode, u"USB"},
-    {u"0102", Target::Lmode, u"AM"},
-    {u"0602", Target::Lmode, u"AM"},
-    {u"0103", Target::Lmode, u"CW"},
-    {u"0603", Target::Lmode, u"CW"},
-    {u"0104", Target::Lmode, u"RTTY"},
-    {u"0604", Target::Lmode, u"RTTY"},
-    {u"0105", Target::Lmode, u"FM"},
-    {u"0605", Target::Lmode, u"FM"},
-    {u"0106", Target::Lmode, u"WFM"},
-    {u"0606", Target::Lmode, u"WFM"},
-    {u"0700", Target::InStringa, u"VFO A"},
-    {u"0701", Target::InStringa, u"VFO B"},
-    {u"07A0", Target::InStringa, u"A = B"},
-    {u"07B0", Target::InStringa, u"A/B"},
+    {u"0100", Target::Mode, u"LSB"},
+    {u"0600", Target::Mode, u"LSB"},
+    {u"0101", Target::Mode, u"USB"},
+    {u"0601", Target::Mode, u"USB"},
+    {u"0102", Target::Mode, u"AM"},
+    {u"0602", Target::Mode, u"AM"},
+    {u"0103", Target::Mode, u"CW"},
+    {u"0603", Target::Mode, u"CW"},
+    {u"0104", Target::Mode, u"RTTY"},
+    {u"0604", Target::Mode, u"RTTY"},
+    {u"0105", Target::Mode, u"FM"},
+    {u"0605", Target::Mode, u"FM"},
+    {u"0106", Target::Mode, u"WFM"},
+    {u"0606", Target::Mode, u"WFM"},
+    {u"0700", Target::Status, u"VFO A"},
+    {u"0701", Target::Status, u"VFO B"},
+    {u"07A0", Target::Status, u"A = B"},
+    {u"07B0", Target::Status, u"A/B"},
 }};
 
 /** The radio is either end of the frame: it sent it (to us, to the broadcast address or
@@ -56,7 +56,7 @@ DisplayUpdate RiconosciComando(QStringView comando, quint8 radioAddress)
 
     const QStringView command = textPart(comando, 9, 2);
     if (command == u"05" || command == u"00")
-        return {Target::Freq, BCD2STRING(textPart(comando, 11))};
+        return {Target::Frequency, BCD2STRING(textPart(comando, 11))};
 
     const QStringView key = textPart(comando, 9, 4);
     for (const KnownFrame& known : kKnownFrames) {
@@ -66,8 +66,8 @@ DisplayUpdate RiconosciComando(QStringView comando, quint8 radioAddress)
 
     const QStringView ending = comando.size() >= 4 ? comando.last(4) : QStringView();
     if (ending == u"FBFD")
-        return {Target::InStringa, QStringLiteral("OK")};
+        return {Target::Status, QStringLiteral("OK")};
     if (ending == u"FAFD")
-        return {Target::InStringa, QStringLiteral("ERROR")};
+        return {Target::Status, QStringLiteral("ERROR")};
     return {};
 }

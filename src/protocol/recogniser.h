@@ -6,10 +6,10 @@
 /** What one received frame changes on the live radio display. */
 struct DisplayUpdate {
     enum class Target {
-        None,      ///< the frame changes nothing
-        Freq,      ///< the frequency label: text is the display text "145.400.000"
-        Lmode,     ///< the mode label: text is a mode name
-        InStringa  ///< the status box: "VFO A", "VFO B", "A = B", "A/B", "OK", "ERROR"
+        None,       ///< the frame changes nothing
+        Frequency,  ///< the frequency shown: text is the display text "145.400.000"
+        Mode,       ///< the mode shown: text is a mode name
+        Status      ///< the status text: "VFO A", "VFO B", "A = B", "A/B", "OK", "ERROR"
     };
     Target target = Target::None;
     QString text;

@@ -47,13 +47,13 @@ void RadioState::applyFrame(QStringView frameText, quint8 radioAddress)
     }
     const DisplayUpdate update = RiconosciComando(frameText, radioAddress);
     switch (update.target) {
-        case DisplayUpdate::Target::Freq:
+        case DisplayUpdate::Target::Frequency:
             setFrequencyText(update.text);
             break;
-        case DisplayUpdate::Target::Lmode:
+        case DisplayUpdate::Target::Mode:
             setModeName(update.text);
             break;
-        case DisplayUpdate::Target::InStringa:
+        case DisplayUpdate::Target::Status:
             reportStatus(update.text);
             break;
         case DisplayUpdate::Target::None:

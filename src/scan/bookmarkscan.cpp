@@ -34,19 +34,20 @@ BookmarkScan::State BookmarkScan::state() const
     return m_halted ? State::HaltedByError : State::Scanning;
 }
 
-void BookmarkScan::setTempoScan(double seconds)
+void BookmarkScan::setDwell(double seconds)
 {
-    m_tempoScan = seconds;
+    m_dwell = seconds;
 }
 
 void BookmarkScan::setSpeed(int index)
 {
-    m_tempoScan = index + 0.5;
+    m_dwell = index + 0.5;
 }
 
-void BookmarkScan::setButtons(bool startEnabled, bool stopEnabled)
+void BookmarkScan::setRunning(bool running)
 {
-    emit buttonsChanged(startEnabled, stopEnabled);
+    m_active = running;
+    emit runningChanged(running);
 }
 
 void BookmarkScan::start()
@@ -55,20 +56,18 @@ void BookmarkScan::start()
         return;  // START is disabled while a scan is on (running or halted)
     if (m_data->recordCount() < 1)
         return;
-    m_active = true;
     m_halted = false;
     m_rowWriteFailed = false;
     const quint64 generation = ++m_generation;
-    setButtons(false, true);
+    setRunning(true);
     m_data->moveFirst();
     runLoop(generation);
 }
 
 void BookmarkScan::stop()
 {
-    m_active = false;
     m_halted = false;
-    setButtons(true, false);
+    setRunning(false);
 }
 
 bool BookmarkScan::loopGoesOn(quint64 generation) const
@@ -96,7 +95,7 @@ bool BookmarkScan::step(quint64 generation)
     if (delaysAborted())
         return false;
 
-    const double dwell = std::max(m_tempoScan, kShortestDwellSeconds);
+    const double dwell = std::max(m_dwell, kShortestDwellSeconds);
     emit dwellStarted(dwell);
     Delay(dwell);
     if (delaysAborted())

@@ -41,6 +41,12 @@ CellRuleDelegate::CellRuleDelegate(QAbstractItemView* view) : CellTextDelegate(v
 {
 }
 
+CellVerdict CellRuleDelegate::DBGrid1_BeforeColUpdate(int column, const QString& typed,
+                                                      const QString& previous)
+{
+    return checkCellEdit(column, typed, previous);
+}
+
 CellRuleDelegate::Check CellRuleDelegate::check(QWidget* editor, const QModelIndex& index,
                                                 bool tell) const
 {

@@ -6,6 +6,7 @@
 #include <QPointer>
 
 class QAbstractItemView;
+struct CellVerdict;
 
 /**
  * The memory grid's cell editing: every cell edit passes the cell rules
@@ -55,6 +56,9 @@ private:
     struct Check;
     /** Applies the rule to the editor's text; shows the message of a refusal when tell. */
     Check check(QWidget* editor, const QModelIndex& index, bool tell = true) const;
+    /** The grid's rule for one cell edit before it is committed (checkCellEdit). */
+    static CellVerdict DBGrid1_BeforeColUpdate(int column, const QString& typed,
+                                               const QString& previous);
     bool isUnedited(QObject* editor) const;
     void reopen(const QModelIndex& index, const QString& text) const;
     static void recomputeSplit(QAbstractItemModel* model, int row);

@@ -203,7 +203,7 @@ bool F706::Form_Load(AppError* error)
         return true;
 
     loadBookmarkDatabases();
-    m_memory->scan()->setTempoScan(BookmarkScan::kStartTempoScan);
+    m_memory->scan()->setTempoScan(BookmarkScan::kStartDwell);
     m_loaded = true;
     return true;
 }

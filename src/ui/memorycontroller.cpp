@@ -62,7 +62,7 @@ void MemoryController::setUpGrid()
 
 void MemoryController::connectControls()
 {
-    connect(m_data, &DataFreq::Reposition, this, &MemoryController::DataFreq_Reposition);
+    connect(m_data, &DataFreq::repositioned, this, &MemoryController::DataFreq_Reposition);
     connect(m_data, &DataFreq::rowWriteFailed, this, &MemoryController::onRowWriteFailed);
     connect(m_data, &DataFreq::readFailed, this, &MemoryController::onReadFailed);
     connect(m_data->model(), &QAbstractItemModel::dataChanged, this,

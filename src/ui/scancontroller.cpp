@@ -13,7 +13,8 @@ ScanController::ScanController(BookmarkScanPanel* panel, DataFreq* data,
       m_boxParent(boxParent),
       m_scan(new BookmarkScan(data, std::move(recall), this))
 {
-    connect(m_scan, &BookmarkScan::buttonsChanged, m_panel, &BookmarkScanPanel::setButtons);
+    connect(m_scan, &BookmarkScan::runningChanged, m_panel,
+            [this](bool running) { m_panel->setButtons(!running, running); });
     connect(m_scan, &BookmarkScan::scanError, this, &ScanController::showScanError);
 }
 

@@ -10,9 +10,10 @@ class QWidget;
 
 /**
  * The bookmark scan as the window runs it: START (CscanDB), STOP (CstopScan) and the speed
- * options OptSpeed 0..2 come here through the window's handlers. The scan itself, ScanAttivo
- * and TempoScan live in BookmarkScan; this class keeps the panel's buttons in step with it
- * and shows "Error during scan" when it halts.
+ * options OptSpeed 0..2 come here through the window's handlers. The scan itself lives in
+ * BookmarkScan (ScanAttivo is its isRunning(), TempoScan its dwell()); this class keeps the
+ * panel's buttons in step with it (START on while not running, STOP while running) and
+ * shows "Error during scan" when it halts.
  *
  * START runs the scan from the event loop, not inside the button's own mouse handling: the
  * loop lasts until STOP, and each of its waits serves the window's events.
@@ -23,10 +24,12 @@ public:
     ScanController(BookmarkScanPanel* panel, DataFreq* data, BookmarkScan::RecallFunction recall,
                    QWidget* boxParent, QObject* parent = nullptr);
 
-    bool scanAttivo() const { return m_scan->scanAttivo(); }
+    /** ScanAttivo. */
+    bool scanAttivo() const { return m_scan->isRunning(); }
     BookmarkScan::State state() const { return m_scan->state(); }
-    double tempoScan() const { return m_scan->tempoScan(); }
-    void setTempoScan(double seconds) { m_scan->setTempoScan(seconds); }
+    /** TempoScan, the dwell after each recall in seconds. */
+    double tempoScan() const { return m_scan->dwell(); }
+    void setTempoScan(double seconds) { m_scan->setDwell(seconds); }
 
     /** START: the scan runs from the event loop (queued), not inside the press. */
     void start();

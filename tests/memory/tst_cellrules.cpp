@@ -201,7 +201,7 @@ void TestCellRules::cellRule()
     QFETCH(QString, message);
     QFETCH(Icon, icon);
 
-    const CellVerdict verdict = DBGrid1_BeforeColUpdate(column, typed, previous);
+    const CellVerdict verdict = checkCellEdit(column, typed, previous);
     QCOMPARE(verdict.cancel, cancel);
     QCOMPARE(verdict.cellText, cellText);
     QCOMPARE(verdict.message, message);

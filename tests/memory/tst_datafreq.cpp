@@ -103,7 +103,7 @@ private slots:
         QCOMPARE(data->recordCount(), rows);
         QCOMPARE(data->currentRow(), rows > 0 ? 0 : -1);
         QCOMPARE(data->isEof(), rows == 0);
-        QSignalSpy spy(data.get(), &DataFreq::Reposition);
+        QSignalSpy spy(data.get(), &DataFreq::repositioned);
         const QStringList steps = moves.split(QLatin1Char(' '));
         for (int i = 0; i < steps.size(); ++i) {
             if (steps[i] == "next")
@@ -272,7 +272,7 @@ private slots:
         auto data = openOn(path);
         data->moveTo(row);
         data->setCurrentCell(memcol::kName, QStringLiteral("dropped with the row"));
-        QSignalSpy reposition(data.get(), &DataFreq::Reposition);
+        QSignalSpy reposition(data.get(), &DataFreq::repositioned);
         QSignalSpy removed(data->model(), &QAbstractItemModel::rowsRemoved);
         AppError error;
         QVERIFY2(data->deleteCurrentRow(&error), qPrintable(error.text));
@@ -323,7 +323,7 @@ private slots:
         auto data = std::make_unique<DataFreq>();
         data->setDatabaseName(path);
         data->setRecordSource(kByNone);
-        QSignalSpy reposition(data.get(), &DataFreq::Reposition);
+        QSignalSpy reposition(data.get(), &DataFreq::repositioned);
         AppError error;
         QVERIFY(!data->refresh(&error));
         QCOMPARE(error.number, number);

@@ -185,7 +185,7 @@ private slots:
             return true;
         });
         scanPointer = &scan;
-        scan.setTempoScan(0);
+        scan.setDwell(0);
         scan.start();
         QStringList expected;
         for (const QString& row : fixture::rowsOf(path, query))

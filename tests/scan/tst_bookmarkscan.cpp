@@ -145,9 +145,9 @@ void TestBookmarkScan::makeScan()
         return outcome != Recall::Outcome::Refused && outcome != Recall::Outcome::Failed;
     };
     m_scan = std::make_unique<BookmarkScan>(m_data.get(), recall);
-    m_scan->setTempoScan(0.05);
-    connect(m_scan.get(), &BookmarkScan::buttonsChanged, this, [this](bool start, bool stop) {
-        m_buttons.append({start, stop});
+    m_scan->setDwell(0.05);
+    connect(m_scan.get(), &BookmarkScan::runningChanged, this, [this](bool running) {
+        m_buttons.append({!running, running});  // START and STOP enabled
     });
 }
 
@@ -182,17 +182,17 @@ void TestBookmarkScan::speedOptions()
     QFETCH(int, index);
     QFETCH(double, tempo);
     BookmarkScan scan(nullptr, [](AppError*) { return true; });
-    QCOMPARE(scan.tempoScan(), 1.5);
+    QCOMPARE(scan.dwell(), 1.5);
     QCOMPARE(scan.state(), BookmarkScan::State::Idle);
     scan.setSpeed(index);
-    QCOMPARE(scan.tempoScan(), tempo);
+    QCOMPARE(scan.dwell(), tempo);
 }
 
 void TestBookmarkScan::orderWrapsAround()
 {
     open(kThree);
     m_afterRecall = [this](int count) {
-        QVERIFY(m_scan->scanAttivo());
+        QVERIFY(m_scan->isRunning());
         if (count == 4)
             soon([this] { m_scan->stop(); });
     };
@@ -216,7 +216,7 @@ void TestBookmarkScan::stopDuringWaitAfterB()
     QCOMPARE(currentName(), QString("C"));  // moved on, but C is not recalled
     QCOMPARE(frequencyFrames(), (QList<QByteArray>{"0000504501", "0000050700"}));
     QCOMPARE(m_buttons, (QList<std::pair<bool, bool>>{{false, true}, {true, false}}));
-    QVERIFY(!m_scan->scanAttivo());
+    QVERIFY(!m_scan->isRunning());
 }
 
 void TestBookmarkScan::singleMemoryRepeats()
@@ -238,7 +238,7 @@ void TestBookmarkScan::emptyViewDoesNothing()
     m_scan->start();
     QVERIFY(m_recalled.isEmpty());
     QVERIFY(m_buttons.isEmpty());
-    QVERIFY(!m_scan->scanAttivo());
+    QVERIFY(!m_scan->isRunning());
     QCOMPARE(frequencyFrames(), QList<QByteArray>{});
 }
 
@@ -250,7 +250,7 @@ void TestBookmarkScan::speedChangeAppliesToNextDwell()
         m_recalled.append(currentName());
         return true;
     });
-    m_scan->setTempoScan(0.2);
+    m_scan->setDwell(0.2);
     QList<double> dwells;
     QElapsedTimer clock;
     QList<qint64> startedAt;
@@ -258,7 +258,7 @@ void TestBookmarkScan::speedChangeAppliesToNextDwell()
         dwells.append(seconds);
         startedAt.append(clock.elapsed());
         if (dwells.size() == 1)
-            soon([this] { m_scan->setTempoScan(0.6); });  // during the first dwell
+            soon([this] { m_scan->setDwell(0.6); });  // during the first dwell
         if (dwells.size() == 3)
             soon([this] { m_scan->stop(); });
     });
@@ -304,7 +304,7 @@ void TestBookmarkScan::errorHaltsScan()
     QCOMPARE(error.number, errors::kMemoryNotRecallable);
     QVERIFY(error.text.contains("14.250.000"));
     QCOMPARE(m_scan->state(), BookmarkScan::State::HaltedByError);
-    QVERIFY(m_scan->scanAttivo());
+    QVERIFY(m_scan->isRunning());
     QCOMPARE(m_buttons, (QList<std::pair<bool, bool>>{{false, true}}));
     QCOMPARE(frequencyFrames(), QList<QByteArray>{"0000504501"});  // nothing of B
 
@@ -322,7 +322,7 @@ void TestBookmarkScan::quitDuringScanEndsAtOnce()
             [this] { soon([] { abortDelays(); }); });
     QElapsedTimer clock;
     clock.start();
-    m_scan->setTempoScan(30.0);
+    m_scan->setDwell(30.0);
     m_scan->start();
     QVERIFY(clock.elapsed() < 30000);  // the dwell ended at once
     QCOMPARE(m_recalled, QStringList{"A"});
