@@ -3,10 +3,10 @@
 // on standard output with "OK <what was done>" or "ERROR <why>"), and logs every frame it
 // receives (see simlog.h for the log format).
 
+#include "common/terminationsignals.h"
 #include "protocol/civ.h"
 #include "sim/devicesymlink.h"
 #include "sim/frontpanel.h"
-#include "sim/signalwatcher.h"
 #include "sim/simcodec.h"
 #include "sim/simlog.h"
 #include "sim/stdinreader.h"
@@ -145,7 +145,7 @@ int main(int argc, char* argv[])
         return fail(QStringLiteral("cannot open the log %1: %2").arg(options->logPath, error));
     }
     VirtualRadio radio(options->address);
-    SignalWatcher watcher;
+    TerminationSignals watcher;
     if (!radio.start(&error) || !watcher.start(&error)) {
         return fail(error);
     }
@@ -156,7 +156,7 @@ int main(int argc, char* argv[])
     }
     printLine(radio.devicePath());
     connectLog(&radio, &log);
-    QObject::connect(&watcher, &SignalWatcher::terminateRequested, &app,
+    QObject::connect(&watcher, &TerminationSignals::endRequested, &app,
                      [](int) { QCoreApplication::quit(); });
     FrontPanel panel(&radio);
     StdinReader reader;

@@ -77,6 +77,7 @@ void TestSimProgram::printsDevicePathAndStopsCleanly_data()
     QTest::addColumn<int>("signalNumber");
     QTest::newRow("SIGTERM") << SIGTERM;
     QTest::newRow("SIGINT") << SIGINT;
+    QTest::newRow("SIGHUP") << SIGHUP;
 }
 
 void TestSimProgram::printsDevicePathAndStopsCleanly()
@@ -95,6 +96,7 @@ void TestSimProgram::printsDevicePathAndStopsCleanly()
     QCOMPARE(sim.process().exitStatus(), QProcess::NormalExit);
     QCOMPARE(sim.process().exitCode(), 0);
     QVERIFY(!QFileInfo(link).isSymLink());
+    QTRY_VERIFY(!sim.logLines().isEmpty() && sim.logLines().last().endsWith(u" INFO stopped"));
 }
 
 void TestSimProgram::answersOnItsAddress_data()
@@ -337,6 +339,7 @@ void TestSimProgram::quitCommandEnds()
     QTRY_COMPARE(sim.process().state(), QProcess::NotRunning);
     QCOMPARE(sim.process().exitCode(), 0);
     QVERIFY(!QFileInfo(link).isSymLink());
+    QTRY_VERIFY(!sim.logLines().isEmpty() && sim.logLines().last().endsWith(u" INFO stopped"));
 }
 
 QTEST_GUILESS_MAIN(TestSimProgram)
