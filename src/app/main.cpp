@@ -68,8 +68,10 @@ Options parseOptions(const QApplication& app)
             "(made on first start, with the template copied from share/corvane). With no\n"
             "IC706.INI there, a first-start dialog asks for the serial port and the radio.\n"
             "Settings keys: [SETTINGS] ADDR706 (CI-V address, decimal, default 72), COMPORT\n"
-            "(1-4, default 2), COM1..COM4 (device of each port); [BOOKMARKS] BOOK0, BOOK0CAPTION,\n"
-            "BOOKn, BOOKnCAPTION (database files and their menu captions).")
+            "(1-4, default 2), COM1..COM4 (device of each port), BAUD (300-19200, default\n"
+            "9600); [BOOKMARKS] BOOK0, BOOK0CAPTION, BOOKn, BOOKnCAPTION (database files and\n"
+            "their menu captions). A port that cannot be opened at start offers another one,\n"
+            "or the window without the radio.")
             .arg(userDataFolder()));
     parser.addHelpOption();
     const QCommandLineOption dir(QStringLiteral("dir"),

@@ -2,12 +2,13 @@
 
 #include "settings/apppath.h"
 #include "settings/inifile.h"
+#include "settings/startupsettings.h"
 
 QString portDevice(int portNumber, const QString& settingsFile)
 {
     if (portNumber < 1)
         return {};
-    const QString key = QStringLiteral("COM%1").arg(portNumber);
+    const QString key = portDeviceKey(portNumber);
     // A device path such as /dev/serial/by-id/... can be longer than the 79 characters of an
     // ordinary setting, so it is read whole.
     const QString configured = readIniValue(settingsFile, QString::fromLatin1(kSettingsSection),

@@ -153,7 +153,7 @@ bool SerialLink::open(const QString& device, int* errorNumber, QString* errorTex
         return false;
     }
     m_port->setPortName(device);
-    m_port->setBaudRate(QSerialPort::Baud9600);
+    m_port->setBaudRate(m_baudRate);
     m_port->setDataBits(QSerialPort::Data8);
     m_port->setParity(QSerialPort::NoParity);
     m_port->setStopBits(QSerialPort::OneStop);

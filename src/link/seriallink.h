@@ -13,10 +13,10 @@
 class QSerialPort;
 
 /**
- * The serial link to the radio: 9600 baud, 8N1, raw bytes, DTR and RTS on where the port
- * supports them. The only code that includes <QSerialPort>. Receiving never blocks: every
- * complete frame in the buffer is handed on at once, in order; a partial frame waits for
- * its next bytes and is dropped after a quiet gap.
+ * The serial link to the radio: 9600 baud unless told otherwise (setBaudRate), 8N1, raw
+ * bytes, DTR and RTS on where the port supports them. The only code that includes <QSerialPort>.
+ * Receiving never blocks: every complete frame in the buffer is handed on at once, in order; a
+ * partial frame waits for its next bytes and is dropped after a quiet gap.
  */
 class SerialLink : public QObject {
     Q_OBJECT
@@ -27,7 +27,12 @@ public:
     explicit SerialLink(QObject* parent = nullptr);
     ~SerialLink() override;
 
-    /** Opens device at 9600 8N1. On failure returns false with an error number from the
+    /** The rate the next open() sets, in baud (9600 until set). The link keeps its rate
+     *  across opens; an open link is not changed until it is opened again. */
+    void setBaudRate(int baud) { m_baudRate = baud; }
+    int baudRate() const { return m_baudRate; }
+
+    /** Opens device at baudRate() 8N1. On failure returns false with an error number from the
      *  error catalogue (8002 missing, 8005 in use, 70 no permission, 8015 line settings
      *  refused) and its text, which names the device. Opening an open link reopens it. */
     bool open(const QString& device, int* errorNumber, QString* errorText);
@@ -75,6 +80,7 @@ private:
     FrameCutter m_cutter;
     QTimer m_quietTimer;
     QString m_device;
+    int m_baudRate = 9600;
     QStringList m_pending;       ///< frames cut but not yet handed over, oldest first
     bool m_delivering = false;   ///< a frameReceived emission is running up the stack
     bool m_configuring = false;  ///< errors now belong to open(), not to the line

@@ -54,6 +54,10 @@ public:
     /** True while some process other than the radio has the device open. */
     bool hasClient();
 
+    /** The rate in baud the client set on its end of the line (9600 until it sets one);
+     *  0 when it cannot be read. */
+    int clientBaudRate() const;
+
 signals:
     /** Bytes the client wrote, as they arrived. */
     void bytesRead(const QByteArray& bytes);

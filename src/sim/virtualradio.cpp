@@ -178,6 +178,11 @@ void VirtualRadio::discardUnread()
     m_line->discardUnread();
 }
 
+int VirtualRadio::clientBaudRate() const
+{
+    return m_line->clientBaudRate();
+}
+
 bool VirtualRadio::hasClient() const
 {
     return m_line->hasClient();
@@ -222,6 +227,9 @@ void VirtualRadio::receiveByte(quint8 byte)
 void VirtualRadio::handleFrame(const QByteArray& frame)
 {
     emit frameReceived(frame);
+    if (m_lineRate != 0 && m_line->clientBaudRate() != m_lineRate) {
+        return;  // sent at another rate: noise to this radio
+    }
     if (frame.size() < kMinFrameLength || quint8(frame[2]) != m_address) {
         return;
     }

@@ -83,6 +83,13 @@ public:
     void setSilent(bool silent);            ///< no echo, no answers while silent
     bool silent() const { return m_silent; }
 
+    /** The radio's CI-V rate in baud (its menu setting); 0, the default, takes any rate.
+     *  While the client's end runs at another rate, the radio cannot read what it is sent:
+     *  the bytes still come back (that is the bus) but nothing is answered. */
+    void setLineRate(int baud) { m_lineRate = baud; }
+    /** The rate the client set on its end of the line (0 when unknown). */
+    int clientBaudRate() const;
+
     /** Drops whatever the radio has sent that no client has read yet. */
     void discardUnread();
 
@@ -142,6 +149,7 @@ private:
     bool m_scanning = false;
     quint8 m_step = 0;
     bool m_silent = false;
+    int m_lineRate = 0;
     bool m_pendingFrequency = false;  // announce after the answer to the current frame
     bool m_pendingMode = false;
     QTimer* m_scanTimer = nullptr;

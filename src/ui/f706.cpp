@@ -22,6 +22,7 @@
 #include "ui/messagebox.h"
 #include "ui/modeframe.h"
 #include "ui/navigationbar.h"
+#include "ui/radiosettingscontroller.h"
 #include "ui/scancontroller.h"
 #include "ui/stepframe.h"
 #include "ui/uilook.h"
@@ -60,6 +61,7 @@ constexpr int kBarHeight = 345;
 
 const QString kSelectPortTitle = QStringLiteral("Impossibile impostare parametro");
 const QString kPortClosedStatus = QStringLiteral("PORT CLOSED");
+const QString kNoRadio = QStringLiteral("NO RADIO");
 
 /** Said when the port fails while start-up sends its frames, before the window is shown. */
 AppError lostDuringStartup(const AppError& why, int portNumber)
@@ -88,6 +90,9 @@ F706::F706(const QString& appPath, QWidget* parent)
     connectControls();
     m_memory = new MemoryController(memoryParts(), this);
     connectMemory();
+    m_radioSettings = new RadioSettingsController(
+        {this, m_link, m_radio, m_commands, m_settingsFile, [this] { showComDevices(); }}, this);
+    connect(m_menus->radioSettingsAction(), &QAction::triggered, this, &F706::MradioSettings_Click);
     // The window opens with the pad in focus: typing a frequency and Return sends it.
     m_pad->focusSend();
 }
@@ -162,6 +167,12 @@ void F706::showConnection()
     const bool open = m_radio->isOpen();
     m_menus->tickCom(open ? m_radio->portNumber() : 0);
     m_display->setDimmed(!open);
+    if (open && m_noRadio) {
+        m_noRadio = false;
+        m_display->freq()->setText(m_radio->frequencyText());
+    } else if (m_noRadio) {
+        m_display->freq()->setText(kNoRadio);
+    }
     if (!open && !m_radio->device().isEmpty()) {
         showPortClosed();
     } else if (open && m_portClosedShown) {
@@ -191,6 +202,7 @@ bool F706::Form_Load(AppError* error)
     if (!settings)
         return false;
     m_commands->setRadioAddress(settings->radioAddress);
+    m_link->setBaudRate(settings->baudRate);
     if (!openStartupPort(settings->portNumber, error))
         return false;
 
@@ -199,13 +211,29 @@ bool F706::Form_Load(AppError* error)
             *error = *lost;
         return false;
     }
-    if (m_unloaded)
-        return true;
+    if (!m_unloaded)
+        finishStartup();
+    return true;
+}
 
+bool F706::portFailedAtStart() const
+{
+    return !m_loaded && m_radio->connection() == RadioState::Connection::Closed &&
+           m_radio->connectionError().number != 0;
+}
+
+void F706::startWithoutRadio()
+{
+    m_noRadio = true;
+    showConnection();
+    finishStartup();
+}
+
+void F706::finishStartup()
+{
     loadBookmarkDatabases();
     m_memory->scan()->setTempoScan(BookmarkScan::kStartDwell);
     m_loaded = true;
-    return true;
 }
 
 bool F706::openStartupPort(int portNumber, AppError* error)
@@ -473,6 +501,11 @@ void F706::showComDevices()
 std::optional<AppError> F706::reopenPort(int portNumber)
 {
     return m_commands->openPort(portNumber, portDevice(portNumber, m_settingsFile));
+}
+
+void F706::MradioSettings_Click()
+{
+    m_radioSettings->edit();
 }
 
 void F706::Mcom_Click(int index)

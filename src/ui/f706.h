@@ -19,6 +19,7 @@ class MemoryPanel;
 class ModeFrame;
 class NavigationBar;
 class RadioCommands;
+class RadioSettingsController;
 class RadioState;
 class SerialLink;
 class StepFrame;
@@ -43,6 +44,12 @@ public:
      *  the frames are sent; the window must then not be shown). Returns true early, with
      *  isUnloaded() true, when the window was closed during a wait. */
     bool Form_Load(AppError* error);
+    /** After a Form_Load that failed because the port could not be opened: the window goes
+     *  on without the radio (no port, no start-up frames, the display dimmed and saying
+     *  NO RADIO) with its memories at hand; the "Com Port" menu connects later. */
+    void startWithoutRadio();
+    /** Form_Load failed because the port named in the settings could not be opened. */
+    bool portFailedAtStart() const;
 
     // Commands of the upper half; each writes one frame through the radio commands. An
     // indicator (SPLIT, SCAN) changes only when its frame was written.
@@ -56,6 +63,8 @@ public:
     void Cquit_Click();
     /** "Com Port" menu item Mcom(index), index 1..4. */
     void Mcom_Click(int index);
+    /** "Com Port" menu item MradioSettings, "Radio settings…". */
+    void MradioSettings_Click();
     /** The bookmark scan's START, STOP and speed options OptSpeed(index). */
     void CscanDB_Click();
     void CstopScan_Click();
@@ -77,6 +86,7 @@ public:
     RadioState* radioState() const { return m_radio; }
     RadioCommands* radioCommands() const { return m_commands; }
     MainMenus* menus() const { return m_menus; }
+    RadioSettingsController* radioSettings() const { return m_radioSettings; }
     DisplayFrame* displayFrame() const { return m_display; }
     EntryPad* entryPad() const { return m_pad; }
     MemoryGrid* memoryGrid() const { return m_grid; }
@@ -103,6 +113,8 @@ private:
     /** Start-up steps 14-19: the bookmark menu, the current database and the grid's
      *  view. */
     void loadBookmarkDatabases();
+    /** The steps after the radio's: the bookmark databases and the scan dwell. */
+    void finishStartup();
     void Form_Unload();
     void Form_Resize();
     void connectRadioState();
@@ -121,6 +133,7 @@ private:
     bool m_loaded = false;  ///< start-up is over: a lost port is told in a box
     bool m_lineEventShowing = false;
     bool m_portClosedShown = false;  ///< the status line says PORT CLOSED (until a new text)
+    bool m_noRadio = false;          ///< started without the radio; no port opened since
 
     SerialLink* m_link;
     RadioState* m_radio;
@@ -137,4 +150,5 @@ private:
     MemoryGrid* m_grid = nullptr;
     NavigationBar* m_nav = nullptr;
     MemoryController* m_memory = nullptr;
+    RadioSettingsController* m_radioSettings = nullptr;
 };

@@ -69,19 +69,13 @@ bool writeFirstStartChoice(const QString& appPath, const FirstStartChoice& choic
             return false;
     }
     const QString file = settingsFilePath(appPath);
-    const QString settings = QString::fromLatin1(kSettingsSection);
-    const QString bookmarks = QString::fromLatin1(kBookmarksSection);
     // One replacement of the file a section: the port choice is stored whole or not at all.
-    const bool written =
-        writeIniValues(file, settings,
-                       {{QLatin1String(kRadioAddressKey), QString::number(choice.address)},
-                        {QLatin1String(kPortKey), QString::number(kFirstStartPort)},
-                        {QStringLiteral("COM%1").arg(kFirstStartPort), choice.device}},
-                       nullptr) &&
-        writeIniValues(file, bookmarks,
-                       {{QStringLiteral("BOOK0CAPTION"), kDefaultCaption},
-                        {QStringLiteral("BOOK0"), kDefaultDatabase}},
-                       nullptr);
+    const RadioLineSettings line{kFirstStartPort, choice.device, choice.address, choice.baudRate};
+    const bool written = writeRadioLineSettings(file, line, {}, nullptr) &&
+                         writeIniValues(file, QString::fromLatin1(kBookmarksSection),
+                                        {{QStringLiteral("BOOK0CAPTION"), kDefaultCaption},
+                                         {QStringLiteral("BOOK0"), kDefaultDatabase}},
+                                        nullptr);
     if (!written && error)
         *error = AppError::withDetail(errors::kSettingsWriteFailed, file);
     return written;

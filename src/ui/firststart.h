@@ -33,8 +33,8 @@ enum class StartRoute {
 StartRoute prepareStart(const StartPlaces& places, bool demo, int* exitCode);
 
 /**
- * Writes a first-start choice into appPath's settings file: ADDR706 = the address,
- * COMPORT = 1, COM1 = the device; and, so that the grid has a database to open, a default
+ * Writes a first-start choice into appPath's settings file: COMPORT = 1, COM1 = the device,
+ * ADDR706 = the address, BAUD = the rate; and, so that the grid has a database to open, a default
  * bookmark database DEFAULT.MDB copied from the template (kept when it exists) as BOOK0
  * with the caption "Default". The database comes first: when it cannot be made, no key is
  * written and the next start asks again.

@@ -1,155 +1,183 @@
 #include "ui/firststartdialog.h"
 
-#include "common/errorcatalogue.h"
-#include "link/seriallink.h"
-#include "settings/startupsettings.h"
+#include "ui/radiolinefields.h"
 
-#include <QComboBox>
 #include <QDialogButtonBox>
-#include <QFormLayout>
 #include <QLabel>
-#include <QLineEdit>
-#include <QListWidget>
 #include <QPushButton>
-#include <QSpinBox>
 #include <QVBoxLayout>
 
 namespace {
 
-QString modelText(const RadioModel& model)
+bool sameLine(const FirstStartChoice& a, const FirstStartChoice& b)
 {
-    return QStringLiteral("%1 (address %2 = 0x%3)")
-        .arg(QLatin1String(model.name))
-        .arg(model.address)
-        .arg(QString::number(model.address, 16).toUpper());
+    return a.device == b.device && a.address == b.address && a.baudRate == b.baudRate;
 }
 
 }  // namespace
 
 FirstStartDialog::FirstStartDialog(const QList<PortOffer>& ports, const QString& settingsFile,
-                                   QWidget* parent)
-    : QDialog(parent)
+                                   const std::optional<PortFailure>& failure, QWidget* parent)
+    : QDialog(parent), m_check(new RadioCheck(this))
 {
     setObjectName(QStringLiteral("FirstStart"));
-    setWindowTitle(QStringLiteral("Corvane: first start"));
-    auto* intro = new QLabel(
-        QStringLiteral("There are no settings yet. Choose the serial port of the radio's CI-V "
-                       "cable and the radio, or try the demo on a virtual radio.\n"
-                       "The choice is kept in %1.")
-            .arg(settingsFile),
-        this);
+    setWindowTitle(failure ? QStringLiteral("Corvane: the radio's port")
+                           : QStringLiteral("Corvane: first start"));
+    auto* intro = new QLabel(introText(settingsFile, failure), this);
     intro->setWordWrap(true);
+    m_fields = new RadioLineFields(ports, this);
     m_error = new QLabel(this);
     m_error->setObjectName(QStringLiteral("PortError"));
     m_error->setWordWrap(true);
     m_error->setStyleSheet(QStringLiteral("color: #b00000"));
     m_error->hide();
+    connect(m_fields, &RadioLineFields::edited, m_error, &QWidget::hide);
+    connect(m_check, &RadioCheck::finished, this, &FirstStartDialog::onChecked);
 
     auto* buttons = new QDialogButtonBox(this);
     QPushButton* use =
         buttons->addButton(QStringLiteral("Use this port"), QDialogButtonBox::AcceptRole);
     use->setObjectName(QStringLiteral("UsePort"));
-    QPushButton* demo =
-        buttons->addButton(QStringLiteral("Try the demo"), QDialogButtonBox::ActionRole);
-    demo->setObjectName(QStringLiteral("RunDemo"));
+    connect(use, &QPushButton::clicked, this, &FirstStartDialog::usePort);
+    QPushButton* other = nullptr;
+    if (failure) {
+        other = buttons->addButton(QStringLiteral("Work without the radio"),
+                                   QDialogButtonBox::ActionRole);
+        other->setObjectName(QStringLiteral("WorkWithoutRadio"));
+        connect(other, &QPushButton::clicked, this, &FirstStartDialog::workWithoutRadio);
+    } else {
+        other = buttons->addButton(QStringLiteral("Try the demo"), QDialogButtonBox::ActionRole);
+        other->setObjectName(QStringLiteral("RunDemo"));
+        connect(other, &QPushButton::clicked, this, &FirstStartDialog::runDemo);
+    }
     QPushButton* quit = buttons->addButton(QStringLiteral("Quit"), QDialogButtonBox::RejectRole);
     quit->setObjectName(QStringLiteral("Quit"));
-    connect(use, &QPushButton::clicked, this, &FirstStartDialog::usePort);
-    connect(demo, &QPushButton::clicked, this, &FirstStartDialog::runDemo);
     connect(quit, &QPushButton::clicked, this, &QDialog::reject);
+    m_buttons = {use, other};
 
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(intro);
-    layout->addWidget(buildPortBox(ports));
-    layout->addWidget(buildRadioBox());
+    layout->addWidget(m_fields);
     layout->addWidget(m_error);
     layout->addWidget(buttons);
     use->setDefault(true);
-}
-
-QWidget* FirstStartDialog::buildPortBox(const QList<PortOffer>& ports)
-{
-    auto* box = new QWidget(this);
-    m_portList = new QListWidget(box);
-    m_portList->setObjectName(QStringLiteral("PortList"));
-    for (const PortOffer& port : ports) {
-        auto* item = new QListWidgetItem(portOfferText(port), m_portList);
-        item->setData(Qt::UserRole, port.device);
-        item->setToolTip(port.device);
+    if (failure) {
+        m_fields->setDevice(failure->line.device);
+        m_fields->setAddress(failure->line.radioAddress);
+        m_fields->setBaudRate(failure->line.baudRate);
+        showError(failure->error.text);
     }
-    m_portPath = new QLineEdit(box);
-    m_portPath->setObjectName(QStringLiteral("PortPath"));
-    m_portPath->setPlaceholderText(QStringLiteral("/dev/ttyUSB0"));
-    connect(m_portList, &QListWidget::currentItemChanged, m_portPath,
-            [this](const QListWidgetItem* item) {
-                if (item)
-                    m_portPath->setText(item->data(Qt::UserRole).toString());
-            });
-    // A typed path is no longer the listed port: picking that port again fills it back.
-    connect(m_portPath, &QLineEdit::textEdited, m_portList,
-            [this] { m_portList->setCurrentRow(-1); });
-    if (!ports.isEmpty())
-        m_portList->setCurrentRow(0);
-    connect(m_portPath, &QLineEdit::textChanged, this, [this] { m_error->hide(); });
-
-    auto* layout = new QFormLayout(box);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->addRow(QStringLiteral("Serial ports found:"), m_portList);
-    layout->addRow(QStringLiteral("Port:"), m_portPath);
-    return box;
 }
 
-QWidget* FirstStartDialog::buildRadioBox()
+QString FirstStartDialog::introText(const QString& settingsFile,
+                                    const std::optional<PortFailure>& failure)
 {
-    auto* box = new QWidget(this);
-    m_model = new QComboBox(box);
-    m_model->setObjectName(QStringLiteral("RadioModel"));
-    for (const RadioModel& model : kRadioModels)
-        m_model->addItem(modelText(model), model.address);
-    m_address = new QSpinBox(box);
-    m_address->setObjectName(QStringLiteral("RadioAddress"));
-    m_address->setRange(0, kHighestRadioAddress);
-    m_address->setValue(kRadioModels[0].address);
-    m_address->setToolTip(QStringLiteral("CI-V address in decimal, as set in the radio's menu"));
-    connect(m_model, &QComboBox::currentIndexChanged, m_address,
-            [this](int index) { m_address->setValue(m_model->itemData(index).toInt()); });
+    if (!failure)
+        return QStringLiteral(
+                   "There are no settings yet. Choose the serial port of the radio's CI-V "
+                   "cable and the radio, or try the demo on a virtual radio.\n"
+                   "The choice is kept in %1.")
+            .arg(settingsFile);
+    return QStringLiteral(
+               "The radio's port COM %1 (%2) could not be opened. Choose another "
+               "port, or work without the radio: the memories stay at hand, and "
+               "the \"Com Port\" menu connects the radio later.\n"
+               "A port chosen here is kept in %3.")
+        .arg(failure->line.portNumber)
+        .arg(failure->line.device, settingsFile);
+}
 
-    auto* layout = new QFormLayout(box);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->addRow(QStringLiteral("Radio:"), m_model);
-    layout->addRow(QStringLiteral("CI-V address:"), m_address);
-    return box;
+FirstStartChoice FirstStartDialog::fieldsChoice() const
+{
+    return FirstStartChoice{false, false, m_fields->device(), m_fields->address(),
+                            m_fields->baudRate()};
 }
 
 void FirstStartDialog::usePort()
 {
-    const QString device = m_portPath->text().trimmed();
-    if (device.isEmpty()) {
+    const FirstStartChoice choice = fieldsChoice();
+    if (choice.device.isEmpty()) {
         showError(QStringLiteral("Choose a port from the list or type its device path."));
         return;
     }
-    // Open it once now, so a wrong or forbidden port is told here, where another can be
-    // chosen, and not by a failed start-up.
-    SerialLink probe;
-    int number = 0;
-    QString text;
-    if (!probe.open(device, &number, &text)) {
-        if (number == errors::kPermissionDenied)
-            text += QStringLiteral(
-                "\nOn Linux the user must usually be in the group \"dialout\" "
-                "(sudo adduser $USER dialout, then log in again).");
-        showError(text);
+    if (m_unanswered && sameLine(*m_unanswered, choice)) {
+        take(choice);
         return;
     }
-    probe.close();
-    m_choice = FirstStartChoice{false, device, static_cast<quint8>(m_address->value())};
-    accept();
+    // Open it now, so a wrong or forbidden port is told here, where another can be chosen,
+    // and not by a failed start-up; then ask whether a radio answers there.
+    AppError error;
+    if (!m_check->start(choice.device, choice.baudRate, choice.address, &error)) {
+        if (error.number == errors::kPermissionDenied)
+            error.text += QStringLiteral(
+                "\nOn Linux the user must usually be in the group \"dialout\" "
+                "(sudo adduser $USER dialout, then log in again).");
+        showError(error.text);
+        return;
+    }
+    setChecking(true);
+    m_error->setText(
+        QStringLiteral("Asking the radio at address %1…").arg(addressCaption(choice.address)));
+    m_error->show();
+}
+
+void FirstStartDialog::onChecked(const RadioCheck::Outcome& outcome)
+{
+    setChecking(false);
+    const FirstStartChoice choice = fieldsChoice();
+    if (outcome.error.number == 0 && outcome.answered == outcome.asked) {
+        take(choice);
+        return;
+    }
+    QString text = RadioCheck::describe(outcome);
+    if (outcome.error.number == 0 && outcome.answered) {
+        m_fields->setAddress(*outcome.answered);
+        text += QStringLiteral(
+            " That address is filled in now: press \"Use this port\" to "
+            "use it.");
+    } else if (outcome.error.number == 0) {
+        m_unanswered = choice;
+        text += QStringLiteral("\nPress \"Use this port\" again to use it all the same.");
+    }
+    showError(text);
+}
+
+void FirstStartDialog::take(const FirstStartChoice& choice)
+{
+    QString error;
+    if (m_store && !m_store(choice, &error)) {
+        showError(error);
+        return;
+    }
+    m_choice = choice;
+    QDialog::accept();
 }
 
 void FirstStartDialog::runDemo()
 {
-    m_choice = FirstStartChoice{true, QString(), static_cast<quint8>(m_address->value())};
-    accept();
+    m_choice = fieldsChoice();
+    m_choice.demo = true;
+    QDialog::accept();
+}
+
+void FirstStartDialog::workWithoutRadio()
+{
+    m_choice = fieldsChoice();
+    m_choice.withoutRadio = true;
+    QDialog::accept();
+}
+
+void FirstStartDialog::done(int result)
+{
+    m_check->cancel();
+    QDialog::done(result);
+}
+
+void FirstStartDialog::setChecking(bool checking)
+{
+    m_fields->setEnabled(!checking);
+    for (QPushButton* button : m_buttons)
+        button->setEnabled(!checking);
 }
 
 void FirstStartDialog::showError(const QString& text)

@@ -1,64 +1,83 @@
 #pragma once
 
+#include "common/errorcatalogue.h"
 #include "link/portoffers.h"
 #include "protocol/civ.h"
+#include "settings/startupsettings.h"
+#include "ui/radiocheck.h"
 
 #include <QDialog>
 #include <QList>
 #include <QString>
 
-class QComboBox;
+#include <functional>
+#include <optional>
+
 class QLabel;
-class QLineEdit;
-class QListWidget;
-class QSpinBox;
+class QPushButton;
+class RadioLineFields;
 
-/** What the operator chose on the first start. */
+/** What the operator chose on the first start, or when the stored port failed. */
 struct FirstStartChoice {
-    bool demo = false;  ///< try the virtual radio instead; nothing is configured
-    QString device;     ///< the radio's serial port (a path)
+    bool demo = false;          ///< try the virtual radio instead; nothing is configured
+    bool withoutRadio = false;  ///< open the window without a port; nothing is configured
+    QString device;             ///< the radio's serial port (a path)
     quint8 address = civ::kDefaultRadioAddress;  ///< the radio's CI-V address (ADDR706)
+    int baudRate = kDefaultBaudRate;             ///< BAUD
 };
 
-/** A radio model and its factory CI-V address. */
-struct RadioModel {
-    const char* name;
-    quint8 address;
-};
-
-/** The models offered, original IC-706 first (its address is the one used when ADDR706 is
- *  absent). */
-inline constexpr RadioModel kRadioModels[] = {
-    {"IC-706", civ::kDefaultRadioAddress},
-    {"IC-706MKII", 0x4E},
-    {"IC-706MKIIG", 0x58},
+/** Why the port dialog is shown at a start that has a settings file: the stored port could
+ *  not be opened. */
+struct PortFailure {
+    AppError error;
+    RadioLineSettings line;  ///< what the settings file names
 };
 
 /**
- * The first start with no settings file: the system's serial ports (PortList; picking one
- * fills PortPath, where a path can also be typed), the radio model (RadioModel) filling
- * in the CI-V address (RadioAddress), and three ways out: "Use this port" (UsePort) tries
- * to open the port and accepts only when it opens, "Try the demo" (RunDemo), and "Quit".
+ * The port dialog. On the first start (no settings file) it offers the radio's line
+ * (RadioLineFields) and three ways out: "Use this port" (UsePort), "Try the demo"
+ * (RunDemo) and "Quit". When the stored port failed it shows why (PortError), starts
+ * from the stored line, and offers "Work without the radio" (WorkWithoutRadio) in place
+ * of the demo.
+ *
+ * "Use this port" opens the port and asks whether a radio answers there at that address
+ * and rate (RadioCheck), without blocking. It accepts when one does. When another of the
+ * family's addresses answers, it fills that address in and waits; when none does, it
+ * says so, and the same choice pressed again is taken as it is (the radio may be off).
  */
 class FirstStartDialog : public QDialog {
     Q_OBJECT
 public:
+    /** Stores an accepted choice; false with the reason keeps the dialog open. */
+    using Store = std::function<bool(const FirstStartChoice&, QString* error)>;
+
     FirstStartDialog(const QList<PortOffer>& ports, const QString& settingsFile,
+                     const std::optional<PortFailure>& failure = std::nullopt,
                      QWidget* parent = nullptr);
 
     FirstStartChoice choice() const { return m_choice; }
+    void setStore(Store store) { m_store = std::move(store); }
+
+protected:
+    void done(int result) override;
 
 private:
-    QWidget* buildPortBox(const QList<PortOffer>& ports);
-    QWidget* buildRadioBox();
+    QString introText(const QString& settingsFile, const std::optional<PortFailure>& failure);
     void usePort();
+    void onChecked(const RadioCheck::Outcome& outcome);
+    void take(const FirstStartChoice& choice);
     void runDemo();
+    void workWithoutRadio();
+    void setChecking(bool checking);
     void showError(const QString& text);
+    FirstStartChoice fieldsChoice() const;
 
     FirstStartChoice m_choice;
-    QListWidget* m_portList = nullptr;
-    QLineEdit* m_portPath = nullptr;
-    QComboBox* m_model = nullptr;
-    QSpinBox* m_address = nullptr;
+    Store m_store;
+    RadioLineFields* m_fields = nullptr;
+    RadioCheck* m_check = nullptr;
+    /** The choice whose check found no radio: pressed again, it is taken as it is. */
+    std::optional<FirstStartChoice> m_unanswered;
     QLabel* m_error = nullptr;
+    QList<QPushButton*> m_buttons;
 };

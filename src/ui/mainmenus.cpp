@@ -30,6 +30,10 @@ MainMenus::MainMenus(QMenuBar* bar) : QObject(bar)
         m_com[n - 1] = addItem(m_comPort, name.constData(), QStringLiteral("COM %1").arg(n),
                                n == kDefaultPortNumber);
     }
+    m_comPort->addSeparator()->setObjectName(QStringLiteral("Mseparator3"));
+    m_radioSettings =
+        addItem(m_comPort, "MradioSettings", QStringLiteral("Radio settings…"), false);
+    m_radioSettings->setCheckable(false);
 }
 
 QAction* MainMenus::addItem(QMenu* menu, const char* name, const QString& caption, bool ticked)

@@ -12,8 +12,8 @@ class QMenuBar;
 /**
  * The menu bar of the main window: "&Bookmarks" (MnewBookmark, a separator, the growing
  * list Mbook 0..n), "Mem &Sort" (Msort_none, Msort_name, Msort_freq, a separator,
- * Msort_scan) and "Com Port" (Mcom 1..4). Builds the items and hands them out; the
- * handlers live with the parts that own them.
+ * Msort_scan) and "Com Port" (Mcom 1..4, a separator, MradioSettings "Radio settings…"). Builds the
+ * items and hands them out; the handlers live with the parts that own them.
  */
 class MainMenus : public QObject {
     Q_OBJECT
@@ -37,6 +37,8 @@ public:
     QAction* sortFreqAction() const { return m_sortFreq; }
     QAction* sortScanAction() const { return m_sortScan; }
 
+    QAction* radioSettingsAction() const { return m_radioSettings; }
+
     /** Mcom(portNumber), portNumber 1..4; nullptr outside. */
     QAction* comAction(int portNumber) const;
     /** Ticks Mcom(portNumber) alone (0 unticks all). */
@@ -57,4 +59,5 @@ private:
     QAction* m_sortFreq;
     QAction* m_sortScan;
     QAction* m_com[kComCount];
+    QAction* m_radioSettings;
 };

@@ -1,23 +1,61 @@
 #include "ui/programstart.h"
 
 #include "common/errormessage.h"
+#include "link/seriallink.h"
+#include "radio/radiocommands.h"
+#include "radio/radiostate.h"
+#include "settings/startupsettings.h"
 #include "ui/f706.h"
+#include "ui/firststartdialog.h"
 #include "ui/messagebox.h"
 
-std::unique_ptr<F706> startMainWindow(const QString& appPath, int* exitCode)
+namespace {
+
+/** What a window whose port failed was set up with. */
+PortFailure failureOf(const F706& window, const AppError& error)
 {
-    auto window = std::make_unique<F706>(appPath);
-    AppError error;
-    if (!window->Form_Load(&error)) {
-        window.reset();
-        showMessage(nullptr, QMessageBox::Critical, QString(), numberedErrorMessage(error));
-        *exitCode = kStartupFailedExitCode;
-        return nullptr;
-    }
-    if (window->isUnloaded()) {
-        *exitCode = 0;
-        return nullptr;
-    }
+    const RadioState* radio = window.radioState();
+    return {error,
+            RadioLineSettings{radio->portNumber(), radio->device(),
+                              window.radioCommands()->radioAddress(), window.link()->baudRate()}};
+}
+
+}  // namespace
+
+std::unique_ptr<F706> startMainWindow(const QString& appPath, int* exitCode,
+                                      const QString& byIdFolder)
+{
     *exitCode = 0;
-    return window;
+    for (;;) {
+        auto window = std::make_unique<F706>(appPath);
+        AppError error;
+        if (window->Form_Load(&error))
+            return window->isUnloaded() ? nullptr : std::move(window);
+        showMessage(nullptr, QMessageBox::Critical, QString(), numberedErrorMessage(error));
+        if (!window->portFailedAtStart()) {
+            *exitCode = kStartupFailedExitCode;
+            return nullptr;
+        }
+        const PortFailure failure = failureOf(*window, error);
+        FirstStartDialog dialog(availablePorts(byIdFolder), window->settingsFile(), failure);
+        const QString settingsFile = window->settingsFile();
+        dialog.setStore([&failure, &settingsFile](const FirstStartChoice& choice, QString* why) {
+            AppError stored;
+            const RadioLineSettings line{failure.line.portNumber, choice.device, choice.address,
+                                         choice.baudRate};
+            if (writeRadioLineSettings(settingsFile, line, {}, &stored))
+                return true;
+            *why = stored.text;
+            return false;
+        });
+        if (dialog.exec() != QDialog::Accepted) {
+            *exitCode = kStartupFailedExitCode;
+            return nullptr;
+        }
+        if (dialog.choice().withoutRadio) {
+            window->startWithoutRadio();
+            return window;
+        }
+        // The port chosen is stored: start-up runs again on it, in a fresh window.
+    }
 }

@@ -1,12 +1,23 @@
 // The "Com Port" menu: switching ports, the recovery when a port cannot be opened, the
-// stored choice, and the ticks.
+// stored choice, the ticks, and "Radio settings…" with its check.
 #include "radiobench.h"
 
 #include "link/seriallink.h"
+#include "radio/radiocommands.h"
+#include "settings/inifile.h"
+#include "support/dialogwatch.h"
+#include "support/memoryfixture.h"
 #include "ui/mainmenus.h"
+#include "ui/radiosettingsdialog.h"
 
 #include <QAction>
+#include <QComboBox>
+#include <QDialogButtonBox>
 #include <QDir>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSpinBox>
 #include <QTest>
 
 #include <sys/resource.h>
@@ -20,6 +31,8 @@ private slots:
     void startupTicksStoredPort();
     void choosePort_data();
     void choosePort();
+    void radioSettingsFindTheRadio_data();
+    void radioSettingsFindTheRadio();
 };
 
 namespace {
@@ -143,6 +156,105 @@ void TestPortSelection::choosePort()
         QTRY_COMPARE(secondFrames, QStringList{frame});
     else
         QTRY_COMPARE(bench.frames(), QStringList{frame});
+}
+
+void TestPortSelection::radioSettingsFindTheRadio_data()
+{
+    QTest::addColumn<bool>("settingsWritable");
+    QTest::newRow("stored") << true;
+    QTest::newRow("settings not writable") << false;
+}
+
+void TestPortSelection::radioSettingsFindTheRadio()
+{
+    QFETCH(bool, settingsWritable);
+    // The radio is at 72 and 19 200 baud; the settings say 88 and 9600.
+    RadioBench bench;
+    QVERIFY(bench.startRadio(0x48));
+    bench.radio().setLineRate(19200);
+    QVERIFY(bench.setSetting(QStringLiteral("ADDR706"), QStringLiteral("88")));
+    QVERIFY(bench.loadWindow());
+    F706* window = bench.window();
+    QCOMPARE(bench.radio().clientBaudRate(), 9600);
+    std::optional<FileSizeLimit> frozen;
+    if (!settingsWritable)
+        QVERIFY(bench.setSetting(QStringLiteral("NOTE"), QString(4096, u'x')));
+    const QByteArray before = fixture::bytesOf(bench.settingsFile());
+
+    QString shownDevice;
+    QStringList results;
+    bool releasedWhileChecking = false;
+    bool backAfterCheck = false;
+    int filledIn = 0;
+    whenDialogShows<RadioSettingsDialog>(this, [&](RadioSettingsDialog* dialog) {
+        shownDevice = dialog->findChild<QLineEdit*>("PortPath")->text();
+        auto* check = dialog->findChild<QPushButton*>("CheckRadio");
+        auto* result = dialog->findChild<QLabel*>("CheckResult");
+        const auto runCheck = [&] {
+            check->click();
+            releasedWhileChecking = !window->link()->isOpen();
+            QVERIFY(QTest::qWaitFor([check] { return check->isEnabled(); }, 10'000));
+            results.append(result->text());
+        };
+        runCheck();  // at 9600 baud no address answers
+        backAfterCheck = window->link()->isOpen() && window->link()->baudRate() == 9600;
+        auto* baud = dialog->findChild<QComboBox*>("BaudRate");
+        baud->setCurrentIndex(baud->findData(19200));
+        runCheck();  // at 19 200 baud the radio answers at 72
+        filledIn = dialog->findChild<QSpinBox*>("RadioAddress")->value();
+        auto* poll = dialog->findChild<QComboBox*>("Poll");
+        poll->setCurrentIndex(poll->findData("off"));
+        auto* startup = dialog->findChild<QComboBox*>("Startup");
+        startup->setCurrentIndex(startup->findData("keep"));
+        auto* buttons = dialog->findChild<QDialogButtonBox*>();
+        if (!settingsWritable)
+            frozen.emplace(1024);
+        buttons->button(QDialogButtonBox::Ok)->click();
+        frozen.reset();
+        if (dialog->isVisible()) {  // the store failed: said in the dialog, then Cancel
+            results.append(result->text());
+            buttons->button(QDialogButtonBox::Cancel)->click();
+        }
+    });
+    window->menus()->radioSettingsAction()->trigger();
+
+    const QString device = bench.radio().devicePath();
+    QCOMPARE(shownDevice, device);
+    QVERIFY(releasedWhileChecking);
+    QVERIFY(backAfterCheck);
+    QCOMPARE(results.value(0), "No radio answered on " + device +
+                                   " at 9600 baud, at address 88 (0x58) nor at 72 (0x48) or "
+                                   "78 (0x4E). Check that the radio is on, its CI-V address "
+                                   "and baud rate (in its menu), and the cable.");
+    QCOMPARE(results.value(1), "No radio answered at address 88 (0x58) on " + device +
+                                   " at 19200 baud, but one answered at address 72 (0x48). "
+                                   "That address is filled in now.");
+    QCOMPARE(filledIn, 72);
+    QVERIFY(bench.messages().isEmpty());
+    if (!settingsWritable) {
+        // Nothing stored, nothing changed: the port is back at the settings in use.
+        QVERIFY2(results.value(2).contains("could not be written"), qPrintable(results.value(2)));
+        QCOMPARE(fixture::bytesOf(bench.settingsFile()), before);
+        QVERIFY(window->link()->isOpen());
+        QCOMPARE(window->link()->baudRate(), 9600);
+        QCOMPARE(window->radioCommands()->radioAddress(), quint8(88));
+        return;
+    }
+    QCOMPARE(results.size(), 2);
+    for (const auto& [key, value] : {std::pair{"ADDR706", "72"},
+                                     {"BAUD", "19200"},
+                                     {"POLL", "off"},
+                                     {"STARTUP", "keep"},
+                                     {"COMPORT", "2"}})
+        QCOMPARE(bench.setting(key), QString::fromLatin1(value));
+    QCOMPARE(readIniValue(bench.settingsFile(), "SETTINGS", "COM2", "", kIniLongValueLength),
+             device);
+    // Reopened at the new rate and address: the radio understands the window now.
+    QVERIFY(window->link()->isOpen());
+    QCOMPARE(bench.radio().clientBaudRate(), 19200);
+    QVERIFY(window->menus()->comAction(2)->isChecked());
+    window->Cmode_Click(1);
+    QTRY_COMPARE(bench.radio().mode(), quint8(1));
 }
 
 QTEST_MAIN(TestPortSelection)

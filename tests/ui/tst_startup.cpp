@@ -4,17 +4,27 @@
 
 #include "link/delay.h"
 #include "link/seriallink.h"
+#include "memory/bookmarkfiles.h"
+#include "memory/datafreq.h"
 #include "radio/radiostate.h"
+#include "settings/apppath.h"
+#include "settings/inifile.h"
+#include "support/dialogwatch.h"
+#include "support/memoryfixture.h"
 #include "support/ptyclient.h"
 #include "support/simprocess.h"
 #include "ui/displayframe.h"
+#include "ui/firststartdialog.h"
 #include "ui/mainmenus.h"
 #include "ui/programstart.h"
 
 #include <QAction>
+#include <QDir>
+#include <QFile>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTableView>
 #include <QTest>
 #include <QTimer>
 
@@ -24,6 +34,8 @@ private slots:
     void framesLeaveTwoTenthsApart();
     void failureStopsStartup_data();
     void failureStopsStartup();
+    void startWithoutTheRadio_data();
+    void startWithoutTheRadio();
     void quitInsideWaitSendsNothingMore_data();
     void quitInsideWaitSendsNothingMore();
     void lineEventsTellTheOperator_data();
@@ -71,10 +83,6 @@ void TestStartup::failureStopsStartup_data()
                             << "0" << errors::kSettingsOutOfRange;
     QTest::newRow("port 5") << "COMPORT"
                             << "5" << errors::kSettingsOutOfRange;
-    QTest::newRow("port missing") << "COM2"
-                                  << "/dev/corvane-no-such-port" << errors::kInvalidPortNumber;
-    QTest::newRow("port in use") << ""
-                                 << "" << errors::kPortAlreadyOpen;
 }
 
 void TestStartup::failureStopsStartup()
@@ -84,11 +92,7 @@ void TestStartup::failureStopsStartup()
     QFETCH(int, number);
     RadioBench bench;
     QVERIFY(bench.startRadio());
-    SerialLink holder;
-    if (key.isEmpty())
-        QVERIFY(holder.open(bench.radio().devicePath(), nullptr, nullptr));
-    else
-        QVERIFY(bench.setSetting(key, value));
+    QVERIFY(bench.setSetting(key, value));
 
     int exitCode = 0;
     QVERIFY(!startMainWindow(bench.appPath(), &exitCode));
@@ -100,6 +104,90 @@ void TestStartup::failureStopsStartup()
                  QStringLiteral("Error #%1\r\n%2").arg(number).arg(standardErrorText(number))),
              qPrintable(box.text));
     QVERIFY(bench.frames().isEmpty());
+}
+
+void TestStartup::startWithoutTheRadio_data()
+{
+    QTest::addColumn<QString>("port");  // what stands behind COM 2
+    QTest::addColumn<int>("number");
+    QTest::newRow("missing device") << "missing" << errors::kInvalidPortNumber;
+    QTest::newRow("device in use") << "busy" << errors::kPortAlreadyOpen;
+    QTest::newRow("not a serial device") << "file" << 0;
+}
+
+void TestStartup::startWithoutTheRadio()
+{
+    QFETCH(QString, port);
+    QFETCH(int, number);
+    RadioBench bench;
+    QVERIFY(bench.startRadio());
+    const QString folder = QDir(bench.appPath()).path();
+    const QString home = fixture::makeDatabase(
+        folder, "HOME.MDB", {fixture::memory("Alpha", "145", "500", "000", "FM", "Y")});
+    QVERIFY(!home.isEmpty());
+    QVERIFY(WriteINI(bench.settingsFile(), QString::fromLatin1(kBookmarksSection), "BOOK0",
+                     "HOME.MDB"));
+    SerialLink holder;  // another program holds the radio's line
+    if (port == "busy") {
+        QVERIFY(holder.open(bench.radio().devicePath(), nullptr, nullptr));
+    } else {
+        QString device = "/dev/corvane-no-such-port";
+        if (port == "file") {
+            device = bench.appPath() + "NOT-A-PORT";
+            QFile file(device);
+            QVERIFY(file.open(QIODevice::WriteOnly) && file.write("x") == 1);
+        }
+        QVERIFY(bench.setSetting("COM2", device));
+    }
+    const QByteArray settingsBefore = fixture::bytesOf(bench.settingsFile());
+    const QByteArray databaseBefore = fixture::bytesOf(home);
+
+    QString shownError;
+    bool demoOffered = true;
+    whenDialogShows<FirstStartDialog>(this, [&](FirstStartDialog* dialog) {
+        shownError = dialog->findChild<QLabel*>("PortError")->text();
+        demoOffered = dialog->findChild<QPushButton*>("RunDemo") != nullptr;
+        dialog->findChild<QPushButton*>("WorkWithoutRadio")->click();
+    });
+    int exitCode = -1;
+    std::unique_ptr<F706> window = startMainWindow(bench.appPath(), &exitCode);
+    QVERIFY(window);
+    QCOMPARE(exitCode, 0);
+
+    // One box, as before, then the dialog holding the same error; nothing written anywhere.
+    QCOMPARE(bench.messages().size(), 1);
+    const MessageRequest box = bench.messages().first();
+    QCOMPARE(box.icon, QMessageBox::Critical);
+    const QString expected = number ? QStringLiteral("Error #%1\r\n").arg(number) : "Error #";
+    QVERIFY2(box.text.startsWith(expected), qPrintable(box.text));
+    QVERIFY2(!shownError.isEmpty() && box.text.endsWith(shownError), qPrintable(shownError));
+    QVERIFY(!demoOffered);
+    QCOMPARE(fixture::bytesOf(bench.settingsFile()), settingsBefore);
+    QCOMPARE(fixture::bytesOf(home), databaseBefore);
+    QVERIFY(bench.frames().isEmpty());
+
+    // The window: NO RADIO in the dimmed display, no port ticked, the grid editable.
+    QCOMPARE(window->findChild<QLabel*>("Freq")->text(), QStringLiteral("NO RADIO"));
+    QVERIFY(window->displayFrame()->dimmed());
+    QVERIFY(!window->link()->isOpen());
+    for (int n = 1; n <= MainMenus::kComCount; ++n)
+        QVERIFY(!window->menus()->comAction(n)->isChecked());
+    QAbstractItemModel* grid = window->findChild<QTableView*>("DBGrid1")->model();
+    QCOMPARE(grid->rowCount(), 1);
+    QVERIFY(grid->setData(grid->index(0, memcol::kName), "Renamed"));
+    window->writePendingAtQuit();
+    QCOMPARE(fixture::rowsOf(home, "SELECT Name FROM TabFreq"), QStringList{"Renamed"});
+
+    // The "Com Port" menu connects the radio later.
+    holder.close();
+    QVERIFY(bench.setSetting("COM1", bench.radio().devicePath()));
+    window->menus()->comAction(1)->trigger();
+    QVERIFY(window->link()->isOpen());
+    QVERIFY(!window->displayFrame()->dimmed());
+    QVERIFY(window->findChild<QLabel*>("Freq")->text() != QStringLiteral("NO RADIO"));
+    window->Cmode_Click(1);
+    QTRY_COMPARE(bench.radio().mode(), quint8(1));
+    QCOMPARE(bench.messages().size(), 1);
 }
 
 void TestStartup::quitInsideWaitSendsNothingMore_data()

@@ -164,7 +164,8 @@ void TestWindowLayout::menus()
                                                      "Export memories…", "-", "Default*"}));
     QCOMPARE(items(m->sortMenu()),
              (QStringList{"None", "By name*", "By main freq", "-", "Only scan mem"}));
-    QCOMPARE(items(m->comPortMenu()), (QStringList{"COM 1", "COM 2*", "COM 3", "COM 4"}));
+    QCOMPARE(items(m->comPortMenu()),
+             (QStringList{"COM 1", "COM 2*", "COM 3", "COM 4", "-", "Radio settings…"}));
     QCOMPARE(m->comAction(1)->toolTip(), QStringLiteral("/dev/ttyS0"));
 
     QAction* added = m->addBookAction(QStringLiteral("Contest"));
