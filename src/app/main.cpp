@@ -32,18 +32,26 @@ struct Options {
 
 const QString kRigctlPortOption = QStringLiteral("rigctl-port");
 const QString kRigctlAddressOption = QStringLiteral("rigctl-address");
+const QString kRigctlAllowOption = QStringLiteral("rigctl-allow");
 
-/** --rigctl-port N and --rigctl-address ADDR: sharing the radio with Hamlib programs. */
+/** --rigctl-port N, --rigctl-address ADDR and --rigctl-allow LIST: sharing the radio with
+ *  Hamlib programs. */
 QList<QCommandLineOption> sharingOptions()
 {
-    return {QCommandLineOption(kRigctlPortOption,
-                               QStringLiteral("Share the radio with Hamlib programs (rigctld "
-                                              "protocol) on TCP port N; 0: off."),
-                               QStringLiteral("N")),
-            QCommandLineOption(kRigctlAddressOption,
-                               QStringLiteral("Address to share on (default 127.0.0.1). The "
-                                              "protocol has no authentication."),
-                               QStringLiteral("ADDR"))};
+    return {
+        QCommandLineOption(kRigctlPortOption,
+                           QStringLiteral("Share the radio with Hamlib programs (rigctld "
+                                          "protocol) on TCP port N; 0: off."),
+                           QStringLiteral("N")),
+        QCommandLineOption(kRigctlAddressOption,
+                           QStringLiteral("Address to share on (default 127.0.0.1). The "
+                                          "protocol has no authentication."),
+                           QStringLiteral("ADDR")),
+        QCommandLineOption(kRigctlAllowOption,
+                           QStringLiteral("Addresses and ranges allowed to connect from other "
+                                          "computers, comma separated (192.168.1.0/24,fd00::/8);"
+                                          " needed to share on any address but loopback."),
+                           QStringLiteral("LIST"))};
 }
 
 SharingArguments sharingArguments(const QCommandLineParser& parser)
@@ -53,6 +61,8 @@ SharingArguments sharingArguments(const QCommandLineParser& parser)
         arguments.port = parser.value(kRigctlPortOption);
     if (parser.isSet(kRigctlAddressOption))
         arguments.address = parser.value(kRigctlAddressOption);
+    if (parser.isSet(kRigctlAllowOption))
+        arguments.allow = parser.value(kRigctlAllowOption);
     return arguments;
 }
 

@@ -95,6 +95,7 @@ QByteArray dumpCapsText()
 {
     QByteArray text = "Caps dump for model: " + QByteArray::number(kHamlibModel) + '\n';
     text += "Model name:\tIC-706MKII (through Corvane)\n";
+    text += "Mfg name:\tIcom\n";
     text += "Rig type:\tMobile\nPTT type:\tNone\nPort type:\tNetwork link\n";
     text += "Has targetable VFO: N\n";
     text += "Mode list: LSB USB AM CW RTTY FM WFM\n";
@@ -104,6 +105,8 @@ QByteArray dumpCapsText()
     text += "Can set Mode:\tY\nCan get Mode:\tY\n";
     text += "Can set VFO:\tY\nCan get VFO:\tY\n";
     text += "Can set Split VFO:\tY\nCan get Split VFO:\tY\n";
+    text += "Can set Split Freq:\tY\nCan get Split Freq:\tY\n";
+    text += "Can set Split Mode:\tY\nCan get Split Mode:\tY\n";
     text += "Can set PTT:\tN\nCan get PTT:\tY\n";
     return text;
 }

@@ -50,30 +50,42 @@ RigControl::Snapshot RadioRigControl::snapshot() const
     }
     now.split = m_state->split();
     now.lineOpen = m_state->isOpen();
+    for (const auto vfo : {RadioState::VfoSelected::A, RadioState::VfoSelected::B}) {
+        const int index = vfo == RadioState::VfoSelected::B ? 1 : 0;
+        now.vfoFrequencyHz[index] = m_state->vfoFrequencyHz(vfo);
+        now.vfoModeCode[index] = m_state->vfoModeCode(vfo);
+    }
     return now;
+}
+
+std::chrono::milliseconds RadioRigControl::answerTimeout() const
+{
+    return RadioCommands::kAnswerTimeout;
+}
+
+void RadioRigControl::takeOver()
+{
+    if (m_beforeSet)
+        m_beforeSet();
 }
 
 bool RadioRigControl::setFrequency(quint64 hz, Done done)
 {
-    beforeSet();
     return !m_commands->setFrequency(hz, completion(std::move(done)));
 }
 
 bool RadioRigControl::setMode(quint8 modeCode, Done done)
 {
-    beforeSet();
     return !m_commands->setMode(modeCode, completion(std::move(done)));
 }
 
 bool RadioRigControl::selectVfo(Vfo vfo, Done done)
 {
-    beforeSet();
     return !m_commands->selectVfo(vfo == Vfo::B ? ::Vfo::B : ::Vfo::A, completion(std::move(done)));
 }
 
 bool RadioRigControl::setSplit(bool on, Done done)
 {
-    beforeSet();
     return !m_commands->setSplit(on, completion(std::move(done)));
 }
 
@@ -85,10 +97,4 @@ bool RadioRigControl::readFrequency(Done done)
 bool RadioRigControl::readMode(Done done)
 {
     return !m_commands->readMode(completion(std::move(done)));
-}
-
-void RadioRigControl::beforeSet() const
-{
-    if (m_beforeSet)
-        m_beforeSet();
 }

@@ -12,9 +12,8 @@ class RadioState;
  * display shows), requests go through RadioCommands, the same sender as the window's
  * buttons, with a completion so each client hears the radio's own answer.
  *
- * beforeSet runs before every set a client sends (frequency, mode, VFO, split); the
- * program uses it to stop a running bookmark scan the way STOP does, so the scan's next
- * recall cannot overwrite what the client set. Reads never call it.
+ * beforeSet is what takeOver() runs: the program stops a running bookmark scan the way
+ * STOP does, so the scan's next recall cannot overwrite what the client set.
  */
 class RadioRigControl : public RigControl {
 public:
@@ -22,6 +21,8 @@ public:
                     std::function<void()> beforeSet = {});
 
     Snapshot snapshot() const override;
+    std::chrono::milliseconds answerTimeout() const override;
+    void takeOver() override;
     bool setFrequency(quint64 hz, Done done) override;
     bool setMode(quint8 modeCode, Done done) override;
     bool selectVfo(Vfo vfo, Done done) override;
@@ -30,8 +31,6 @@ public:
     bool readMode(Done done) override;
 
 private:
-    void beforeSet() const;
-
     RadioState* m_state;
     RadioCommands* m_commands;
     std::function<void()> m_beforeSet;

@@ -2,6 +2,7 @@
 
 #include <QtGlobal>
 
+#include <chrono>
 #include <functional>
 #include <optional>
 
@@ -30,11 +31,20 @@ public:
         Vfo vfo = Vfo::Unknown;
         bool split = false;
         bool lineOpen = false;  ///< the serial port to the radio is open
+        /** VFO A's and B's values as last shown while each was selected (index 0 A, 1 B);
+         *  the selected one's may lag the display just after a switch. */
+        std::optional<quint64> vfoFrequencyHz[2];
+        std::optional<quint8> vfoModeCode[2];
     };
 
     virtual ~RigControl() = default;
 
     virtual Snapshot snapshot() const = 0;
+    /** How long the radio may take to answer one request. */
+    virtual std::chrono::milliseconds answerTimeout() const = 0;
+    /** A client is about to change the radio: whatever else drives it (the bookmark scan)
+     *  stops first, so it cannot overwrite what the client sets. */
+    virtual void takeOver() = 0;
     /** 05 with the frequency in Hz (the caller has checked the radio's range). */
     virtual bool setFrequency(quint64 hz, Done done) = 0;
     /** 06 with the mode code 0..6. */

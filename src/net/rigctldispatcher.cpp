@@ -7,6 +7,7 @@
 using rigctl::Code;
 using rigctl::Command;
 using rigctl::Reply;
+using Vfo = RigControl::Vfo;
 
 namespace {
 
@@ -25,9 +26,9 @@ Code codeFor(RigControl::Outcome outcome)
     return Code::IoError;
 }
 
-QByteArray vfoText(RigControl::Vfo vfo)
+QByteArray vfoText(Vfo vfo)
 {
-    return vfo == RigControl::Vfo::B ? QByteArrayLiteral("VFOB") : QByteArrayLiteral("VFOA");
+    return vfo == Vfo::B ? QByteArrayLiteral("VFOB") : QByteArrayLiteral("VFOA");
 }
 
 Reply code(Code value)
@@ -35,10 +36,58 @@ Reply code(Code value)
     return Reply{value, {}};
 }
 
+/** The VFO the radio receives on (a radio of unknown VFO starts on A). */
+Vfo receiveVfo(const RigControl::Snapshot& now)
+{
+    return now.vfo == Vfo::B ? Vfo::B : Vfo::A;
+}
+
+Vfo otherVfo(Vfo vfo)
+{
+    return vfo == Vfo::B ? Vfo::A : Vfo::B;
+}
+
+int index(Vfo vfo)
+{
+    return vfo == Vfo::B ? 1 : 0;
+}
+
+std::optional<quint64> currentFrequency(const RigControl::Snapshot& now)
+{
+    return now.vfo == Vfo::Unknown ? now.frequencyHz : now.vfoFrequencyHz[index(now.vfo)];
+}
+
+std::optional<quint8> currentMode(const RigControl::Snapshot& now)
+{
+    return now.vfo == Vfo::Unknown ? now.modeCode : now.vfoModeCode[index(now.vfo)];
+}
+
+std::optional<quint64> checkedFrequency(const QByteArray& text)
+{
+    const std::optional<quint64> hz = rigctl::frequencyFromText(text);
+    if (!hz || *hz < rigctl::kMinFrequencyHz || *hz > rigctl::kMaxFrequencyHz)
+        return std::nullopt;
+    return hz;
+}
+
+/** A mode and a passband (read, then left to the radio's filter). */
+std::optional<quint8> checkedMode(const rigctl::Request& request)
+{
+    bool passbandIsNumber = false;
+    request.arguments[1].toLong(&passbandIsNumber);
+    return passbandIsNumber ? rigctl::modeCodeFromName(request.arguments[0]) : std::nullopt;
+}
+
 }  // namespace
 
-RigctlDispatcher::RigctlDispatcher(RigControl* rig, QObject* parent) : QObject(parent), m_rig(rig)
+RigctlDispatcher::RigctlDispatcher(RigControl* rig, QObject* parent)
+    : QObject(parent),
+      m_rig(rig),
+      m_replyBudget(std::chrono::milliseconds(rigctl::kClientTimeoutMs) - kReplyMargin)
 {
+    m_vfoSwitchGrace.setSingleShot(true);
+    m_vfoSwitchGrace.setInterval(kVfoSwitchGrace);
+    connect(&m_vfoSwitchGrace, &QTimer::timeout, this, &RigctlDispatcher::onVfoSwitchGraceOver);
 }
 
 std::optional<Reply> RigctlDispatcher::execute(const rigctl::Request& request, ReplySink sink)
@@ -55,12 +104,20 @@ std::optional<Reply> RigctlDispatcher::execute(const rigctl::Request& request, R
 std::optional<Reply> RigctlDispatcher::executeRead(const rigctl::Request& request, ReplySink sink)
 {
     const RigControl::Snapshot now = m_rig->snapshot();
+    const int transmit = index(otherVfo(receiveVfo(now)));
     switch (request.entry->command) {
         case Command::GetFreq:
-            return now.frequencyHz && !frequencyStale(now) ? frequencyReply()
-                                                           : readFrequency(std::move(sink));
+            if (const std::optional<quint64> hz = currentFrequency(now))
+                return frequencyReply(hz);
+            return read(Read::Frequency, std::move(sink));
         case Command::GetMode:
-            return now.modeCode && !modeStale(now) ? modeReply() : readMode(std::move(sink));
+            if (const std::optional<quint8> mode = currentMode(now))
+                return modeReply(mode);
+            return read(Read::Mode, std::move(sink));
+        case Command::GetSplitFreq:
+            return frequencyReply(now.vfoFrequencyHz[transmit]);
+        case Command::GetSplitMode:
+            return modeReply(now.vfoModeCode[transmit]);
         case Command::GetVfo:
             return vfoReply();
         case Command::GetSplitVfo:
@@ -84,14 +141,29 @@ std::optional<Reply> RigctlDispatcher::executeRead(const rigctl::Request& reques
 std::optional<Reply> RigctlDispatcher::executeSet(const rigctl::Request& request, ReplySink sink)
 {
     switch (request.entry->command) {
-        case Command::SetFreq:
-            return setFrequency(request, std::move(sink));
-        case Command::SetMode:
-            return setMode(request, std::move(sink));
+        case Command::SetFreq: {
+            const std::optional<quint64> hz = checkedFrequency(request.arguments[0]);
+            if (!hz)
+                return code(Code::InvalidArgument);
+            takeOverForSet();
+            return submit(single([this, hz](auto done) { return m_rig->setFrequency(*hz, done); }),
+                          1, std::move(sink));
+        }
+        case Command::SetMode: {
+            const std::optional<quint8> mode = checkedMode(request);
+            if (!mode)
+                return code(Code::InvalidArgument);
+            takeOverForSet();
+            return submit(single([this, mode](auto done) { return m_rig->setMode(*mode, done); }),
+                          1, std::move(sink));
+        }
         case Command::SetVfo:
             return setVfo(request, std::move(sink));
         case Command::SetSplitVfo:
             return setSplit(request, std::move(sink));
+        case Command::SetSplitFreq:
+        case Command::SetSplitMode:
+            return setSplitValue(request, std::move(sink));
         default:
             break;
     }
@@ -101,24 +173,6 @@ std::optional<Reply> RigctlDispatcher::executeSet(const rigctl::Request& request
     return code(number ? Code::NotAvailable : Code::InvalidArgument);
 }
 
-std::optional<Reply> RigctlDispatcher::setFrequency(const rigctl::Request& request, ReplySink sink)
-{
-    const std::optional<quint64> hz = rigctl::frequencyFromText(request.arguments[0]);
-    if (!hz || *hz < rigctl::kMinFrequencyHz || *hz > rigctl::kMaxFrequencyHz)
-        return code(Code::InvalidArgument);
-    return sentOrFailed(m_rig->setFrequency(*hz, verdictTo(std::move(sink))));
-}
-
-std::optional<Reply> RigctlDispatcher::setMode(const rigctl::Request& request, ReplySink sink)
-{
-    const std::optional<quint8> mode = rigctl::modeCodeFromName(request.arguments[0]);
-    bool passbandIsNumber = false;
-    request.arguments[1].toLong(&passbandIsNumber);  // read, then left to the radio's filter
-    if (!mode || !passbandIsNumber)
-        return code(Code::InvalidArgument);
-    return sentOrFailed(m_rig->setMode(*mode, verdictTo(std::move(sink))));
-}
-
 std::optional<Reply> RigctlDispatcher::setVfo(const rigctl::Request& request, ReplySink sink)
 {
     const std::optional<rigctl::VfoName> vfo = rigctl::vfoFromName(request.arguments[0]);
@@ -126,37 +180,10 @@ std::optional<Reply> RigctlDispatcher::setVfo(const rigctl::Request& request, Re
         return code(Code::InvalidArgument);
     if (*vfo == rigctl::VfoName::Current)
         return code(Code::Ok);
-    const RigControl::Vfo target =
-        *vfo == rigctl::VfoName::A ? RigControl::Vfo::A : RigControl::Vfo::B;
-    const RigControl::Vfo before = m_rig->snapshot().vfo;
-    QPointer<RigctlDispatcher> self(this);
-    RigControl::Done answer = verdictTo(std::move(sink));
-    return sentOrFailed(m_rig->selectVfo(target, [self, before, target, answer](auto outcome) {
-        if (self && outcome == RigControl::Outcome::Ok && before != target)
-            self->noteVfoSwitched();
-        answer(outcome);
-    }));
-}
-
-void RigctlDispatcher::noteVfoSwitched()
-{
-    const RigControl::Snapshot now = m_rig->snapshot();
-    m_staleFrequency = now.frequencyHz;
-    m_staleMode = now.modeCode;
-}
-
-bool RigctlDispatcher::frequencyStale(const RigControl::Snapshot& now)
-{
-    if (m_staleFrequency && m_staleFrequency != now.frequencyHz)
-        m_staleFrequency.reset();  // the radio has told the new VFO's frequency
-    return m_staleFrequency.has_value();
-}
-
-bool RigctlDispatcher::modeStale(const RigControl::Snapshot& now)
-{
-    if (m_staleMode && m_staleMode != now.modeCode)
-        m_staleMode.reset();
-    return m_staleMode.has_value();
+    const Vfo target = *vfo == rigctl::VfoName::A ? Vfo::A : Vfo::B;
+    noteVfoRequest(target);
+    return submit(single([this, target](auto done) { return m_rig->selectVfo(target, done); }), 1,
+                  std::move(sink));
 }
 
 std::optional<Reply> RigctlDispatcher::setSplit(const rigctl::Request& request, ReplySink sink)
@@ -167,84 +194,243 @@ std::optional<Reply> RigctlDispatcher::setSplit(const rigctl::Request& request, 
     // VFO it is not receiving on.
     if (!number || split < 0 || split > 1 || !rigctl::vfoFromName(request.arguments[1]))
         return code(Code::InvalidArgument);
-    return sentOrFailed(m_rig->setSplit(split == 1, verdictTo(std::move(sink))));
+    takeOverForSet();
+    return submit(single([this, split](auto done) { return m_rig->setSplit(split == 1, done); }), 1,
+                  std::move(sink));
 }
 
-std::optional<Reply> RigctlDispatcher::readFrequency(ReplySink sink)
+std::optional<Reply> RigctlDispatcher::setSplitValue(const rigctl::Request& request, ReplySink sink)
+{
+    std::function<bool(RigControl::Done)> send;
+    if (request.entry->command == Command::SetSplitFreq) {
+        const std::optional<quint64> hz = checkedFrequency(request.arguments[0]);
+        if (hz)
+            send = [this, hz](RigControl::Done done) { return m_rig->setFrequency(*hz, done); };
+    } else if (const std::optional<quint8> mode = checkedMode(request)) {
+        send = [this, mode](RigControl::Done done) { return m_rig->setMode(*mode, done); };
+    }
+    if (!send)
+        return code(Code::InvalidArgument);
+    takeOverForSet();
+    return submit(onTransmitVfo(std::move(send)), 3, std::move(sink));
+}
+
+std::optional<Reply> RigctlDispatcher::read(Read what, ReplySink sink)
+{
+    for (const JobPointer& job : m_queue) {
+        if (job->read == what && !job->answered) {
+            job->sinks.push_back(std::move(sink));
+            return std::nullopt;  // the request already waiting answers this one too
+        }
+    }
+    if (m_running && m_running->read == what && !m_running->answered) {
+        m_running->sinks.push_back(std::move(sink));
+        return std::nullopt;
+    }
+    QPointer<RigctlDispatcher> self(this);
+    Work work = [self, what](Finish finish) {
+        auto done = [self, what, finish](RigControl::Outcome outcome) {
+            if (self)
+                finish(self->afterRead(outcome, what));
+        };
+        const bool sent = what == Read::Frequency ? self->m_rig->readFrequency(done)
+                                                  : self->m_rig->readMode(done);
+        if (!sent)
+            finish(code(Code::IoError));
+    };
+    return submit(std::move(work), 1, std::move(sink), what);
+}
+
+Reply RigctlDispatcher::afterRead(RigControl::Outcome outcome, Read what) const
+{
+    const RigControl::Snapshot now = m_rig->snapshot();
+    if (what == Read::Frequency && currentFrequency(now))
+        return frequencyReply(currentFrequency(now));
+    if (what == Read::Mode && currentMode(now))
+        return modeReply(currentMode(now));
+    return code(outcome == RigControl::Outcome::Ok ? Code::Protocol : codeFor(outcome));
+}
+
+std::optional<Reply> RigctlDispatcher::submit(Work work, int frames, ReplySink sink, Read read)
 {
     if (!m_rig->snapshot().lineOpen)
         return code(Code::IoError);
-    m_frequencyWaiters.push_back(std::move(sink));
-    if (m_frequencyWaiters.size() > 1)
-        return std::nullopt;  // the 03 already out answers this one too
-    QPointer<RigctlDispatcher> self(this);
-    const bool written = m_rig->readFrequency([self](RigControl::Outcome outcome) {
-        if (self && outcome == RigControl::Outcome::Ok)
-            self->m_staleFrequency.reset();
-        if (self)
-            self->settleWaiters(&self->m_frequencyWaiters, outcome,
-                                self->m_rig->snapshot().frequencyHz.has_value(),
-                                &RigctlDispatcher::frequencyReply);
+    const auto now = Clock::now();
+    const auto answerTime = m_rig->answerTimeout();
+    auto turn = m_running ? std::max(now, m_runningWorstEnd) : now;
+    for (const JobPointer& job : m_queue)
+        turn += job->frames * answerTime;
+    const auto deadline = now + m_replyBudget;
+    if (turn + answerTime > deadline)
+        return code(Code::Timeout);  // its turn would come too late for an answer in time
+
+    auto job = std::make_shared<Job>();
+    job->work = std::move(work);
+    job->frames = frames;
+    job->deadline = deadline;
+    job->sinks.push_back(std::move(sink));
+    job->read = read;
+    m_queue.push_back(job);
+    QTimer::singleShot(m_replyBudget, this, [this, weak = std::weak_ptr<Job>(job)] {
+        if (const JobPointer expired = weak.lock())
+            expire(expired);
     });
-    if (!written) {
-        m_frequencyWaiters.clear();
-        return code(Code::IoError);
-    }
+    pump();
     return std::nullopt;
 }
 
-std::optional<Reply> RigctlDispatcher::readMode(ReplySink sink)
+void RigctlDispatcher::pump()
 {
-    if (!m_rig->snapshot().lineOpen)
-        return code(Code::IoError);
-    m_modeWaiters.push_back(std::move(sink));
-    if (m_modeWaiters.size() > 1)
-        return std::nullopt;  // the 04 already out answers this one too
-    QPointer<RigctlDispatcher> self(this);
-    const bool written = m_rig->readMode([self](RigControl::Outcome outcome) {
-        if (self && outcome == RigControl::Outcome::Ok)
-            self->m_staleMode.reset();
-        if (self)
-            self->settleWaiters(&self->m_modeWaiters, outcome,
-                                self->m_rig->snapshot().modeCode.has_value(),
-                                &RigctlDispatcher::modeReply);
-    });
-    if (!written) {
-        m_modeWaiters.clear();
-        return code(Code::IoError);
+    if (m_pumping)
+        return;
+    m_pumping = true;
+    while (!m_running && !m_queue.empty()) {
+        const JobPointer job = m_queue.front();
+        m_queue.pop_front();
+        if (job->answered)
+            continue;
+        const auto now = Clock::now();
+        if (now + m_rig->answerTimeout() > job->deadline) {
+            answer(job, code(Code::Timeout));
+            continue;
+        }
+        m_running = job;
+        m_runningWorstEnd = now + job->frames * m_rig->answerTimeout();
+        m_starting = job.get();
+        QPointer<RigctlDispatcher> self(this);
+        job->work([self, job](const Reply& reply) {
+            if (self)
+                self->finishJob(job, reply);
+        });
+        m_starting = nullptr;
     }
-    return std::nullopt;
+    m_pumping = false;
 }
 
-void RigctlDispatcher::settleWaiters(std::vector<ReplySink>* waiters, RigControl::Outcome outcome,
-                                     bool known, Reply (RigctlDispatcher::*reply)() const)
+void RigctlDispatcher::finishJob(const JobPointer& job, const Reply& reply)
 {
-    Reply answer;
-    if (known)
-        answer = (this->*reply)();
-    else
-        answer = code(outcome == RigControl::Outcome::Ok ? Code::Protocol : codeFor(outcome));
-    const std::vector<ReplySink> sinks = std::exchange(*waiters, {});
+    if (m_running == job)
+        m_running.reset();
+    answer(job, reply);
+    pump();
+}
+
+void RigctlDispatcher::answer(const JobPointer& job, const Reply& reply)
+{
+    if (job->answered)
+        return;
+    job->answered = true;
+    const std::vector<ReplySink> sinks = std::exchange(job->sinks, {});
+    if (job.get() == m_starting) {
+        // Failed while being started (nothing could be written): the client is still inside
+        // execute(), so its answer follows from the event loop.
+        QTimer::singleShot(0, this, [sinks, reply] {
+            for (const ReplySink& sink : sinks)
+                sink(reply);
+        });
+        return;
+    }
     for (const ReplySink& sink : sinks)
-        sink(answer);
+        sink(reply);
 }
 
-Reply RigctlDispatcher::frequencyReply() const
+void RigctlDispatcher::expire(const JobPointer& job)
 {
-    return Reply{Code::Ok, {QByteArray::number(m_rig->snapshot().frequencyHz.value_or(0))}};
+    answer(job, code(Code::Timeout));
+    // One that was not sent yet never is; the one on the line finishes in its own time.
+    std::erase(m_queue, job);
 }
 
-Reply RigctlDispatcher::modeReply() const
+RigctlDispatcher::Work RigctlDispatcher::single(std::function<bool(RigControl::Done)> send)
 {
-    const quint8 mode = m_rig->snapshot().modeCode.value_or(0);
+    return [send = std::move(send)](Finish finish) {
+        if (!send([finish](RigControl::Outcome outcome) { finish(code(codeFor(outcome))); }))
+            finish(code(Code::IoError));
+    };
+}
+
+RigctlDispatcher::Work RigctlDispatcher::onTransmitVfo(std::function<bool(RigControl::Done)> send)
+{
+    QPointer<RigctlDispatcher> self(this);
+    return [self, send = std::move(send)](Finish finish) {
+        const Vfo receive = receiveVfo(self->m_rig->snapshot());
+        // Selects the receive VFO again, then answers with the first failure (or its own).
+        auto back = [self, receive, finish](Code failed) {
+            if (!self)
+                return;
+            const auto answer = [failed, finish](RigControl::Outcome outcome) {
+                finish(code(failed != Code::Ok ? failed : codeFor(outcome)));
+            };
+            if (!self->m_rig->selectVfo(receive, answer))
+                finish(code(failed != Code::Ok ? failed : Code::IoError));
+        };
+        const bool sent = self->m_rig->selectVfo(
+            otherVfo(receive), [self, send, back, finish](RigControl::Outcome outcome) {
+                if (!self)
+                    return;
+                if (outcome == RigControl::Outcome::Rejected) {
+                    finish(code(Code::Rejected));  // still on the receive VFO
+                    return;
+                }
+                if (outcome != RigControl::Outcome::Ok) {
+                    back(codeFor(outcome));
+                    return;
+                }
+                if (!send([back](RigControl::Outcome set) { back(codeFor(set)); }))
+                    back(Code::IoError);
+            });
+        if (!sent)
+            finish(code(Code::IoError));
+    };
+}
+
+void RigctlDispatcher::takeOverForSet()
+{
+    m_vfoBeforeSwitch.reset();
+    m_vfoSwitchGrace.stop();
+    m_rig->takeOver();
+}
+
+void RigctlDispatcher::noteVfoRequest(Vfo target)
+{
+    if (!m_vfoBeforeSwitch) {
+        const Vfo now = receiveVfo(m_rig->snapshot());
+        if (target != now) {
+            m_vfoBeforeSwitch = now;
+            m_vfoSwitchGrace.start();
+        }
+    } else if (target == *m_vfoBeforeSwitch) {
+        m_vfoBeforeSwitch.reset();  // undone: it changed nothing
+        m_vfoSwitchGrace.stop();
+    }
+}
+
+void RigctlDispatcher::onVfoSwitchGraceOver()
+{
+    if (m_vfoBeforeSwitch && receiveVfo(m_rig->snapshot()) != *m_vfoBeforeSwitch)
+        m_rig->takeOver();
+    m_vfoBeforeSwitch.reset();
+}
+
+Reply RigctlDispatcher::frequencyReply(std::optional<quint64> hz) const
+{
+    if (!hz)
+        return code(Code::NotAvailable);
+    return Reply{Code::Ok, {QByteArray::number(*hz)}};
+}
+
+Reply RigctlDispatcher::modeReply(std::optional<quint8> mode) const
+{
+    if (!mode)
+        return code(Code::NotAvailable);
     return Reply{Code::Ok,
-                 {rigctl::modeName(mode), QByteArray::number(rigctl::normalPassbandHz(mode))}};
+                 {rigctl::modeName(*mode), QByteArray::number(rigctl::normalPassbandHz(*mode))}};
 }
 
 Reply RigctlDispatcher::vfoReply() const
 {
-    const RigControl::Vfo vfo = m_rig->snapshot().vfo;
-    if (vfo == RigControl::Vfo::Unknown)
+    const Vfo vfo = m_rig->snapshot().vfo;
+    if (vfo == Vfo::Unknown)
         return code(Code::NotAvailable);  // this radio cannot be asked which VFO it uses
     return Reply{Code::Ok, {vfoText(vfo)}};
 }
@@ -252,22 +438,6 @@ Reply RigctlDispatcher::vfoReply() const
 Reply RigctlDispatcher::splitReply() const
 {
     const RigControl::Snapshot now = m_rig->snapshot();
-    RigControl::Vfo tx = now.vfo == RigControl::Vfo::B ? RigControl::Vfo::B : RigControl::Vfo::A;
-    if (now.split)
-        tx = tx == RigControl::Vfo::A ? RigControl::Vfo::B : RigControl::Vfo::A;
-    return Reply{Code::Ok, {now.split ? "1" : "0", vfoText(tx)}};
-}
-
-std::optional<Reply> RigctlDispatcher::sentOrFailed(bool written)
-{
-    if (written)
-        return std::nullopt;
-    return code(Code::IoError);
-}
-
-RigControl::Done RigctlDispatcher::verdictTo(ReplySink sink)
-{
-    return [sink = std::move(sink)](RigControl::Outcome outcome) {
-        sink(Reply{codeFor(outcome), {}});
-    };
+    const Vfo transmit = now.split ? otherVfo(receiveVfo(now)) : receiveVfo(now);
+    return Reply{Code::Ok, {now.split ? "1" : "0", vfoText(transmit)}};
 }

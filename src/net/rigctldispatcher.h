@@ -4,30 +4,48 @@
 #include "net/rigctlprotocol.h"
 
 #include <QObject>
+#include <QTimer>
 
+#include <chrono>
+#include <deque>
 #include <functional>
+#include <memory>
 #include <optional>
-#include <vector>
 
 /**
  * Carries out rigctld commands on the radio, for every client of the server.
  *
- * Reads answer from the snapshot (what the display shows) without a frame on the line.
- * Only while the frequency or mode is unknown does a read ask the radio (03 / 04); reads
- * arriving while that request is out wait for its answer instead of sending another, so at
- * most one 03 and one 04 are out at a time. After a client switched the VFO, the shown
- * frequency and mode are the old VFO's until the radio announces the new one's (it does so
- * just after its FB); a read in that gap asks the radio once instead of answering the old
- * VFO's value.
+ * Reads answer from the snapshot (the selected VFO's values as last shown) without a
+ * frame on the line. Only while a value is unknown does a read ask the radio (03 / 04);
+ * reads arriving while that request waits join it instead of sending another. The split
+ * frequency and mode (i, x) are those last known of the transmit VFO: with split on,
+ * the VFO not selected.
  *
  * Sets are checked first (range 30 kHz .. 199.999999 MHz, the mode table, VFO names) and
- * refused with "RPRT -1" before anything is sent; a valid set sends one frame and answers
- * with the radio's verdict: FB 0, FA -9, no answer -5, port closed or write failed -6.
+ * refused with "RPRT -1" before anything is sent; a valid set answers with the radio's
+ * verdict: FB 0, FA -9, no answer -5, port closed or write failed -6. Setting the split
+ * frequency or mode (I, X) selects the transmit VFO, sets it and selects the receive VFO
+ * again (07 01, 05 / 06, 07 00 while receiving on A), each step confirmed before the
+ * next; after a failed step the receive VFO is selected again all the same.
+ *
+ * Requests for the radio wait their turn here, one at a time on the line. Every reply
+ * goes out within the reply budget (the timeout \dump_state advertises, less a margin):
+ * a request whose turn could not come in time answers -5 at once, and one still waiting
+ * at the end of its budget answers -5 then (and, if it had not been sent, never is).
+ *
+ * A set stops what else drives the radio (RigControl::takeOver, the bookmark scan)
+ * before it is sent. A VFO switch alone does not: Hamlib's NET client selects VFO B and
+ * A again when it opens, only to read; a switch that is not undone within
+ * kVfoSwitchGrace (with no set in between) counts as a change.
  */
 class RigctlDispatcher : public QObject {
     Q_OBJECT
 public:
     using ReplySink = std::function<void(const rigctl::Reply&)>;
+
+    /** Room left within the advertised timeout for the reply's way back to the client. */
+    static constexpr std::chrono::milliseconds kReplyMargin{100};
+    static constexpr std::chrono::milliseconds kVfoSwitchGrace{3000};
 
     explicit RigctlDispatcher(RigControl* rig, QObject* parent = nullptr);
 
@@ -37,35 +55,62 @@ public:
      *  gone (it is called after the client left). */
     std::optional<rigctl::Reply> execute(const rigctl::Request& request, ReplySink sink);
 
+    /** The longest time from a request to its reply (default: the advertised timeout less
+     *  kReplyMargin). */
+    void setReplyBudget(std::chrono::milliseconds budget) { m_replyBudget = budget; }
+
 private:
     using Reply = rigctl::Reply;
+    using Clock = std::chrono::steady_clock;
+    using Finish = std::function<void(const Reply&)>;
+    /** Starts a request's work on the radio; calls its finish exactly once. */
+    using Work = std::function<void(Finish)>;
+    enum class Read { None, Frequency, Mode };
+    struct Job {
+        Work work;
+        int frames = 1;  ///< frames on the line at most, each up to the answer timeout
+        Clock::time_point deadline;
+        std::vector<ReplySink> sinks;
+        Read read = Read::None;
+        bool answered = false;
+    };
+    using JobPointer = std::shared_ptr<Job>;
+
     std::optional<Reply> executeRead(const rigctl::Request& request, ReplySink sink);
     std::optional<Reply> executeSet(const rigctl::Request& request, ReplySink sink);
-    std::optional<Reply> setFrequency(const rigctl::Request& request, ReplySink sink);
-    std::optional<Reply> setMode(const rigctl::Request& request, ReplySink sink);
     std::optional<Reply> setVfo(const rigctl::Request& request, ReplySink sink);
     std::optional<Reply> setSplit(const rigctl::Request& request, ReplySink sink);
-    std::optional<Reply> readFrequency(ReplySink sink);
-    std::optional<Reply> readMode(ReplySink sink);
-    Reply frequencyReply() const;
-    Reply modeReply() const;
+    std::optional<Reply> setSplitValue(const rigctl::Request& request, ReplySink sink);
+    std::optional<Reply> read(Read what, ReplySink sink);
+    std::optional<Reply> submit(Work work, int frames, ReplySink sink, Read read = Read::None);
+    void pump();
+    void finishJob(const JobPointer& job, const Reply& reply);
+    void answer(const JobPointer& job, const Reply& reply);
+    void expire(const JobPointer& job);
+
+    /** Work that sends one request and answers with the radio's verdict. */
+    Work single(std::function<bool(RigControl::Done)> send);
+    /** Work that sets the transmit VFO: select it, send, select the receive VFO again. */
+    Work onTransmitVfo(std::function<bool(RigControl::Done)> send);
+    Reply afterRead(RigControl::Outcome outcome, Read what) const;
+
+    void takeOverForSet();
+    void noteVfoRequest(RigControl::Vfo target);
+    void onVfoSwitchGraceOver();
+
+    Reply frequencyReply(std::optional<quint64> hz) const;
+    Reply modeReply(std::optional<quint8> mode) const;
     Reply splitReply() const;
     Reply vfoReply() const;
-    /** A set that was sent answers later with the radio's verdict; one that could not be
-     *  sent answers -6 now. */
-    static std::optional<Reply> sentOrFailed(bool written);
-    static RigControl::Done verdictTo(ReplySink sink);
-    void settleWaiters(std::vector<ReplySink>* waiters, RigControl::Outcome outcome, bool known,
-                       Reply (RigctlDispatcher::*reply)() const);
-
-    void noteVfoSwitched();
-    bool frequencyStale(const RigControl::Snapshot& now);
-    bool modeStale(const RigControl::Snapshot& now);
 
     RigControl* m_rig;
-    /** Set by a VFO switch: the old VFO's values, stale while the snapshot still shows them. */
-    std::optional<quint64> m_staleFrequency;
-    std::optional<quint8> m_staleMode;
-    std::vector<ReplySink> m_frequencyWaiters;
-    std::vector<ReplySink> m_modeWaiters;
+    std::chrono::milliseconds m_replyBudget;
+    std::deque<JobPointer> m_queue;
+    JobPointer m_running;
+    Clock::time_point m_runningWorstEnd;
+    const Job* m_starting = nullptr;  ///< the job whose work is being started
+    bool m_pumping = false;
+    /** The VFO a client switched away from, until it switches back or sets something. */
+    std::optional<RigControl::Vfo> m_vfoBeforeSwitch;
+    QTimer m_vfoSwitchGrace;
 };

@@ -2,14 +2,37 @@
 
 #include "net/rigctldispatcher.h"
 #include "net/rigctlsession.h"
+#include "net/tcpchannel.h"
 
 #include <QTcpServer>
-#include <QTcpSocket>
+
+#include <algorithm>
+#include <functional>
+
+namespace {
+
+/** Hands each accepted descriptor over as it is, so the server's own channel reads it. */
+class Listener : public QTcpServer {
+public:
+    Listener(std::function<void(qintptr)> accepted, QObject* parent)
+        : QTcpServer(parent), m_accepted(std::move(accepted))
+    {
+    }
+
+protected:
+    void incomingConnection(qintptr descriptor) override { m_accepted(descriptor); }
+
+private:
+    std::function<void(qintptr)> m_accepted;
+};
+
+}  // namespace
 
 RigctlServer::RigctlServer(RigControl* rig, QObject* parent)
-    : QObject(parent), m_server(new QTcpServer(this)), m_dispatcher(new RigctlDispatcher(rig, this))
+    : QObject(parent),
+      m_server(new Listener([this](qintptr descriptor) { onIncoming(descriptor); }, this)),
+      m_dispatcher(new RigctlDispatcher(rig, this))
 {
-    connect(m_server, &QTcpServer::newConnection, this, &RigctlServer::onNewConnection);
 }
 
 RigctlServer::~RigctlServer()
@@ -63,21 +86,46 @@ quint16 RigctlServer::port() const
     return m_server->serverPort();
 }
 
-void RigctlServer::onNewConnection()
+void RigctlServer::onIncoming(qintptr descriptor)
 {
-    while (QTcpSocket* socket = m_server->nextPendingConnection()) {
-        if (m_sessions.size() >= kMaxClients) {
-            socket->abort();
-            socket->deleteLater();
-            continue;
-        }
-        auto* session = new RigctlSession(socket, m_dispatcher, this);
-        connect(session, &RigctlSession::closed, this,
-                [this, session] { onSessionClosed(session); });
-        m_sessions.append(session);
-        emit clientCountChanged(clientCount());
-        session->start();
+    auto* channel = new TcpChannel(descriptor);
+    if (!m_allowList.isEmpty() && !m_allowList.allows(channel->peerAddress())) {
+        delete channel;  // closes it: not a byte is read or written
+        emit refusedCountChanged(++m_refused);
+        return;
     }
+    addClient(channel);
+}
+
+void RigctlServer::addClient(RigctlChannel* channel)
+{
+    if (!makeRoom()) {
+        delete channel;
+        return;
+    }
+    auto* session = new RigctlSession(channel, m_dispatcher, this);
+    connect(session, &RigctlSession::closed, this, [this, session] { onSessionClosed(session); });
+    m_sessions.append(session);
+    emit clientCountChanged(clientCount());
+    session->start();
+}
+
+bool RigctlServer::makeRoom()
+{
+    if (m_sessions.size() < kMaxClients)
+        return true;
+    RigctlSession* idlest = nullptr;
+    for (RigctlSession* session : std::as_const(m_sessions)) {
+        if (!session->busy() && (idlest == nullptr || session->lastLineAt() < idlest->lastLineAt()))
+            idlest = session;
+    }
+    if (idlest == nullptr)
+        return false;
+    disconnect(idlest, nullptr, this, nullptr);
+    m_sessions.removeOne(idlest);
+    idlest->abort();
+    idlest->deleteLater();
+    return true;
 }
 
 void RigctlServer::onSessionClosed(RigctlSession* session)

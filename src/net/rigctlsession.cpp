@@ -1,22 +1,27 @@
 #include "net/rigctlsession.h"
 
+#include "net/rigctlchannel.h"
 #include "net/rigctldispatcher.h"
 
 #include <QPointer>
-#include <QTcpSocket>
 
-RigctlSession::RigctlSession(QTcpSocket* socket, RigctlDispatcher* dispatcher, QObject* parent)
-    : QObject(parent), m_socket(socket), m_dispatcher(dispatcher)
+RigctlSession::RigctlSession(RigctlChannel* channel, RigctlDispatcher* dispatcher, QObject* parent)
+    : QObject(parent),
+      m_channel(channel),
+      m_dispatcher(dispatcher),
+      m_lastLineAt(std::chrono::steady_clock::now())
 {
-    m_socket->setParent(this);
-    m_socket->setReadBufferSize(kReadBufferBytes);
-    connect(m_socket, &QTcpSocket::readyRead, this, &RigctlSession::serve);
-    connect(m_socket, &QTcpSocket::disconnected, this, &RigctlSession::onDisconnected);
-    connect(m_socket, &QTcpSocket::errorOccurred, this, &RigctlSession::onDisconnected);
+    m_channel->setParent(this);
+    connect(m_channel, &RigctlChannel::readyRead, this, &RigctlSession::serve);
+    connect(m_channel, &RigctlChannel::closed, this, &RigctlSession::finish);
+    m_lineTimer.setSingleShot(true);
+    m_lineTimer.setInterval(kLineTimeout);
+    connect(&m_lineTimer, &QTimer::timeout, this, &RigctlSession::onLineTimeout);
 }
 
 void RigctlSession::start()
 {
+    m_lineTimer.start();
     serve();
 }
 
@@ -24,24 +29,28 @@ void RigctlSession::abort()
 {
     m_closing = true;
     m_pending.clear();
-    m_socket->abort();
-    finish();
-}
-
-void RigctlSession::onDisconnected()
-{
-    if (m_socket->state() == QAbstractSocket::UnconnectedState)
-        finish();  // an error that leaves the connection up changes nothing
+    m_channel->abort();
 }
 
 void RigctlSession::finish()
 {
     m_closing = true;
     m_pending.clear();
+    m_lineTimer.stop();
     if (m_closedSent)
         return;
     m_closedSent = true;
     emit closed();
+}
+
+void RigctlSession::onLineTimeout()
+{
+    // Idle after complete lines is allowed (the server may evict it when full); a
+    // connection that never completes a line is not.
+    if (busy())
+        m_lineTimer.start();  // the radio's answer comes first
+    else if (!m_completedLine || !m_input.isEmpty() || m_channel->bytesAvailable() > 0)
+        abort();
 }
 
 void RigctlSession::serve()
@@ -63,11 +72,12 @@ void RigctlSession::serve()
         run(request);
     }
     m_serving = false;
+    endIfDone();
 }
 
 bool RigctlSession::takeLine(QByteArray* line)
 {
-    m_input += m_socket->read(kMaxLineBytes + 1 - m_input.size());
+    m_input += m_channel->read(kMaxLineBytes + 1 - m_input.size());
     const qsizetype end = m_input.indexOf('\n');
     if (end < 0) {
         if (m_input.size() > kMaxLineBytes)
@@ -76,7 +86,21 @@ bool RigctlSession::takeLine(QByteArray* line)
     }
     *line = m_input.left(end);
     m_input.remove(0, end + 1);
+    m_completedLine = true;
+    m_lastLineAt = std::chrono::steady_clock::now();
+    m_lineTimer.start();
     return true;
+}
+
+void RigctlSession::endIfDone()
+{
+    // After the end of input, the last complete line served and answered: close. A piece
+    // of a line after the last line end is no request.
+    if (!m_closing && !m_waiting && m_pending.empty() && m_channel->inputEnded() &&
+        m_channel->bytesAvailable() == 0 && m_input.indexOf('\n') < 0) {
+        m_closing = true;
+        m_channel->closeAfterWriting();
+    }
 }
 
 void RigctlSession::run(const rigctl::Request& request)
@@ -97,14 +121,14 @@ void RigctlSession::run(const rigctl::Request& request)
 void RigctlSession::answer(const rigctl::Request& request, const rigctl::Reply& reply)
 {
     m_waiting = false;
-    m_socket->write(rigctl::formatReply(request, reply));
-    if (m_socket->bytesToWrite() > kMaxUnsentBytes) {
+    m_channel->write(rigctl::formatReply(request, reply));
+    if (m_channel->bytesToWrite() > kMaxUnsentBytes) {
         abort();  // the client does not read its answers
         return;
     }
     if (request.entry != nullptr && request.entry->command == rigctl::Command::Quit) {
         m_closing = true;
         m_pending.clear();
-        m_socket->disconnectFromHost();  // the reply still goes out first
+        m_channel->closeAfterWriting();  // the reply still goes out first
     }
 }

@@ -2,25 +2,36 @@
 
 #include "settings/inifile.h"
 
+namespace {
+
+/** The command line's value, or else the settings file's (read only then). */
+QString valueOf(const std::optional<QString>& argument, const QString& settingsFile,
+                const char* key, const QString& fallback)
+{
+    return (argument ? *argument
+                     : ReadINI(settingsFile, QString::fromLatin1(kNetworkSection),
+                               QString::fromLatin1(key), fallback))
+        .trimmed();
+}
+
+QString nameOf(const std::optional<QString>& argument, const char* option, const char* key)
+{
+    return argument ? QString::fromLatin1(option) : QString::fromLatin1(key);
+}
+
+}  // namespace
+
 SharingChoice readSharingChoice(const QString& settingsFile, const SharingArguments& arguments)
 {
     SharingChoice choice;
-    const QString section = QString::fromLatin1(kNetworkSection);
-    // The settings file is read only for what the command line leaves open.
     const QString portText =
-        (arguments.port ? *arguments.port
-                        : ReadINI(settingsFile, section, QString::fromLatin1(kRigctlPortKey),
-                                  QStringLiteral("0")))
-            .trimmed();
-    const QString addressText =
-        (arguments.address ? *arguments.address
-                           : ReadINI(settingsFile, section, QString::fromLatin1(kRigctlAddressKey),
-                                     QString::fromLatin1(kDefaultRigctlAddress)))
-            .trimmed();
-    const QString portName =
-        arguments.port ? QStringLiteral("--rigctl-port") : QString::fromLatin1(kRigctlPortKey);
-    const QString addressName = arguments.address ? QStringLiteral("--rigctl-address")
-                                                  : QString::fromLatin1(kRigctlAddressKey);
+        valueOf(arguments.port, settingsFile, kRigctlPortKey, QStringLiteral("0"));
+    const QString addressText = valueOf(arguments.address, settingsFile, kRigctlAddressKey,
+                                        QString::fromLatin1(kDefaultRigctlAddress));
+    const QString allowText = valueOf(arguments.allow, settingsFile, kRigctlAllowKey, QString());
+    const QString portName = nameOf(arguments.port, "--rigctl-port", kRigctlPortKey);
+    const QString addressName = nameOf(arguments.address, "--rigctl-address", kRigctlAddressKey);
+    const QString allowName = nameOf(arguments.allow, "--rigctl-allow", kRigctlAllowKey);
 
     bool number = false;
     const uint port = portText.isEmpty() ? 0 : portText.toUInt(&number);
@@ -37,6 +48,22 @@ SharingChoice readSharingChoice(const QString& settingsFile, const SharingArgume
         return choice;
     }
     choice.address = *address;
+    QString why;
+    const std::optional<AllowList> allowList = AllowList::parse(allowText, &why);
+    if (!allowList) {
+        choice.error = QStringLiteral("%1: %2").arg(allowName, why);
+        return choice;
+    }
+    choice.allowList = *allowList;
+    if (choice.port != 0 && !isLoopback(choice.address) && choice.allowList.isEmpty()) {
+        choice.error = QStringLiteral(
+                           "Sharing on %1 would let anyone who reaches this computer control the "
+                           "radio: add the addresses allowed to connect to %2 in section %3 of "
+                           "the settings file, or give them with --rigctl-allow (for example "
+                           "--rigctl-allow 192.168.1.0/24)")
+                           .arg(addressText, QString::fromLatin1(kRigctlAllowKey),
+                                QString::fromLatin1(kNetworkSection));
+    }
     return choice;
 }
 

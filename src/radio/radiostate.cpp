@@ -61,18 +61,33 @@ void RadioState::applyFrame(QStringView frameText, quint8 radioAddress)
     }
 }
 
+std::optional<quint64> RadioState::vfoFrequencyHz(VfoSelected vfo) const
+{
+    return vfo == VfoSelected::Unknown ? std::nullopt : m_vfoFrequencyHz[vfo == VfoSelected::B];
+}
+
+std::optional<quint8> RadioState::vfoModeCode(VfoSelected vfo) const
+{
+    return vfo == VfoSelected::Unknown ? std::nullopt : m_vfoModeCode[vfo == VfoSelected::B];
+}
+
 void RadioState::setFrequencyText(const QString& text)
 {
+    const std::optional<quint64> hz = hzFromDisplayText(text);
+    if (m_vfo != VfoSelected::Unknown && hz)
+        m_vfoFrequencyHz[m_vfo == VfoSelected::B] = hz;
     if (text == m_frequencyText)
         return;
     m_frequencyText = text;
-    m_frequencyHz = hzFromDisplayText(text);
+    m_frequencyHz = hz;
     emit frequencyChanged();
 }
 
 void RadioState::setModeName(const QString& name)
 {
     const std::optional<quint8> code = ::modeCode(name);
+    if (code && m_vfo != VfoSelected::Unknown)
+        m_vfoModeCode[m_vfo == VfoSelected::B] = code;
     if (!code || code == m_modeCode)
         return;
     m_modeCode = code;

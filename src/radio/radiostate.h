@@ -42,6 +42,10 @@ public:
     /** The mode's name ("FM"), empty while unknown. */
     QString modeName() const;
     VfoSelected vfo() const { return m_vfo; }
+    /** What VFO A or B was last shown to hold, kept while the other one is selected:
+     *  std::nullopt until a frame told it while that VFO was selected (and for Unknown). */
+    std::optional<quint64> vfoFrequencyHz(VfoSelected vfo) const;
+    std::optional<quint8> vfoModeCode(VfoSelected vfo) const;
     bool split() const { return m_split; }
     bool radioScan() const { return m_radioScan; }
     Answer lastAnswer() const { return m_lastAnswer; }
@@ -96,6 +100,9 @@ private:
     QString m_frequencyText;
     std::optional<quint8> m_modeCode;
     VfoSelected m_vfo = VfoSelected::Unknown;
+    /** Per VFO (A, B): the values last shown while it was selected. */
+    std::optional<quint64> m_vfoFrequencyHz[2];
+    std::optional<quint8> m_vfoModeCode[2];
     bool m_split = false;
     bool m_radioScan = false;
     Answer m_lastAnswer = Answer::None;

@@ -12,6 +12,8 @@
 #include <QMenu>
 #include <QMenuBar>
 
+#include <cstdio>
+
 SharingController::SharingController(F706* window, QObject* parent)
     : QObject(parent),
       m_window(window),
@@ -38,6 +40,7 @@ SharingController::SharingController(F706* window, QObject* parent)
     connect(window, &F706::aboutToUnload, m_server, &RigctlServer::close);
     connect(m_server, &RigctlServer::listeningChanged, this, &SharingController::showState);
     connect(m_server, &RigctlServer::clientCountChanged, this, &SharingController::showState);
+    connect(m_server, &RigctlServer::refusedCountChanged, this, &SharingController::showState);
     showState();
 }
 
@@ -52,7 +55,7 @@ QString SharingController::start(const SharingArguments& arguments)
     const SharingChoice choice = readSharingChoice(m_window->settingsFile(), arguments);
     QString error = choice.error;
     if (choice.on())
-        share(choice.address, choice.port, &error);
+        share(choice, &error);
     if (!error.isEmpty()) {
         m_failure = error;
         showState();
@@ -60,11 +63,18 @@ QString SharingController::start(const SharingArguments& arguments)
     return error;
 }
 
-void SharingController::share(const QHostAddress& address, quint16 port, QString* error)
+void SharingController::share(const SharingChoice& choice, QString* error)
 {
     m_failure.clear();
-    if (!m_server->listen(address, port, error))
+    m_server->setAllowList(choice.allowList);
+    if (!m_server->listen(choice.address, choice.port, error))
         m_failure = *error;
+    else if (!isLoopback(choice.address))
+        std::fprintf(stderr,
+                     "corvane: warning: sharing the radio on %s:%u, beyond this computer; the "
+                     "rigctld protocol has no authentication (only the allow-list stands "
+                     "between the network and the transmitter)\n",
+                     qPrintable(choice.address.toString()), unsigned{choice.port});
     showState();
 }
 
@@ -82,7 +92,7 @@ void SharingController::onShareTriggered(bool checked)
         const SharingChoice choice = readSharingChoice(settings, fromMenu);
         error = choice.error;
         if (error.isEmpty())
-            share(choice.address, choice.port, &error);
+            share(choice, &error);
     }
     if (error.isEmpty()) {
         const QString port = checked ? QString::number(RigctlServer::kDefaultPort) : "0";
@@ -108,18 +118,31 @@ void SharingController::showState()
     const int clients = m_server->clientCount();
     const QString where =
         QStringLiteral("%1:%2").arg(m_server->address().toString()).arg(m_server->port());
-    setIndicator(QStringLiteral("Sharing %1 · %2 %3")
+    const bool open = !isLoopback(m_server->address());
+    QString toolTip = QStringLiteral(
+                          "Hamlib NET rigctl programs can control the radio through %1 "
+                          "(no authentication)")
+                          .arg(where);
+    if (open)
+        toolTip += QStringLiteral(
+            "\nOpen to the network: other computers on the allow-list can "
+            "retune the transmitter");
+    if (const int refused = m_server->refusedCount(); refused > 0)
+        toolTip +=
+            QStringLiteral("\n%1 %2 refused (not on the allow-list)")
+                .arg(refused)
+                .arg(refused == 1 ? QStringLiteral("connection") : QStringLiteral("connections"));
+    setIndicator(QStringLiteral("Sharing %1 · %2 %3%4")
                      .arg(where)
                      .arg(clients)
-                     .arg(clients == 1 ? QStringLiteral("client") : QStringLiteral("clients")),
-                 QStringLiteral("Hamlib NET rigctl programs can control the radio through %1 "
-                                "(no authentication)")
-                     .arg(where));
+                     .arg(clients == 1 ? QStringLiteral("client") : QStringLiteral("clients"))
+                     .arg(open ? QStringLiteral(" · open to the network") : QString()),
+                 toolTip);
 }
 
 void SharingController::setIndicator(const QString& text, const QString& toolTip)
 {
-    if (m_indicator->text() == text)
+    if (m_indicator->text() == text && m_indicator->toolTip() == toolTip)
         return;
     m_indicator->setText(text);
     m_indicator->setToolTip(toolTip);

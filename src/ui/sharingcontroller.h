@@ -22,6 +22,10 @@ class RigctlServer;
  *
  * A set from a client first stops a running bookmark scan, as STOP does (the scan would
  * otherwise overwrite it with its next recall).
+ *
+ * Beyond loopback (an allow-list is then required) the indicator says "open to the
+ * network" and a warning goes to standard error; connections refused for not being on the
+ * allow-list are counted in the indicator's tooltip.
  */
 class SharingController : public QObject {
     Q_OBJECT
@@ -40,7 +44,7 @@ public:
 
 private:
     void onShareTriggered(bool checked);
-    void share(const QHostAddress& address, quint16 port, QString* error);
+    void share(const SharingChoice& choice, QString* error);
     void showState();
     void setIndicator(const QString& text, const QString& toolTip);
 

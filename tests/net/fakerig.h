@@ -6,6 +6,7 @@
 #include <QStringList>
 #include <QTimer>
 
+#include <chrono>
 #include <functional>
 #include <utility>
 
@@ -13,8 +14,9 @@
  * A radio for the server's unit tests: keeps the snapshot, records each request as text
  * ("F 14074000", "M 1", "V B", "S 1", "03", "04") and answers it from the event loop with
  * the outcome set in nextOutcome. An Ok answer changes the snapshot as the radio's echo
- * would; a read (03/04) that is answered Ok makes radioFrequency / radioMode known.
- * With writable false, every request fails at once (port closed).
+ * would (the selected VFO's values too); a read (03/04) that is answered Ok makes
+ * radioFrequency / radioMode known. With writable false, every request fails at once
+ * (port closed). takeOvers counts the server's takeOver() calls (a set stopping the scan).
  */
 class FakeRig : public QObject, public RigControl {
 public:
@@ -27,6 +29,10 @@ public:
     /** With hold true, answers wait until release(). */
     bool hold = false;
     QList<std::function<void()>> held;
+    int takeOvers = 0;
+    /** How long the radio takes to answer (a silent radio: Timeout after answerTime). */
+    std::chrono::milliseconds delay{0};
+    std::chrono::milliseconds answerTime{1000};
 
     void release()
     {
@@ -36,16 +42,17 @@ public:
     }
 
     Snapshot snapshot() const override { return state; }
+    std::chrono::milliseconds answerTimeout() const override { return answerTime; }
+    void takeOver() override { ++takeOvers; }
 
     bool setFrequency(quint64 hz, Done done) override
     {
-        return request(QStringLiteral("F %1").arg(hz), done,
-                       [this, hz] { state.frequencyHz = hz; });
+        return request(QStringLiteral("F %1").arg(hz), done, [this, hz] { showFrequency(hz); });
     }
     bool setMode(quint8 modeCode, Done done) override
     {
         return request(QStringLiteral("M %1").arg(modeCode), done,
-                       [this, modeCode] { state.modeCode = modeCode; });
+                       [this, modeCode] { showMode(modeCode); });
     }
     bool selectVfo(Vfo vfo, Done done) override
     {
@@ -59,11 +66,25 @@ public:
     }
     bool readFrequency(Done done) override
     {
-        return request(QStringLiteral("03"), done, [this] { state.frequencyHz = radioFrequency; });
+        return request(QStringLiteral("03"), done, [this] { showFrequency(radioFrequency); });
     }
     bool readMode(Done done) override
     {
-        return request(QStringLiteral("04"), done, [this] { state.modeCode = radioMode; });
+        return request(QStringLiteral("04"), done, [this] { showMode(radioMode); });
+    }
+
+    /** The display shows a value, kept for the selected VFO as RadioState keeps it. */
+    void showFrequency(quint64 hz)
+    {
+        state.frequencyHz = hz;
+        if (state.vfo != Vfo::Unknown)
+            state.vfoFrequencyHz[state.vfo == Vfo::B] = hz;
+    }
+    void showMode(quint8 mode)
+    {
+        state.modeCode = mode;
+        if (state.vfo != Vfo::Unknown)
+            state.vfoModeCode[state.vfo == Vfo::B] = mode;
     }
 
 private:
@@ -82,7 +103,7 @@ private:
         if (hold)
             held.append(answer);
         else
-            QTimer::singleShot(0, this, answer);
+            QTimer::singleShot(delay, this, answer);
         return true;
     }
 };
@@ -95,5 +116,7 @@ inline RigControl::Snapshot knownState()
     state.modeCode = 5;
     state.vfo = RigControl::Vfo::A;
     state.lineOpen = true;
+    state.vfoFrequencyHz[0] = state.frequencyHz;
+    state.vfoModeCode[0] = state.modeCode;
     return state;
 }

@@ -98,6 +98,28 @@ void TestRigctlProtocol::exchange_data()
                              << QByteArray("RPRT 0\n1\nVFOB\n") << QStringList{"S 1"};
     QTest::newRow("S off") << known << ok << QByteArray("S 0 VFOA\n") << QByteArray("RPRT 0\n")
                            << QStringList{"S 0"};
+    // Split frequency and mode: on the transmit VFO (B while receiving on A), back to A.
+    QTest::newRow("I, i") << known << ok << QByteArray("I 14076000\ni\nf\n")
+                          << QByteArray("RPRT 0\n14076000\n145400000\n")
+                          << QStringList{"V B", "F 14076000", "V A"};
+    QTest::newRow("X PKTUSB, x") << known << ok << QByteArray("X PKTUSB -1\nx\nm\n")
+                                 << QByteArray("RPRT 0\nUSB\n2400\nFM\n15000\n")
+                                 << QStringList{"V B", "M 1", "V A"};
+    QTest::newRow("I on VFO B goes to A and back")
+        << known << ok << QByteArray("V VFOB\nI 7074000\nv\ni\n")
+        << QByteArray("RPRT 0\nRPRT 0\nVFOB\n7074000\n")
+        << QStringList{"V B", "V A", "F 7074000", "V B"};
+    QTest::newRow("i, x not known yet")
+        << known << ok << QByteArray("i\n+x\n")
+        << QByteArray("RPRT -11\nget_split_mode:\nRPRT -11\n") << none;
+    QTest::newRow("I refused") << known << ok << QByteArray("I 200000000\nX CWR 0\n")
+                               << QByteArray("RPRT -1\nRPRT -1\n") << none;
+    QTest::newRow("I, FA to the VFO switch")
+        << known << RigControl::Outcome::Rejected << QByteArray("I 14076000\n")
+        << QByteArray("RPRT -9\n") << QStringList{"V B"};
+    QTest::newRow("X, no answer: back to A all the same")
+        << known << RigControl::Outcome::Timeout << QByteArray("X USB 0\n")
+        << QByteArray("RPRT -5\n") << QStringList{"V B", "V A"};
     // Refused before anything is sent.
     QTest::newRow("F below range")
         << known << ok << QByteArray("F 29999\n") << QByteArray("RPRT -1\n") << none;
@@ -116,7 +138,7 @@ void TestRigctlProtocol::exchange_data()
     QTest::newRow("S 2") << known << ok << QByteArray("S 2 VFOB\n") << QByteArray("RPRT -1\n")
                          << none;
     QTest::newRow("T 1") << known << ok << QByteArray("T 1\n") << QByteArray("RPRT -11\n") << none;
-    QTest::newRow("unknown") << known << ok << QByteArray("X 1 2\n") << QByteArray("RPRT -4\n")
+    QTest::newRow("unknown") << known << ok << QByteArray("J 1 2\n") << QByteArray("RPRT -4\n")
                              << none;
     QTest::newRow("unknown long, then f") << known << ok << QByteArray("\\set_level AF 0.5\nf\n")
                                           << QByteArray("RPRT -4\n145400000\n") << none;
@@ -176,9 +198,9 @@ void TestRigctlProtocol::exchange()
     rig.state = knownState();
     rig.nextOutcome = outcome;
     if (start == Start::FrequencyUnknown)
-        rig.state.frequencyHz.reset();
+        rig.state.frequencyHz = rig.state.vfoFrequencyHz[0] = std::nullopt;
     if (start == Start::ModeUnknown)
-        rig.state.modeCode.reset();
+        rig.state.modeCode = rig.state.vfoModeCode[0] = std::nullopt;
     if (start == Start::PortClosed) {
         rig.state.lineOpen = false;
         rig.writable = false;
@@ -223,6 +245,14 @@ void TestRigctlProtocol::dumpStateOpensWithTheRadiosRanges()
     QVERIFY(lines.contains("144000000.000000 148000000.000000 0x3e 5000 20000 0x3 0x0"));
     QVERIFY(lines.contains("0x20 15000"));  // FM's normal filter, as "m" reports it
     QVERIFY(lines.contains("ptt_type=0x0"));
+    QVERIFY(lines.contains("timeout=3000"));
+    // The lines Hamlib's test clients look for in \dump_caps.
+    client.write("\\dump_caps\n");
+    QByteArray caps;
+    QTRY_VERIFY_WITH_TIMEOUT((caps += client.readAll(), caps.endsWith("RPRT 0\n")), 10'000);
+    for (const char* line : {"Mfg name:\tIcom", "Can set Split Freq:\tY", "Can get Split Freq:\tY",
+                             "Can set Split Mode:\tY", "Can get Split Mode:\tY"})
+        QVERIFY2(caps.split('\n').contains(line), line);
     QVERIFY(rig.sent.isEmpty());
 }
 
@@ -230,7 +260,7 @@ void TestRigctlProtocol::readsOfUnknownStateShareOneRequest()
 {
     FakeRig rig;
     rig.state = knownState();
-    rig.state.frequencyHz.reset();
+    rig.state.frequencyHz = rig.state.vfoFrequencyHz[0] = std::nullopt;
     rig.hold = true;
     RigctlServer server(&rig);
     QVERIFY(server.listen(QHostAddress::LocalHost, 0, nullptr));

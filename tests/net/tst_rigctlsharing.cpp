@@ -2,7 +2,9 @@
 // which drives the virtual radio on a real pseudo-terminal. What a client sets reaches the
 // radio as exactly the catalogue's frames and shows on the display; reads are answered
 // from the display's state with nothing on the line; two clients share the one radio; a
-// client's set ends a running bookmark scan as STOP does.
+// client's set ends a running bookmark scan as STOP does, a client that only reads does
+// not; the split frequency and mode go to VFO B and back; a table full of idle
+// connections does not keep a new client out.
 
 #include "net/rigctlserver.h"
 #include "settings/inifile.h"
@@ -20,6 +22,7 @@
 #include <QSignalSpy>
 #include <QStandardPaths>
 #include <QTcpServer>
+#include <QTcpSocket>
 #include <QTest>
 
 #include <algorithm>
@@ -35,6 +38,15 @@ QStringList outputLines(QProcess* process)
         .split(QLatin1Char('\n'), Qt::SkipEmptyParts);
 }
 
+/** The frames without the one read of VFO B's frequency a client's open may send. */
+QStringList withoutReads(QStringList frames)
+{
+    const qsizetype reads = frames.removeAll(frameTo48("03"));
+    if (reads > 1)
+        qWarning("%lld reads of the frequency", static_cast<long long>(reads));
+    return reads > 1 ? QStringList{} : frames;
+}
+
 }  // namespace
 
 class TestRigctlSharing : public QObject {
@@ -46,10 +58,16 @@ private slots:
     void rigctlSetsAndReads();
     void twoClientsAtOnce();
     void clientSetStopsTheBookmarkScan();
+    void readingClientLeavesTheScanRunning();
+    void splitFrequencyAndModeOnVfoB();
+    void idleConnectionsGiveWay();
     void portInUseIsToldAndStartupGoesOn();
+    void networkNeedsAnAllowList();
     void menuItemTurnsSharingOffAndStoresIt();
 
 private:
+    /** The window on a bookmark database of three marked memories, sharing. */
+    void loadScanBook();
     /** Runs rigctl -m 2 against the server with the commands; its output lines. */
     QStringList runRigctl(const QStringList& commands, int* exitCode);
     std::unique_ptr<QProcess> startInteractive();
@@ -144,15 +162,15 @@ void TestRigctlSharing::rigctlSetsAndReads()
     // The out-of-range set is refused before sending ("RPRT -1"): the frequency stays.
     QVERIFY(output.contains(QStringLiteral("Invalid parameter")));
     QCOMPARE(output.last(), QStringLiteral("14074000"));
-    // Hamlib's open reads VFO B by selecting it and A again. Both VFOs of the fresh radio
-    // hold 145.4 MHz FM, so no announcement shows that the shown values are VFO B's: the
-    // first read after each switch asks the radio (03, 04). Then one frame for each set and
-    // none for the reads, which are answered from the display's state.
-    QVERIFY(m_bench->waitForFrames(9));
-    QCOMPARE(m_bench->frames(),
-             (QStringList{frameTo48("0701"), frameTo48("03"), frameTo48("0700"), frameTo48("04"),
-                          frameTo48("050040071400"), frameTo48("0601"), frameTo48("0701"),
-                          frameTo48("0700"), frameTo48("0F01")}));
+    // Hamlib's open reads VFO B by selecting it and A again; the radio announces each
+    // VFO's values as it is selected, so the reads are answered from the state (a read
+    // that came before VFO B's announcement asks the radio once, 03). Then one frame for
+    // each set and none for the reads.
+    QVERIFY2(m_bench->waitForFrames(7), qPrintable(m_bench->frames().join(QLatin1Char(' '))));
+    QCOMPARE(
+        withoutReads(m_bench->frames()),
+        (QStringList{frameTo48("0701"), frameTo48("0700"), frameTo48("050040071400"),
+                     frameTo48("0601"), frameTo48("0701"), frameTo48("0700"), frameTo48("0F01")}));
     QTRY_COMPARE(m_bench->find<QLabel>("Freq")->text(), QStringLiteral("14.074.000"));
     QTRY_COMPARE(m_bench->find<QLabel>("Lmode")->text(), QStringLiteral("USB"));
     QCOMPARE(m_bench->radio().frequency(), quint64{14'074'000});
@@ -201,23 +219,9 @@ void TestRigctlSharing::twoClientsAtOnce()
 
 void TestRigctlSharing::clientSetStopsTheBookmarkScan()
 {
-    // The window again, on a bookmark database of three marked memories.
-    m_sharing.reset();
-    m_bench = std::make_unique<RadioBench>();
-    QVERIFY(m_bench->startRadio());
-    const QString book =
-        fixture::makeDatabase(m_bench->appPath(), "HOME.MDB",
-                              {fixture::memory("A", "145", "500", "000", "FM", "Y"),
-                               fixture::memory("B", "145", "600", "000", "FM", "Y"),
-                               fixture::memory("C", "145", "700", "000", "FM", "Y")});
-    QVERIFY(WriteINI(m_bench->settingsFile(), "BOOKMARKS", "BOOK0CAPTION", "Home") &&
-            WriteINI(m_bench->settingsFile(), "BOOKMARKS", "BOOK0", "HOME.MDB"));
-    QVERIFY(m_bench->loadWindow());
-    m_sharing = std::make_unique<SharingController>(m_bench->window());
-    QString error;
-    QVERIFY2(m_sharing->server()->listen(QHostAddress::LocalHost, 0, &error), qPrintable(error));
-    m_bench->clearFrames();
-    m_bench->click("OptSpeed_0");
+    loadScanBook();
+    if (QTest::currentTestFailed())
+        return;
 
     // START runs the scan inside its click: the client is started from within it, once the
     // first memory is recalled. A scan that went on regardless is stopped after three rounds.
@@ -249,6 +253,101 @@ void TestRigctlSharing::clientSetStopsTheBookmarkScan()
     QVERIFY(QTest::qWaitFor([&] { return client->state() == QProcess::NotRunning; }, kWaitMs));
 }
 
+void TestRigctlSharing::loadScanBook()
+{
+    m_sharing.reset();
+    m_bench = std::make_unique<RadioBench>();
+    QVERIFY(m_bench->startRadio());
+    const QString book =
+        fixture::makeDatabase(m_bench->appPath(), "HOME.MDB",
+                              {fixture::memory("A", "145", "500", "000", "FM", "Y"),
+                               fixture::memory("B", "145", "600", "000", "FM", "Y"),
+                               fixture::memory("C", "145", "700", "000", "FM", "Y")});
+    QVERIFY(WriteINI(m_bench->settingsFile(), "BOOKMARKS", "BOOK0CAPTION", "Home") &&
+            WriteINI(m_bench->settingsFile(), "BOOKMARKS", "BOOK0", "HOME.MDB"));
+    QVERIFY(m_bench->loadWindow());
+    m_sharing = std::make_unique<SharingController>(m_bench->window());
+    QString error;
+    QVERIFY2(m_sharing->server()->listen(QHostAddress::LocalHost, 0, &error), qPrintable(error));
+    m_bench->clearFrames();
+    m_bench->click("OptSpeed_0");
+}
+
+void TestRigctlSharing::readingClientLeavesTheScanRunning()
+{
+    loadScanBook();
+    if (QTest::currentTestFailed())
+        return;
+    // Hamlib's open selects VFO B and A again only to read; then the client reads and
+    // leaves. The scan goes on recalling memories after it, until STOP.
+    constexpr int kRecallFrames = 4;
+    QProcess client;
+    qsizetype clientDone = -1;
+    connect(&client, &QProcess::finished, m_bench->window(),
+            [&] { clientDone = m_bench->frames().size(); });
+    connect(&m_bench->radio(), &VirtualRadio::frameReceived, m_bench->window(), [&] {
+        const qsizetype count = m_bench->frames().size();
+        if (count == kRecallFrames && client.state() == QProcess::NotRunning && clientDone < 0) {
+            const QString server = QStringLiteral("127.0.0.1:%1").arg(m_sharing->server()->port());
+            client.start(m_rigctl, {"-m", "2", "-r", server, "f", "m", "v", "s", "f"});
+        } else if ((clientDone >= 0 && count >= clientDone + 2 * kRecallFrames) ||
+                   count > 40 * kRecallFrames) {
+            m_bench->click("CstopScan");
+        }
+    });
+    m_bench->click("CscanDB");
+    // The scan runs inside the wait (its START handler returns when it stops).
+    QTRY_VERIFY_WITH_TIMEOUT(
+        !m_bench->frames().isEmpty() && m_bench->find<QPushButton>("CscanDB")->isEnabled(),
+        4 * kWaitMs);
+    QCOMPARE(client.exitCode(), 0);
+    const QStringList frames = m_bench->frames();
+    QVERIFY2(clientDone >= 0, qPrintable(frames.join(QLatin1Char(' '))));
+    // Memories went on being recalled after the client had read and gone.
+    const QStringList after = frames.mid(clientDone);
+    QVERIFY2(std::count_if(after.cbegin(), after.cend(),
+                           [](const QString& frame) { return frame.contains("E005"); }) >= 2,
+             qPrintable(frames.join(' ')));
+    QCOMPARE(outputLines(&client).value(0).left(4), QStringLiteral("1455"));
+}
+
+void TestRigctlSharing::splitFrequencyAndModeOnVfoB()
+{
+    int exitCode = -1;
+    const QStringList output =
+        runRigctl({"I", "14076000", "i", "X", "PKTUSB", "-1", "x", "f", "m"}, &exitCode);
+    QCOMPARE(exitCode, 0);
+    QCOMPARE(output.value(0), QStringLiteral("14076000"));
+    QCOMPARE(output.value(1), QStringLiteral("USB"));
+    QCOMPARE(output.value(3), QStringLiteral("145400000"));
+    QCOMPARE(output.value(4), QStringLiteral("FM"));
+    // The open's reads (VFO B and A again), then each split set on VFO B and back to A,
+    // every frame answered FB before the next.
+    QVERIFY2(m_bench->waitForFrames(8), qPrintable(m_bench->frames().join(QLatin1Char(' '))));
+    QCOMPARE(withoutReads(m_bench->frames()),
+             (QStringList{frameTo48("0701"), frameTo48("0700"), frameTo48("0701"),
+                          frameTo48("050060071400"), frameTo48("0700"), frameTo48("0701"),
+                          frameTo48("0601"), frameTo48("0700")}));
+    QCOMPARE(m_bench->radio().frequency(), quint64{145'400'000});
+}
+
+void TestRigctlSharing::idleConnectionsGiveWay()
+{
+    // Sixteen connections hold every place: silent ones and ones dripping a line.
+    std::vector<std::unique_ptr<QTcpSocket>> idle;
+    for (int i = 0; i < RigctlServer::kMaxClients; ++i) {
+        idle.push_back(std::make_unique<QTcpSocket>());
+        idle.back()->connectToHost(QHostAddress::LocalHost, m_sharing->server()->port());
+        QVERIFY(idle.back()->waitForConnected(kWaitMs));
+        if (i % 2 == 1)
+            idle.back()->write("\\dump");
+    }
+    QTRY_COMPARE(m_sharing->server()->clientCount(), RigctlServer::kMaxClients);
+    int exitCode = -1;
+    QCOMPARE(runRigctl({"f"}, &exitCode), QStringList{"145400000"});
+    QCOMPARE(exitCode, 0);
+}
+
 void TestRigctlSharing::portInUseIsToldAndStartupGoesOn()
 {
     m_sharing.reset();
@@ -269,6 +368,34 @@ void TestRigctlSharing::portInUseIsToldAndStartupGoesOn()
     m_bench->click("Cusb");
     QVERIFY(m_bench->waitForFrames(1));
     QCOMPARE(m_bench->frames(), QStringList{frameTo48("0601")});
+}
+
+void TestRigctlSharing::networkNeedsAnAllowList()
+{
+    m_sharing = std::make_unique<SharingController>(m_bench->window());
+    // Nothing is bound: each is refused before listening, with what to add or mend.
+    const struct {
+        const char* address;
+        const char* allow;
+        QStringList told;
+    } cases[] = {
+        {"0.0.0.0", nullptr, {"0.0.0.0", "RIGCTLALLOW", "--rigctl-allow 192.168.1.0/24"}},
+        {"::", "", {"RIGCTLALLOW", "--rigctl-allow"}},
+        {"127.0.0.1", "192.168.1.0/24, 10", {"--rigctl-allow", "\"10\""}},
+    };
+    for (const auto& row : cases) {
+        SharingArguments arguments;
+        arguments.port = QStringLiteral("4599");
+        arguments.address = QString::fromLatin1(row.address);
+        if (row.allow != nullptr)
+            arguments.allow = QString::fromLatin1(row.allow);
+        const QString error = m_sharing->start(arguments);
+        for (const QString& part : row.told)
+            QVERIFY2(error.contains(part), qPrintable(error));
+        QVERIFY(!m_sharing->server()->isListening());
+        QCOMPARE(m_sharing->indicator()->text(), QStringLiteral("Not sharing: ") + error);
+    }
+    QVERIFY(m_bench->messages().isEmpty());
 }
 
 void TestRigctlSharing::menuItemTurnsSharingOffAndStoresIt()
