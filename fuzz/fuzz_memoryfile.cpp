@@ -7,23 +7,14 @@
 #include "exchange/memoryrules.h"
 #include "exchange/rowmappers.h"
 #include "exchange/rowwriters.h"
+#include "fuzzcheck.h"
 
 #include <QBuffer>
 
 #include <cstddef>
 #include <cstdint>
-#include <cstdio>
-#include <cstdlib>
 
 namespace {
-
-void check(bool rule, const char* what)
-{
-    if (!rule) {
-        std::fprintf(stderr, "broken rule: %s\n", what);
-        std::abort();
-    }
-}
 
 /** The own CSV writer's line for row, read back by the own CSV reader. */
 void checkRoundTrip(const StoredRow& row)

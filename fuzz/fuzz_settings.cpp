@@ -3,6 +3,7 @@
 // back as that value while every other key reads as before and the file keeps its line
 // endings and byte-order mark. Any broken rule aborts (a finding).
 
+#include "fuzzcheck.h"
 #include "settings/inifileformat.h"
 
 #include <QByteArray>
@@ -10,18 +11,8 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
-#include <cstdio>
-#include <cstdlib>
 
 namespace {
-
-void check(bool rule, const char* what)
-{
-    if (!rule) {
-        std::fprintf(stderr, "broken rule: %s\n", what);
-        std::abort();
-    }
-}
 
 struct Probe {
     const char* section;

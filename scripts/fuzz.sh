@@ -2,8 +2,8 @@
 # Builds the libFuzzer targets of fuzz/ with clang in build-fuzz and runs each one for a
 # bounded time on a working corpus (build-fuzz/corpus/TARGET, seeded from fuzz/corpus).
 #   scripts/fuzz.sh [SECONDS] [TARGET...]     default: 30 seconds, every target
-# A finding stops the run with a non-zero status; the input is saved as build-fuzz/crash-*
-# and replays with: build-fuzz/fuzz/TARGET build-fuzz/crash-...
+# A finding stops that target's run and makes the script's status non-zero; the input is
+# saved as build-fuzz/crash-* and replays with: build-fuzz/fuzz/TARGET build-fuzz/crash-...
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
@@ -23,10 +23,32 @@ if ((${#targets[@]} == 0)); then
 fi
 cmake --build build-fuzz -j "$(nproc)" --target "${targets[@]}"
 
+# Each run's full output goes to build-fuzz/fuzz-TARGET.log; one summary line a target is
+# printed: executions and their rate, coverage, and what was found.
+status=0
 for target in "${targets[@]}"; do
     corpus=$root/build-fuzz/corpus/$target
+    log=$root/build-fuzz/fuzz-$target.log
     mkdir -p "$corpus"
-    echo "fuzzing $target for $seconds s"
+    options=()
+    if [[ -s "$root/build-fuzz/fuzz/$target.options" ]]; then
+        read -r -a options <"$root/build-fuzz/fuzz/$target.options"
+    fi
+    echo "fuzzing $target for $seconds s (log: $log)"
+    result=0
     "$root/build-fuzz/fuzz/$target" -max_total_time="$seconds" -print_final_stats=1 \
-        -artifact_prefix="$root/build-fuzz/" "$corpus" "$root/fuzz/corpus/$target"
+        "${options[@]}" -artifact_prefix="$root/build-fuzz/" "$corpus" \
+        "$root/fuzz/corpus/$target" >"$log" 2>&1 || result=$?
+    runs=$(sed -n 's/^stat::number_of_executed_units: *//p' "$log" | tail -n 1)
+    rate=$(sed -n 's/^stat::average_exec_per_sec: *//p' "$log" | tail -n 1)
+    coverage=$(grep -oE 'cov: [0-9]+ ft: [0-9]+' "$log" | tail -n 1 || true)
+    if ((result == 0)); then
+        found="nothing found"
+    else
+        found="FINDING (status $result): $(grep -m 1 -E 'broken rule|ERROR: ' "$log" || true)"
+        found+=" $(grep -m 1 -oE "Test unit written to [^ ]+" "$log" || true)"
+        status=1
+    fi
+    echo "$target: ${runs:-?} executions (${rate:-?}/s), ${coverage:-no coverage line}, $found"
 done
+exit $status
