@@ -6,7 +6,7 @@ cd "$(dirname "$0")/.."
 bash scripts/setup.sh
 export QT_QPA_PLATFORM=offscreen
 
-# No layer includes from a layer above it (see README, "Layout").
+# The layer rules the include roots cannot see (see README, "Layout"); tst_layers checks the rest.
 bash scripts/check-layers.sh
 
 bash scripts/build.sh build -DBUILD_TESTING=ON

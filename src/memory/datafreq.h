@@ -27,8 +27,10 @@ constexpr int kName = 0, kMHz = 1, kKHz = 2, kHz = 3, kMode = 4, kSMHz = 5, kSKH
 /**
  * The data control of the memory grid: the current bookmark database (an SQLite file), the
  * record source (a query text given to SQLite as it is), the rows of that view fetched
- * lazily, the current record, and the pending edit of one row. The only code that speaks
- * SQL, besides MemoryWriter's own connection for adding rows.
+ * lazily, the current record, and the pending edit of one row. Its SQL is spoken by its
+ * parts (RowStore, ViewKeys, KeysetReader) on the connection sqlitefile::open gives it;
+ * MemoryWriter adds rows on a connection of its own, and the import and export of
+ * src/exchange/ open theirs the same way (README, "Layout").
  *
  * Position: currentRow() is 0..recordCount()-1 on a record, recordCount() past the last
  * record (end of file), -1 when the view is empty or failed to open.
