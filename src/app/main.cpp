@@ -161,10 +161,10 @@ int main(int argc, char** argv)
     if (!termination.start(&signalError))
         std::fprintf(stderr, "corvane: %s\n", qPrintable(signalError));
     QObject::connect(&termination, &TerminationSignals::endRequested, window.get(),
-                     &F706::Cquit_Click);
+                     &F706::endProgram);
     QObject::connect(&app, &QGuiApplication::commitDataRequest, window.get(),
                      [&window] { window->writePendingAtQuit(); });
-    QObject::connect(&app, &QCoreApplication::aboutToQuit, window.get(), &F706::Cquit_Click);
+    QObject::connect(&app, &QCoreApplication::aboutToQuit, window.get(), &F706::endProgram);
     window->setWindowTitle(windowTitleFor(DataFolder{appPath, places.folder.use}));
     window->show();
     SharingController sharing(window.get());

@@ -2,11 +2,39 @@
 
 #include <QIODevice>
 #include <QStringDecoder>
+#include <QTemporaryFile>
 
 namespace {
 
 constexpr qint64 kBlockBytes = 64 * 1024;
 const QByteArray kBom("\xEF\xBB\xBF");
+/** More control bytes than one in this many (and more than a few) and the file is no text:
+ *  an escape sequence or two in a name is no reason to refuse it. */
+constexpr qint64 kControlShare = 100;
+constexpr qint64 kFewControlBytes = 16;
+
+/** Windows-1252 for 0x80 .. 0x9F; the five bytes it leaves undefined keep their Latin-1
+ *  code points, as Windows itself reads them. */
+constexpr char16_t kWindows1252High[32] = {
+    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
+
+QString fromWindows1252(QByteArrayView bytes)
+{
+    QString text(bytes.size(), Qt::Uninitialized);
+    QChar* out = text.data();
+    for (const char byte : bytes) {
+        const auto c = static_cast<unsigned char>(byte);
+        *out++ = c >= 0x80 && c < 0xA0 ? QChar(kWindows1252High[c - 0x80]) : QChar(c);
+    }
+    return text;
+}
+
+bool isControlByte(unsigned char c)
+{
+    return (c < 0x20 && c != '\t' && c != '\n' && c != '\r' && c != '\f' && c != 0x1A) || c == 0x7F;
+}
 
 bool isBlankText(const QString& text)
 {
@@ -17,11 +45,27 @@ bool isBlankText(const QString& text)
     return true;
 }
 
+/** In the first bytes of a file without a byte-order mark: NUL bytes in every other place,
+ *  the mark of UTF-16 text. */
+bool looksLikeUtf16(QByteArrayView start)
+{
+    qsizetype even = 0;
+    qsizetype odd = 0;
+    for (qsizetype i = 0; i < start.size(); ++i) {
+        if (start[i] == '\0')
+            ++(i % 2 == 0 ? even : odd);
+    }
+    const qsizetype pairs = start.size() / 2;
+    return pairs > 0 && std::max(even, odd) * 10 >= pairs * 4 && std::min(even, odd) * 10 < pairs;
+}
+
 }  // namespace
 
 CsvReader::CsvReader(QIODevice* device, QChar separator) : m_device(device), m_separator(separator)
 {
 }
+
+CsvReader::~CsvReader() = default;
 
 bool CsvReader::prepare(QString* error)
 {
@@ -29,53 +73,172 @@ bool CsvReader::prepare(QString* error)
         *error = m_device->errorString();
         return false;
     }
-    QStringDecoder stateful(QStringDecoder::Utf8);
-    bool first = true;
-    bool bom = false;
-    qint64 lines = 0;
-    QByteArray last;
+    const QByteArray start = m_device->peek(4);
+    m_sourceEncoding = QStringLiteral("UTF-8");
+    if (start.startsWith("\xFF\xFE") || start.startsWith("\xFE\xFF")) {
+        if (!convertUtf16(start.startsWith("\xFF\xFE"), error))
+            return false;
+    }
+    return scan(error) && rewind();
+}
+
+bool CsvReader::convertUtf16(bool littleEndian, QString* error)
+{
+    m_sourceEncoding = littleEndian ? QStringLiteral("UTF-16 LE with byte-order mark")
+                                    : QStringLiteral("UTF-16 BE with byte-order mark");
+    auto converted = std::make_unique<QTemporaryFile>();
+    if (!converted->open()) {
+        *error = QStringLiteral("no room for a UTF-8 copy of the UTF-16 file: ") +
+                 converted->errorString();
+        return false;
+    }
+    QStringDecoder decoder(littleEndian ? QStringDecoder::Utf16LE : QStringDecoder::Utf16BE);
+    m_device->read(2);  // the byte-order mark
     while (!m_device->atEnd()) {
         const QByteArray block = m_device->read(kBlockBytes);
-        if (block.isEmpty() && !m_device->atEnd()) {
+        if (block.isEmpty()) {
             *error = m_device->errorString();
             return false;
         }
-        if (first)
-            bom = block.startsWith(kBom);
-        first = false;
-        lines += block.count('\n');
-        const QString decoded = stateful.decode(block);  // decoding happens on conversion
-        last = block;
+        const QByteArray utf8 = QString(decoder.decode(block)).toUtf8();
+        if (converted->write(utf8) != utf8.size()) {
+            *error = QStringLiteral("no room for a UTF-8 copy of the UTF-16 file: ") +
+                     converted->errorString();
+            return false;
+        }
     }
-    if (!last.isEmpty() && !last.endsWith('\n'))
-        ++lines;
-    // A sequence cut off at the very end leaves the decoder waiting: decoding one more
-    // complete character shows it as an error.
-    const QString tail = stateful.decode(QByteArrayView("\n"));
-    m_encoding =
-        stateful.hasError() ? Encoding::Latin1 : (bom ? Encoding::Utf8Bom : Encoding::Utf8);
-    m_lineCount = lines;
-    return rewind();
+    // A code unit cut off at the end leaves the decoder waiting: one more whole character
+    // shows it as an error.
+    const QString tail =
+        decoder.decode(littleEndian ? QByteArrayView("\n\0", 2) : QByteArrayView("\0\n", 2));
+    if (decoder.hasError()) {
+        *error = QStringLiteral("the file begins as %1 but is not valid UTF-16 text")
+                     .arg(m_sourceEncoding);
+        return false;
+    }
+    if (!converted->flush() || !converted->seek(0)) {
+        *error = converted->errorString();
+        return false;
+    }
+    m_converted = std::move(converted);
+    m_device = m_converted.get();
+    return true;
 }
 
-QString CsvReader::encodingName() const
+bool CsvReader::scan(QString* error)
 {
-    switch (m_encoding) {
-        case Encoding::Utf8:
-            return QStringLiteral("UTF-8");
-        case Encoding::Utf8Bom:
-            return QStringLiteral("UTF-8 with byte-order mark");
-        case Encoding::Latin1:
-            break;
+    if (!m_device->seek(0)) {
+        *error = m_device->errorString();
+        return false;
     }
-    return QStringLiteral("Latin-1 (the file is not valid UTF-8)");
+    qint64 lines = 0;
+    qint64 offset = 0;
+    qint64 controls = 0;
+    qint64 singleByteLines = 0;
+    qint64 firstSingleByteLine = 0;
+    qint64 utf8Lines = 0;  // lines with characters beyond ASCII, valid UTF-8
+    QByteArray carry;
+    const auto checkLine = [&](QByteArrayView line) {
+        ++lines;
+        bool ascii = true;
+        for (const char c : line) {
+            if (static_cast<unsigned char>(c) >= 0x80) {
+                ascii = false;
+                break;
+            }
+        }
+        if (ascii)
+            return;
+        if (line.isValidUtf8()) {
+            ++utf8Lines;
+        } else if (++singleByteLines == 1) {
+            firstSingleByteLine = lines;
+        }
+    };
+    m_skipBytes = 0;
+    while (!m_device->atEnd()) {
+        QByteArray block = m_device->read(kBlockBytes);
+        if (block.isEmpty()) {
+            *error = m_device->errorString();
+            return false;
+        }
+        if (offset == 0 && block.startsWith(kBom)) {
+            m_skipBytes = kBom.size();
+            m_sourceEncoding = QStringLiteral("UTF-8 with byte-order mark");
+            block.remove(0, kBom.size());
+        }
+        if (const qsizetype nul = block.indexOf('\0'); nul >= 0) {
+            *error = offset == 0 && looksLikeUtf16(QByteArrayView(block).first(
+                                        std::min<qsizetype>(block.size(), 4096)))
+                         ? QStringLiteral(
+                               "the file is UTF-16 text without a byte-order mark, "
+                               "which cannot be read safely; save it as UTF-8")
+                         : QStringLiteral(
+                               "the file holds NUL bytes (the first at byte %1): it "
+                               "is not a text file")
+                               .arg(offset + m_skipBytes + nul);
+            return false;
+        }
+        for (const char c : block)
+            controls += isControlByte(static_cast<unsigned char>(c)) ? 1 : 0;
+        qsizetype from = 0;
+        for (;;) {
+            const qsizetype end = block.indexOf('\n', from);
+            if (end < 0) {
+                if (carry.size() <= kMaxLineBytes)  // a longer line is refused when read
+                    carry.append(QByteArrayView(block).sliced(from));
+                break;
+            }
+            if (carry.isEmpty()) {
+                checkLine(QByteArrayView(block).sliced(from, end - from));
+            } else {
+                carry.append(QByteArrayView(block).sliced(from, end - from));
+                checkLine(carry);
+                carry.clear();
+            }
+            from = end + 1;
+        }
+        offset += block.size();
+    }
+    if (!carry.isEmpty())
+        checkLine(carry);
+    if (controls > kFewControlBytes && controls * kControlShare > offset) {
+        *error = QStringLiteral("the file holds %1 control bytes in %2: it is not a text file")
+                     .arg(controls)
+                     .arg(offset);
+        return false;
+    }
+    m_lineCount = lines;
+    if (singleByteLines == 0)
+        m_encodingName = m_sourceEncoding;
+    else if (utf8Lines == 0)
+        m_encodingName = QStringLiteral("Windows-1252 (the file is not valid UTF-8)");
+    else
+        m_encodingName = QStringLiteral(
+                             "%1; %2 of its lines, not valid UTF-8, read as "
+                             "Windows-1252 (the first: line %3)")
+                             .arg(m_sourceEncoding)
+                             .arg(singleByteLines)
+                             .arg(firstSingleByteLine);
+    return true;
 }
 
 bool CsvReader::rewind()
 {
     m_line = 0;
     m_error.clear();
-    return m_device->seek(m_encoding == Encoding::Utf8Bom ? kBom.size() : 0);
+    return m_device->seek(m_skipBytes);
+}
+
+QString CsvReader::decodeLine(QByteArrayView bytes) const
+{
+    if (!bytes.isValidUtf8())
+        return fromWindows1252(bytes);
+    // A byte-order mark inside the text (a name that begins with U+FEFF) is a character:
+    // only the one at the very start of the file was taken off.
+    if (bytes.startsWith(kBom))
+        return QChar(0xFEFF) + QString::fromUtf8(bytes.sliced(kBom.size()));
+    return QString::fromUtf8(bytes);
 }
 
 bool CsvReader::readPhysicalLine(QString* text, QString* ending)
@@ -113,7 +276,7 @@ bool CsvReader::readPhysicalLine(QString* text, QString* ending)
         cut -= bytes.endsWith("\r\n") ? 2 : 1;
     *ending = QString::fromLatin1(bytes.mid(cut));
     bytes.truncate(cut);
-    *text = m_encoding == Encoding::Latin1 ? QString::fromLatin1(bytes) : QString::fromUtf8(bytes);
+    *text = decodeLine(bytes);
     return true;
 }
 
@@ -175,7 +338,7 @@ void CsvReader::splitFields(const QString& text, CsvRecord* record, SplitState* 
             record->quoted.append(quoted);
             field.clear();
             quoted = false;
-        } else if (c == quote && field.isEmpty() && !quoted) {
+        } else if (c == quote && m_quoting && field.isEmpty() && !quoted) {
             inQuotes = quoted = true;
         } else {
             field += c;  // a quote inside an unquoted field is an ordinary character

@@ -4,6 +4,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <memory>
+
 class QIODevice;
 
 /** One record of a delimited text file. */
@@ -17,34 +19,41 @@ struct CsvRecord {
 
 /**
  * Reads a delimited text file record by record, as people have such files: UTF-8 with or
- * without a byte-order mark, or Latin-1 when the bytes are not valid UTF-8; CR LF or LF;
- * fields in double quotes holding separators, doubled quotes and line breaks; blank lines;
- * a last line without a line break.
+ * without a byte-order mark, UTF-16 with one (LE or BE); CR LF or LF; fields in double
+ * quotes holding separators, doubled quotes and line breaks (unless quoting is off, as gqrx
+ * reads its files); blank lines; a last line without a line break.
+ *
+ * Each line that is not valid UTF-8 is read as Windows-1252 (what single-byte files from
+ * Windows are); valid UTF-8 lines of the same file stay UTF-8. A file that holds NUL bytes
+ * or many control bytes is no text file and is refused before any record is read, and so
+ * is UTF-16 without a byte-order mark (named as such).
  *
  * The file is never held whole: prepare() reads it once in blocks to decide the encoding
  * and count its lines, then next() reads one record at a time. The device must be open
- * and seekable (a file).
+ * and seekable (a file). UTF-16 is converted to UTF-8 in a temporary file first.
  */
 class CsvReader {
 public:
-    enum class Encoding { Utf8, Utf8Bom, Latin1 };
-
     /** A physical line longer than this is refused: the file is no memory list. */
     static constexpr qint64 kMaxLineBytes = 1 << 20;
 
     CsvReader(QIODevice* device, QChar separator);
+    ~CsvReader();
 
     /** First pass: encoding and line count; the device is put back at its start. False with
-     *  error when the device cannot be read. */
+     *  error when the device cannot be read or holds no text. */
     bool prepare(QString* error);
-    Encoding encoding() const { return m_encoding; }
-    /** "UTF-8", "UTF-8 with byte-order mark" or "Latin-1 (the file is not valid UTF-8)". */
-    QString encodingName() const;
+    /** "UTF-8", "UTF-8 with byte-order mark", "UTF-16 LE with byte-order mark",
+     *  "Windows-1252 (the file is not valid UTF-8)", or UTF-8 with the count of lines read
+     *  as Windows-1252. */
+    QString encodingName() const { return m_encodingName; }
     qint64 lineCount() const { return m_lineCount; }
 
     /** Starts again at the first record (after the byte-order mark). */
     bool rewind();
     void setSeparator(QChar separator) { m_separator = separator; }
+    /** Off: double quotes are ordinary characters (gqrx never quotes). On by default. */
+    void setQuoting(bool on) { m_quoting = on; }
 
     /** The next record; false at the end of the file or on error (see error()). */
     bool next(CsvRecord* record);
@@ -54,7 +63,10 @@ public:
     qint64 linesRead() const { return m_line; }
 
 private:
+    bool convertUtf16(bool littleEndian, QString* error);
+    bool scan(QString* error);
     bool readPhysicalLine(QString* text, QString* ending);
+    QString decodeLine(QByteArrayView bytes) const;
     /** Where splitting a record stands between two of its lines: the field being read. */
     struct SplitState {
         QString field;
@@ -65,8 +77,12 @@ private:
     void splitFields(const QString& text, CsvRecord* record, SplitState* state) const;
 
     QIODevice* m_device;
+    std::unique_ptr<QIODevice> m_converted;  ///< UTF-16 input as UTF-8
+    QString m_sourceEncoding;                ///< "UTF-8", "UTF-16 LE with byte-order mark", ...
     QChar m_separator;
-    Encoding m_encoding = Encoding::Utf8;
+    bool m_quoting = true;
+    qint64 m_skipBytes = 0;  ///< a UTF-8 byte-order mark at the start
+    QString m_encodingName;
     qint64 m_lineCount = 0;
     qint64 m_line = 0;
     QString m_error;

@@ -26,4 +26,9 @@ int run(const QStringList& arguments, QTextStream& out, QTextStream& err, bool p
 /** The text of --help. */
 QString usage();
 
+/** Text from a file or a database made safe for a terminal and for one line: tab, line
+ *  feed and carriage return as \\t \\n \\r, other control characters (escape sequences
+ *  among them) as \\xNN. */
+QString escaped(const QString& text);
+
 }  // namespace memoriestool

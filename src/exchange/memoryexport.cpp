@@ -1,10 +1,10 @@
 #include "exchange/memoryexport.h"
 
+#include "common/replacingfile.h"
 #include "exchange/rowwriters.h"
 #include "memory/datafreq.h"
 #include "memory/sqlitefile.h"
 
-#include <QSaveFile>
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -79,14 +79,36 @@ QString cannotWrite(const QString& file, const QString& why)
     return QStringLiteral("%1 cannot be written: %2; ").arg(file, why) + kFileKept.arg(file);
 }
 
+/** The export's bytes on their way to the file, handed over a block at a time. */
+class BlockWriter {
+public:
+    explicit BlockWriter(ReplacingFile* file) : m_file(file) {}
+    bool append(const QByteArray& bytes)
+    {
+        m_block += bytes;
+        return m_block.size() < kBlockBytes || flush();
+    }
+    bool flush()
+    {
+        const bool ok = m_file->write(m_block);
+        m_block.clear();
+        return ok;
+    }
+
+private:
+    static constexpr qsizetype kBlockBytes = 64 * 1024;
+    ReplacingFile* m_file;
+    QByteArray m_block;
+};
+
 /** Writes one row (or reports why not); false when the file refused the bytes. */
-bool writeRow(QSaveFile& out, const RowWriter& writer, const StoredRow& row, qint64 position,
+bool writeRow(BlockWriter& out, const RowWriter& writer, const StoredRow& row, qint64 position,
               const ExchangeCallbacks& callbacks, ExportResult* result)
 {
     const WrittenRow line = writer.write(row, position);
     bool ok = true;
     if (line.written) {
-        ok = out.write(line.bytes) == line.bytes.size();
+        ok = out.append(line.bytes);
         ++result->written;
     } else {
         ++result->leftOut;
@@ -105,13 +127,16 @@ ExportResult exportMemories(const QString& db, const QString& file, MemoryFormat
                             ViewOrder order, const ExchangeCallbacks& callbacks)
 {
     ExportResult result;
-    QSaveFile out(file);
-    if (!out.open(QIODevice::WriteOnly)) {
-        result.error = cannotWrite(file, out.errorString());
+    // Every write is checked and the file is synced before it replaces the older one: a
+    // full disk is a failure with its cause, never a short file reported as written.
+    ReplacingFile target(file);
+    if (!target.open()) {
+        result.error = cannotWrite(file, target.cause());
         return result;
     }
+    BlockWriter out(&target);
     const std::unique_ptr<RowWriter> writer = makeRowWriter(format);
-    bool written = out.write(writer->header()) >= 0;
+    bool written = out.append(writer->header());
     qint64 position = 0;
     qint64 total = 0;
     const auto visit = [&](qint64 /*id*/, const StoredRow& row) {
@@ -126,21 +151,21 @@ ExportResult exportMemories(const QString& db, const QString& file, MemoryFormat
     QString readError;
     const bool read = readMemories(db, order, visit, &readError, &total);
     if (read && written && !result.cancelled) {
-        // commit() flushes, closes and renames; on failure the temporary file is removed.
-        result.ok = out.commit();
+        result.ok = out.flush() && target.commit();
         if (!result.ok)
-            result.error = cannotWrite(file, out.errorString());
+            result.error = cannotWrite(file, target.cause());
         else if (callbacks.progress)
             callbacks.progress(position, total);
         return result;
     }
-    out.cancelWriting();
+    const QString cause = target.cause();  // before the cancel drops the temporary file
+    target.cancel();
     if (result.cancelled)
         result.error = QStringLiteral("The export was cancelled; ") + kFileKept.arg(file);
     else if (!read)
         result.error = readError + QStringLiteral("; ") + kFileKept.arg(file);
     else
-        result.error = cannotWrite(file, out.errorString());
+        result.error = cannotWrite(file, cause);
     return result;
 }
 

@@ -63,22 +63,69 @@ bool isOwnHeader(const QStringList& names)
     return true;
 }
 
+/** The fields of a line split at separator, trimmed and in lower case. */
+QStringList fieldsOf(const QString& line, QChar separator)
+{
+    QStringList fields = line.split(separator);
+    for (QString& field : fields)
+        field = field.trimmed().toLower();
+    return fields;
+}
+
+bool isWholeNumber(const QString& text)
+{
+    bool ok = false;
+    text.toLongLong(&ok);
+    return ok;
+}
+
+/** gqrx's commented headers: "# Tag name ; color" and "# Frequency ; Name ; Modulation ;
+ *  Bandwidth ; Tags" (separator ";"), or the older "# Frequency , Name , Modulation ,
+ *  Bandwidth" (","). */
+bool isGqrxComment(const QString& comment, QChar separator)
+{
+    const QStringList fields = fieldsOf(comment, separator);
+    if (separator == QLatin1Char(';') && fields.size() == 2 &&
+        fields.at(0) == QLatin1String("tag name") && fields.at(1) == QLatin1String("color"))
+        return true;
+    return fields.size() >= 3 && fields.at(0) == QLatin1String("frequency") &&
+           fields.at(1) == QLatin1String("name") && fields.at(2) == QLatin1String("modulation");
+}
+
+/** A gqrx bookmark line: a whole number of hertz, then name, modulation and bandwidth (and
+ *  tags, and gqrx's later extra field, in the current form). */
+bool isGqrxBookmark(const QString& line, QChar separator)
+{
+    const QStringList fields = fieldsOf(line, separator);
+    const bool count = separator == QLatin1Char(';') ? fields.size() == 5 || fields.size() == 6
+                                                     : fields.size() == 4;
+    return count && isWholeNumber(fields.at(0)) && isWholeNumber(fields.at(3));
+}
+
+/** gqrx's tag table line: "name ; #rrggbb". */
+bool isGqrxTag(const QString& line)
+{
+    const QStringList fields = fieldsOf(line, QLatin1Char(';'));
+    return fields.size() == 2 && fields.at(1).size() == 7 &&
+           fields.at(1).startsWith(QLatin1Char('#'));
+}
+
 }  // namespace
 
 FormatGuess guessFormat(const QStringList& firstLines)
 {
+    // Comments are passed over unless they are gqrx's own headers (a CHIRP file may open
+    // with one of its own); the first other line decides: a header of the own CSV or of
+    // CHIRP, or a line of gqrx's tag table or bookmarks.
     for (const QString& raw : firstLines) {
         const QString line = raw.trimmed();
         if (line.isEmpty())
             continue;
         if (line.startsWith(QLatin1Char('#'))) {
-            // gqrx writes a commented header: "# Tag name ; color", "# Frequency ; Name ...".
-            const QString lower = line.toLower();
-            if (lower.contains(QLatin1String("tag name")) ||
-                (lower.contains(QLatin1String("frequency")) && line.contains(QLatin1Char(';'))))
+            const QString comment = line.mid(1);
+            if (isGqrxComment(comment, QLatin1Char(';')))
                 return {MemoryFormat::Gqrx, false};
-            if (lower.contains(QLatin1String("frequency")) &&
-                lower.contains(QLatin1String("modulation")))
+            if (isGqrxComment(comment, QLatin1Char(',')))
                 return {MemoryFormat::Gqrx, true};
             continue;
         }
@@ -87,14 +134,10 @@ FormatGuess guessFormat(const QStringList& firstLines)
             return {MemoryFormat::OwnCsv, false};
         if (names.contains(QLatin1String("frequency")) || names.contains(QLatin1String("location")))
             return {MemoryFormat::Chirp, false};
-        if (line.contains(QLatin1Char(';')))
+        if (isGqrxBookmark(line, QLatin1Char(';')) || isGqrxTag(line))
             return {MemoryFormat::Gqrx, false};
-        if (names.size() == 4) {
-            bool isNumber = false;
-            names.first().toLongLong(&isNumber);
-            if (isNumber)
-                return {MemoryFormat::Gqrx, true};
-        }
+        if (isGqrxBookmark(line, QLatin1Char(',')))
+            return {MemoryFormat::Gqrx, true};
         return {};
     }
     return {};

@@ -3,6 +3,7 @@
 #include "exchange/csvreader.h"
 #include "exchange/memoryrules.h"
 #include "exchange/rowmappers.h"
+#include "memory/datafreq.h"
 #include "memory/sqlitefile.h"
 
 #include <QFile>
@@ -96,7 +97,7 @@ bool ImportRun::openFile()
         return fail(QStringLiteral("%1 is empty: there are no memories to import").arg(m_filePath));
     QString error;
     if (!m_reader.prepare(&error))
-        return fail(QStringLiteral("%1 cannot be read: %2").arg(m_filePath, error));
+        return fail(QStringLiteral("%1 cannot be read: %2; %3").arg(m_filePath, error, kUnchanged));
     m_result.encoding = m_reader.encodingName();
     return true;
 }
@@ -122,7 +123,9 @@ bool ImportRun::chooseFormat()
                         .arg(m_filePath));
     }
     m_reader.setSeparator(separatorOf(m_result.format, m_gqrxCommaForm));
-    m_mapper = makeRowMapper(m_result.format, m_gqrxCommaForm);
+    // gqrx splits its lines at the separator and trims, nothing more: quotes are text.
+    m_reader.setQuoting(m_result.format != MemoryFormat::Gqrx);
+    m_mapper = makeRowMapper(m_result.format, m_gqrxCommaForm, m_options.defaultMode);
     if (!m_reader.rewind())
         return fail(QStringLiteral("%1 cannot be read: %2").arg(m_filePath, m_file.errorString()));
     return true;
@@ -151,8 +154,11 @@ bool ImportRun::openDatabase()
                     QStringLiteral("; ") + kUnchanged);
     m_inTransaction = true;
     m_insert.emplace(db);
+    // The name goes in as UTF-8 bytes made text by SQLite: text handed over as UTF-16 loses
+    // a leading U+FEFF (SQLite takes it for a byte-order mark), and a name may begin so.
     if (!m_insert->prepare(QStringLiteral("INSERT INTO TabFreq (Name, MHz, KHz, Hz, Mode, sMHz, "
-                                          "sKHz, sHz, Split, Scan) VALUES (?,?,?,?,?,?,?,?,?,?)")))
+                                          "sKHz, sHz, Split, Scan) VALUES (CAST(? AS TEXT),"
+                                          "?,?,?,?,?,?,?,?,?)")))
         return fail(
             sqlitefile::errorFor(m_insert->lastError(), m_dbPath, errors::kDatabaseError).text +
             QStringLiteral("; ") + kUnchanged);
@@ -190,7 +196,7 @@ bool ImportRun::handle(const CsvRecord& record)
                         .arg(m_filePath, formatTitle(m_result.format), mapped.reason, kUnchanged));
     if (mapped.kind == MappedRecord::Kind::Memory) {
         if (auto reason = memoryrules::ruleBreak(mapped.row, m_nameLimit))
-            mapped = {MappedRecord::Kind::Refused, {}, *reason};
+            mapped = {MappedRecord::Kind::Refused, {}, *reason, {}};
     }
     if (mapped.kind == MappedRecord::Kind::Refused) {
         ++m_result.refused;
@@ -201,10 +207,17 @@ bool ImportRun::handle(const CsvRecord& record)
     if (mapped.kind != MappedRecord::Kind::Memory)
         return true;
     ++m_result.added;
+    if (!mapped.remark.isEmpty()) {
+        ++m_result.remarks;
+        if (m_callbacks.rowIssue)
+            m_callbacks.rowIssue({record.line, mapped.remark, true});
+    }
     // Once a row is refused without skipBad nothing will be written: the rest is only checked.
     if (m_options.dryRun || (m_result.refused > 0 && !m_options.skipBad))
         return true;
-    for (int c = 0; c < 10; ++c)
+    const QVariant& name = mapped.row[memcol::kName];
+    m_insert->bindValue(0, name.isNull() ? name : QVariant(name.toString().toUtf8()));
+    for (int c = 1; c < 10; ++c)
         m_insert->bindValue(c, mapped.row[c]);
     if (!m_insert->exec())
         return fail(
@@ -223,9 +236,16 @@ bool ImportRun::finish()
         m_inTransaction = false;
         return true;
     }
+    if (m_result.added == 0) {
+        m_result.remarks = 0;
+        return fail(QStringLiteral("none of the %1 rows can be imported; %2")
+                        .arg(m_result.refused)
+                        .arg(kUnchanged));
+    }
     if (m_result.refused > 0 && !m_options.skipBad) {
         const qint64 good = m_result.added;
         m_result.added = 0;
+        m_result.remarks = 0;
         return fail(QStringLiteral("%1 of %2 rows cannot be imported; %3 (--skip-bad imports "
                                    "the %4 good rows)")
                         .arg(m_result.refused)

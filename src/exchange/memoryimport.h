@@ -11,6 +11,7 @@
 struct RowIssue {
     qint64 line = 0;  ///< import: line of the file; export: place of the row in the view
     QString reason;
+    bool remark = false;  ///< the row was taken (written), with what of it is lost
 };
 
 /** What the front end hears while the work runs; every member may be left empty. */
@@ -24,6 +25,7 @@ struct ImportOptions {
     std::optional<MemoryFormat> format;  ///< empty: guessed from the file's first lines
     bool skipBad = false;                ///< put the good rows in even when some are refused
     bool dryRun = false;                 ///< check everything, write nothing (the preview)
+    QString defaultMode;  ///< the mode of gqrx bookmarks without one ("Unknown"); empty: refused
 };
 
 struct ImportResult {
@@ -34,6 +36,7 @@ struct ImportResult {
     QString encoding;    ///< the file's encoding as read ("UTF-8", "Latin-1 (...)")
     qint64 added = 0;    ///< memories added (dry run: that would be added)
     qint64 refused = 0;  ///< rows refused
+    qint64 remarks = 0;  ///< rows taken with a remark (something of them is lost)
 };
 
 /**

@@ -12,19 +12,19 @@ MappedRecord skip()
     return {};
 }
 
-MappedRecord memory(StoredRow row)
+MappedRecord memory(StoredRow row, const QString& remark = QString())
 {
-    return {MappedRecord::Kind::Memory, std::move(row), QString()};
+    return {MappedRecord::Kind::Memory, std::move(row), QString(), remark};
 }
 
 MappedRecord refused(const QString& reason)
 {
-    return {MappedRecord::Kind::Refused, {}, reason};
+    return {MappedRecord::Kind::Refused, {}, reason, {}};
 }
 
 MappedRecord fatal(const QString& reason)
 {
-    return {MappedRecord::Kind::Fatal, {}, reason};
+    return {MappedRecord::Kind::Fatal, {}, reason, {}};
 }
 
 QString fieldCountReason(qsizetype found, qsizetype expected, const QString& what)
@@ -59,6 +59,7 @@ private:
     MappedRecord readMemory(const CsvRecord& record) const;
     std::optional<std::optional<qint64>> transmitFrequency(const CsvRecord& record, qint64 rx,
                                                            QString* reason) const;
+    QStringList lostParts(const CsvRecord& record) const;
     QString field(const CsvRecord& record, const QString& column) const;
 
     QHash<QString, int> m_columns;  // lower-case name -> position
@@ -74,8 +75,12 @@ MappedRecord ChirpMapper::map(const CsvRecord& record)
 
 MappedRecord ChirpMapper::readHeader(const CsvRecord& record)
 {
-    for (int i = 0; i < record.fields.size(); ++i)
-        m_columns.insert(record.fields.at(i).trimmed().toLower(), i);
+    // CHIRP reads columns by name and takes the first of a name given twice.
+    for (int i = 0; i < record.fields.size(); ++i) {
+        const QString name = record.fields.at(i).trimmed().toLower();
+        if (!m_columns.contains(name))
+            m_columns.insert(name, i);
+    }
     m_fieldCount = record.fields.size();
     for (const char* needed : {"Frequency", "Mode"}) {
         if (!m_columns.contains(QString::fromLatin1(needed).toLower()))
@@ -91,14 +96,24 @@ MappedRecord ChirpMapper::readHeader(const CsvRecord& record)
 QString ChirpMapper::field(const CsvRecord& record, const QString& column) const
 {
     const int position = m_columns.value(column.toLower(), -1);
-    return position < 0 ? QString() : record.fields.at(position);
+    return position < 0 || position >= record.fields.size() ? QString()
+                                                            : record.fields.at(position);
 }
 
 MappedRecord ChirpMapper::readMemory(const CsvRecord& record) const
 {
-    if (record.fields.size() != m_fieldCount)
-        return refused(
-            fieldCountReason(record.fields.size(), m_fieldCount, QStringLiteral("the header")));
+    // As CHIRP reads its rows: fields beyond the header's (older CHIRP wrote one more, empty)
+    // are passed over, and a short row is refused only when it ends before a column needed.
+    for (const char* needed : {"Frequency", "Mode"}) {
+        const QString column = QString::fromLatin1(needed);
+        if (m_columns.value(column.toLower()) >= record.fields.size())
+            return refused(QStringLiteral("the row has %1 fields; it ends before the column %2 "
+                                          "(field %3 of the header's %4)")
+                               .arg(record.fields.size())
+                               .arg(column)
+                               .arg(m_columns.value(column.toLower()) + 1)
+                               .arg(m_fieldCount));
+    }
     QString reason;
     const auto rx = frequencyField(field(record, QStringLiteral("Frequency")), 6,
                                    QStringLiteral("the frequency"), &reason);
@@ -118,7 +133,38 @@ MappedRecord ChirpMapper::readMemory(const CsvRecord& record) const
         return refused(QStringLiteral("Skip is \"%1\", not empty, S or P").arg(skipText));
     const bool scanned = skipText.compare(QLatin1String("S"), Qt::CaseInsensitive) != 0;
     return memory(
-        memoryrules::makeRow(field(record, QStringLiteral("Name")), *rx, *mode, *tx, scanned));
+        memoryrules::makeRow(field(record, QStringLiteral("Name")), *rx, *mode, *tx, scanned),
+        lostParts(record).join(QStringLiteral("; ")));
+}
+
+/** What a CHIRP memory holds that this radio's memories cannot: transmitting forbidden
+ *  (Duplex off) and the tone squelch settings. */
+QStringList ChirpMapper::lostParts(const CsvRecord& record) const
+{
+    QStringList lost;
+    if (field(record, QStringLiteral("Duplex")).trimmed().toLower() == QLatin1String("off"))
+        lost.append(
+            QStringLiteral("Duplex \"off\" (transmitting forbidden) is not kept: this "
+                           "radio's memories cannot forbid transmitting"));
+    const QString tone = field(record, QStringLiteral("Tone")).trimmed();
+    const QString kept = QStringLiteral(" is not kept: this radio's memories hold no tones");
+    if (tone.compare(QLatin1String("Tone"), Qt::CaseInsensitive) == 0)
+        lost.append(QStringLiteral("the CTCSS tone %1 Hz (Tone)")
+                        .arg(field(record, QStringLiteral("rToneFreq")).trimmed()) +
+                    kept);
+    else if (tone.compare(QLatin1String("TSQL"), Qt::CaseInsensitive) == 0)
+        lost.append(QStringLiteral("the CTCSS tone squelch %1 Hz (TSQL)")
+                        .arg(field(record, QStringLiteral("cToneFreq")).trimmed()) +
+                    kept);
+    else if (tone.compare(QLatin1String("DTCS"), Qt::CaseInsensitive) == 0)
+        lost.append(QStringLiteral("the DCS code %1 (DTCS)")
+                        .arg(field(record, QStringLiteral("DtcsCode")).trimmed()) +
+                    kept);
+    else if (!tone.isEmpty())
+        lost.append(QStringLiteral("the tone mode %1 (%2)")
+                        .arg(tone, field(record, QStringLiteral("CrossMode")).trimmed()) +
+                    kept);
+    return lost;
 }
 
 /** The split part of a CHIRP memory: none for "", "off" and a zero offset; receive +/-
@@ -159,11 +205,15 @@ std::optional<std::optional<qint64>> ChirpMapper::transmitFrequency(const CsvRec
 
 class GqrxMapper : public RowMapper {
 public:
-    explicit GqrxMapper(bool commaForm) : m_commaForm(commaForm) {}
+    GqrxMapper(bool commaForm, const QString& defaultMode)
+        : m_commaForm(commaForm), m_defaultMode(defaultMode)
+    {
+    }
     MappedRecord map(const CsvRecord& record) override;
 
 private:
     bool m_commaForm;
+    QString m_defaultMode;
     bool m_inTagTable = true;
 };
 
@@ -189,12 +239,24 @@ MappedRecord GqrxMapper::map(const CsvRecord& record)
     if (!hz)
         return refused(reason);
     const QString modulation = record.fields.at(2).trimmed();
-    const std::optional<QString> mode = modeForGqrx(modulation);
+    std::optional<QString> mode = modeForGqrx(modulation);
+    QString remark;
+    if (!mode && modulation == QLatin1String("Unknown")) {
+        // Older gqrx wrote "Unknown" for bookmarks added in its window.
+        if (m_defaultMode.isEmpty())
+            return refused(
+                QStringLiteral("the modulation is \"Unknown\" (gqrx did not record "
+                               "one); --default-mode chooses a mode for such rows"));
+        mode = m_defaultMode;
+        remark = QStringLiteral("the modulation \"Unknown\" is taken as %1 (--default-mode)")
+                     .arg(m_defaultMode);
+    }
     if (!mode)
         return refused(QStringLiteral("the modulation \"%1\" has no mode on this radio (%2)")
                            .arg(modulation, memoryrules::modeList()));
     return memory(
-        memoryrules::makeRow(record.fields.at(1).trimmed(), *hz, *mode, std::nullopt, false));
+        memoryrules::makeRow(record.fields.at(1).trimmed(), *hz, *mode, std::nullopt, false),
+        remark);
 }
 
 // ---------------------------------------------------------------- own CSV
@@ -265,13 +327,14 @@ MappedRecord OwnCsvMapper::readHeader(const CsvRecord& record)
 
 }  // namespace
 
-std::unique_ptr<RowMapper> makeRowMapper(MemoryFormat format, bool gqrxCommaForm)
+std::unique_ptr<RowMapper> makeRowMapper(MemoryFormat format, bool gqrxCommaForm,
+                                         const QString& defaultMode)
 {
     switch (format) {
         case MemoryFormat::Chirp:
             return std::make_unique<ChirpMapper>();
         case MemoryFormat::Gqrx:
-            return std::make_unique<GqrxMapper>(gqrxCommaForm);
+            return std::make_unique<GqrxMapper>(gqrxCommaForm, defaultMode);
         case MemoryFormat::OwnCsv:
             break;
     }
@@ -309,6 +372,8 @@ std::optional<QString> modeForGqrx(const QString& modulation)
         {QStringLiteral("wfm (mono)"), QStringLiteral("WFM")},
         {QStringLiteral("wfm (stereo)"), QStringLiteral("WFM")},
         {QStringLiteral("wfm (oirt)"), QStringLiteral("WFM")},
+        {QStringLiteral("wide fm (mono)"), QStringLiteral("WFM")},  // older gqrx
+        {QStringLiteral("wide fm (stereo)"), QStringLiteral("WFM")},
         {QStringLiteral("am"), QStringLiteral("AM")},
         {QStringLiteral("am-sync"), QStringLiteral("AM")},
         {QStringLiteral("lsb"), QStringLiteral("LSB")},

@@ -17,6 +17,7 @@ struct MappedRecord {
     Kind kind = Kind::Skip;
     StoredRow row;
     QString reason;
+    QString remark;  ///< a memory taken with something of it lost (a tone, duplex off)
 };
 
 /**
@@ -30,8 +31,10 @@ public:
     virtual MappedRecord map(const CsvRecord& record) = 0;
 };
 
-/** The mapper of a format; gqrxCommaForm selects gqrx's older comma-separated form. */
-std::unique_ptr<RowMapper> makeRowMapper(MemoryFormat format, bool gqrxCommaForm);
+/** The mapper of a format; gqrxCommaForm selects gqrx's older comma-separated form;
+ *  defaultMode (one of the radio's modes, or empty) is taken for gqrx's "Unknown". */
+std::unique_ptr<RowMapper> makeRowMapper(MemoryFormat format, bool gqrxCommaForm,
+                                         const QString& defaultMode = QString());
 
 /** The field separator of a format. */
 QChar separatorOf(MemoryFormat format, bool gqrxCommaForm);

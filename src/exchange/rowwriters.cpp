@@ -116,10 +116,23 @@ WrittenRow GqrxWriter::write(const StoredRow& row, qint64 /*position*/) const
         notes.append(
             QStringLiteral("the split frequency %1 is not written: gqrx bookmarks have none")
                 .arg(frequencytext::describe(*tx)));
+    // gqrx splits its lines at ";" and trims the fields, and never removes quotes: the
+    // name goes in as it is, only a ";" (to ",") and a line break (to a blank) replaced.
+    QString name = nameOf(row);
+    if (name.contains(QLatin1Char(';')) || name.contains(QLatin1Char('\n')) ||
+        name.contains(QLatin1Char('\r'))) {
+        name.replace(QLatin1Char(';'), QLatin1Char(','));
+        name.replace(QLatin1String("\r\n"), QLatin1String(" "));
+        name.replace(QLatin1Char('\n'), QLatin1Char(' '));
+        name.replace(QLatin1Char('\r'), QLatin1Char(' '));
+        notes.append(QStringLiteral("the name is written as \"%1\": gqrx bookmarks hold no "
+                                    "\";\" (written as \",\") and no line break (written as a "
+                                    "blank)")
+                         .arg(name));
+    }
     const QString line = QStringLiteral("%1 ; %2 ; %3 ; %4 ; Untagged\n")
                              .arg(memoryrules::mainHz(row))
-                             .arg(csvField(nameOf(row), QLatin1Char(';')),
-                                  QString::fromLatin1(demodulator.modulation))
+                             .arg(name, QString::fromLatin1(demodulator.modulation))
                              .arg(demodulator.bandwidth);
     return {line.toUtf8(), notes.join(QStringLiteral("; ")), true};
 }

@@ -1,5 +1,6 @@
 #include "memory/bookmarkfiles.h"
 
+#include "common/replacingfile.h"
 #include "memory/sqlitefile.h"
 #include "settings/apppath.h"
 #include "settings/inifile.h"
@@ -7,9 +8,6 @@
 #include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
-
-#include <cerrno>
 
 namespace {
 
@@ -29,24 +27,15 @@ QString trimBlanks(const QString& text)
 }
 
 /** Copies the whole of source into copy; false at the first failed read or write. */
-bool copyAll(QFile* source, QSaveFile* copy)
+bool copyAll(QFile* source, ReplacingFile* copy)
 {
     constexpr qint64 kChunk = 64 * 1024;
     while (!source->atEnd()) {
         const QByteArray chunk = source->read(kChunk);
-        if (chunk.isEmpty() || copy->write(chunk) != chunk.size())
-            return false;  // the temporary file goes with the unfinished QSaveFile
+        if (chunk.isEmpty() || !copy->write(chunk))
+            return false;  // the temporary file goes with the unfinished copy
     }
     return true;
-}
-
-/** The catalogue number of a failed copy: a full disk (or quota) is told as such. */
-int writeErrorNumber(const QSaveFile& copy)
-{
-    const QString text = copy.errorString();
-    const bool full = copy.error() == QFileDevice::ResourceError ||
-                      text == qt_error_string(ENOSPC) || text == qt_error_string(EDQUOT);
-    return full ? errors::kDiskFull : errors::kPathFileAccess;
 }
 
 QString bookKey(int n, bool caption)
@@ -117,14 +106,15 @@ bool createFromTemplate(const QString& templateFile, const QString& target, bool
     }
     // The copy goes to a temporary file in the same folder and is renamed over the target
     // only when complete: a failed copy leaves an existing file as it was.
-    QSaveFile copy(target);
-    if (!copy.open(QIODevice::WriteOnly | QIODevice::Unbuffered) || !copyAll(&source, &copy) ||
-        !copy.commit()) {
+    ReplacingFile copy(target);
+    if (!copy.open() || !copyAll(&source, &copy) || !copy.commit()) {
         if (source.error() != QFileDevice::NoError)
             *error =
                 sqlitefile::fileError(errors::kPathFileAccess, templateFile, source.errorString());
         else
-            *error = sqlitefile::fileError(writeErrorNumber(copy), target, copy.errorString());
+            *error =
+                sqlitefile::fileError(copy.diskFull() ? errors::kDiskFull : errors::kPathFileAccess,
+                                      target, copy.cause());
         return false;
     }
     const QFile::Permissions writable = QFile::WriteOwner | QFile::WriteUser;

@@ -10,6 +10,7 @@
 #include <QTimer>
 
 #include <algorithm>
+#include <optional>
 
 namespace {
 
@@ -26,6 +27,16 @@ void limitPageCache(const QString& connection)
 {
     QSqlQuery pragma(QSqlDatabase::database(connection, false));
     pragma.exec(QStringLiteral("PRAGMA cache_size = -%1").arg(kPageCacheKiB));
+}
+
+/** SQLite's count of changes that other connections committed to the file, as seen from
+ *  this one; nullopt when it cannot be read. */
+std::optional<qint64> dataVersion(const QString& connection)
+{
+    QSqlQuery pragma(QSqlDatabase::database(connection, false));
+    if (!pragma.exec(QStringLiteral("PRAGMA data_version")) || !pragma.next())
+        return std::nullopt;
+    return pragma.value(0).toLongLong();
 }
 
 /** The column of a field name, without regard to case; -1 for none. */
@@ -96,6 +107,7 @@ public:
     unsigned pendingColumns = 0;
     MemoryModel* model = nullptr;
     QTimer readAhead;  ///< reads the rest of the view's keys while the window is idle
+    std::optional<qint64> seenVersion;  ///< data_version when the view was last read
 
     void readAheadLater()
     {
@@ -274,6 +286,7 @@ bool DataFreq::refresh(AppError* error)
     }
     if (ok && d->rows.count() > 0)
         d->current = 0;
+    d->seenVersion = ok ? dataVersion(d->connection) : std::nullopt;
     d->model->announceResetEnd();
     d->readAheadLater();
     emit repositioned();
@@ -460,7 +473,37 @@ bool DataFreq::showAddedRow(qint64 key, AppError* error)
         case ViewKeys::Placement::NotInView:
             break;
     }
-    d->current = d->rows.count() > 0 ? 0 : -1;  // as a refresh leaves it: on the first row
+    d->current = d->rows.count() > 0 ? 0 : -1;    // as a refresh leaves it: on the first row
+    d->seenVersion = dataVersion(d->connection);  // the row added is ours, not news
     emit repositioned();
+    return true;
+}
+
+bool DataFreq::changedOutside() const
+{
+    if (!d->open || !d->seenVersion)
+        return false;
+    const std::optional<qint64> now = dataVersion(d->connection);
+    return now && *now != *d->seenVersion;
+}
+
+bool DataFreq::refreshKeepingRecord(AppError* error)
+{
+    const int row = d->current;
+    const std::optional<qint64> key = row >= 0 ? d->rows.keyAt(row) : std::nullopt;
+    if (!refresh(error))
+        return false;
+    if (!key || d->rows.keyAt(std::min(row, d->rows.count() - 1)) == key) {
+        if (row > 0)
+            moveTo(std::min(row, d->rows.count() - 1));
+        return true;
+    }
+    for (int r = 0; r < d->rows.count(); ++r) {
+        if (d->rows.keyAt(r) == key) {
+            moveTo(r);
+            return true;
+        }
+    }
+    moveTo(std::min(row, d->rows.count() - 1));  // the record is gone: the same place
     return true;
 }

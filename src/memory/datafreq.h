@@ -138,6 +138,13 @@ public:
      *  for a view read whole. A pending row edit is written first. */
     bool showAddedRow(qint64 key, AppError* error);
 
+    /** True when another program (or another connection) changed the open file since the
+     *  view was read (SQLite's PRAGMA data_version); cheap enough to ask every few seconds. */
+    bool changedOutside() const;
+    /** refresh(), then back to the record that was current (by its key) when the view still
+     *  holds it, else to the same place. */
+    bool refreshKeepingRecord(AppError* error);
+
 signals:
     /** The current record changed (also past the last record, and after refresh). */
     void repositioned();

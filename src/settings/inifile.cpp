@@ -1,10 +1,10 @@
 #include "settings/inifile.h"
 
+#include "common/replacingfile.h"
 #include "settings/inifileformat.h"
 
 #include <QFile>
 #include <QFileInfo>
-#include <QRandomGenerator>
 #include <QRegularExpression>
 
 #include <algorithm>
@@ -20,10 +20,8 @@ namespace {
 
 /** Symbolic links followed at most, as the system does before it gives up (ELOOP). */
 constexpr int kMaxLinkDepth = 40;
-/** Names tried for the temporary file before giving up. */
-constexpr int kTemporaryNameTries = 100;
 
-enum class FileState { Absent, Read, NotRegular, Failed };
+enum class FileState { Absent, Read, NotRegular, TooLarge, Failed };
 
 struct FileText {
     FileState state = FileState::Absent;
@@ -44,12 +42,6 @@ public:
     Descriptor(const Descriptor&) = delete;
     Descriptor& operator=(const Descriptor&) = delete;
     int get() const { return m_fd; }
-    /** Closes now; false (errno set) when the close reports a failed write. */
-    bool close()
-    {
-        const int fd = std::exchange(m_fd, -1);
-        return ::close(fd) == 0;
-    }
 
 private:
     int m_fd;
@@ -73,6 +65,10 @@ FileText readRegularFile(const QString& path)
         file.state = FileState::NotRegular;
         return file;
     }
+    if (status.st_size > kIniMaxFileBytes) {
+        file.state = FileState::TooLarge;
+        return file;
+    }
     char buffer[4096];
     for (;;) {
         const ssize_t got = ::read(fd.get(), buffer, sizeof buffer);
@@ -86,6 +82,10 @@ FileText readRegularFile(const QString& path)
             return file;
         }
         file.text.append(buffer, got);
+        if (file.text.size() > kIniMaxFileBytes) {  // it grew while being read
+            file.state = FileState::TooLarge;
+            return file;
+        }
     }
     file.state = FileState::Read;
     return file;
@@ -104,6 +104,15 @@ QString linkTarget(const QString& path)
     return {};
 }
 
+/** Why a settings file over the size limit is not used. */
+QString tooLargeText()
+{
+    return QStringLiteral(
+               "the file is larger than %1 bytes (1 MiB), far more than any settings "
+               "file holds; move it aside")
+        .arg(kIniMaxFileBytes);
+}
+
 AppError writeError(const QString& path, const QString& cause)
 {
     return {errors::kSettingsWriteFailed, standardErrorText(errors::kSettingsWriteFailed) +
@@ -111,81 +120,17 @@ AppError writeError(const QString& path, const QString& cause)
                                               cause};
 }
 
-QString causeOf(int error)
-{
-    switch (error) {
-        case ENOSPC:
-        case EDQUOT:
-            return standardErrorText(errors::kDiskFull);
-        case EACCES:
-        case EPERM:
-        case EROFS:
-            return standardErrorText(errors::kPermissionDenied);
-        default:
-            return QString::fromLocal8Bit(std::strerror(error));
-    }
-}
-
-bool writeAll(int fd, QByteArrayView bytes)
-{
-    while (!bytes.isEmpty()) {
-        const ssize_t written = ::write(fd, bytes.data(), static_cast<size_t>(bytes.size()));
-        if (written < 0 && errno == EINTR)
-            continue;
-        if (written <= 0)
-            return false;
-        bytes = bytes.sliced(written);
-    }
-    return true;
-}
-
-/** A new file beside target, under a name nobody uses (never one of the user's files). */
-int createTemporary(const QString& target, QString* name)
-{
-    const QFileInfo info(target);
-    for (int attempt = 0; attempt < kTemporaryNameTries; ++attempt) {
-        *name = info.absolutePath() + QStringLiteral("/.") + info.fileName() +
-                QStringLiteral(".new-") +
-                QString::number(QRandomGenerator::global()->generate(), 36);
-        const int fd = ::open(QFile::encodeName(*name).constData(),
-                              O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
-        if (fd >= 0 || errno != EEXIST)
-            return fd;
-    }
-    return -1;
-}
-
-/** Makes the rename itself durable; a failure here leaves the new file in place. */
-void syncFolder(const QString& target)
-{
-    const Descriptor folder(::open(QFile::encodeName(QFileInfo(target).absolutePath()).constData(),
-                                   O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    if (folder.get() >= 0)
-        ::fsync(folder.get());
-}
-
-/** Replaces target by text: temporary file, written, synced, closed, renamed. On any
- *  failure the temporary file is removed and target is untouched. A replaced file's mode
- *  is kept (keepMode); a new file (keepMode -1) gets the usual mode under the umask. */
+/** Replaces target by text (see ReplacingFile): on any failure target is untouched. A
+ *  replaced file's mode is kept (keepMode); a new file (keepMode -1) gets the usual mode
+ *  under the umask. */
 bool replaceFile(const QString& target, QByteArrayView text, int keepMode, AppError* error)
 {
-    QString temporary;
-    Descriptor fd(createTemporary(target, &temporary));
-    if (fd.get() < 0) {
-        *error = writeError(target, causeOf(errno));
+    ReplacingFile file(target);
+    file.setMode(keepMode);
+    if (!file.open() || !file.write(text) || !file.commit()) {
+        *error = writeError(target, file.cause());
         return false;
     }
-    const QByteArray temporaryName = QFile::encodeName(temporary);
-    const bool done =
-        writeAll(fd.get(), text) && ::fsync(fd.get()) == 0 &&
-        (keepMode < 0 || ::fchmod(fd.get(), static_cast<mode_t>(keepMode)) == 0) && fd.close() &&
-        ::rename(temporaryName.constData(), QFile::encodeName(target).constData()) == 0;
-    if (!done) {
-        *error = writeError(target, causeOf(errno));
-        ::unlink(temporaryName.constData());
-        return false;
-    }
-    syncFolder(target);
     return true;
 }
 
@@ -247,6 +192,11 @@ std::optional<int> readIniNumber(const QString& filePath, const QString& section
                                              filePath + QStringLiteral(": not a regular file")));
         return std::nullopt;
     }
+    if (file.state == FileState::TooLarge) {
+        setError(error, AppError::withDetail(errors::kPathFileAccess,
+                                             filePath + QStringLiteral(": ") + tooLargeText()));
+        return std::nullopt;
+    }
     const QString value =
         cutToLength(storedValue(file, section, key).value_or(defaultValue), kIniMaxValueLength);
     const QString detail = key + QLatin1Char('=') + value;
@@ -284,14 +234,17 @@ bool writeIniValues(const QString& filePath, const QString& section,
         return setError(error, AppError::withDetail(errors::kInvalidArgument, filePath));
     const QString target = filePath.isEmpty() ? QString() : linkTarget(filePath);
     if (target.isEmpty())
-        return setError(error, writeError(filePath, causeOf(filePath.isEmpty() ? ENOENT : ELOOP)));
+        return setError(
+            error, writeError(filePath, systemErrorCause(filePath.isEmpty() ? ENOENT : ELOOP)));
     const FileText file = readRegularFile(target);
     if (file.state == FileState::NotRegular)
         return setError(error, writeError(target, QStringLiteral("not a regular file")));
+    if (file.state == FileState::TooLarge)
+        return setError(error, writeError(target, tooLargeText()));
     if (file.state == FileState::Failed)
-        return setError(error, writeError(target, causeOf(file.error)));
+        return setError(error, writeError(target, systemErrorCause(file.error)));
     if (file.state == FileState::Read && ::access(QFile::encodeName(target).constData(), W_OK) != 0)
-        return setError(error, writeError(target, causeOf(errno)));
+        return setError(error, writeError(target, systemErrorCause(errno)));
     QByteArray text = file.text;
     for (const auto& [key, value] : entries)
         text = inifileformat::withValue(text, sectionBytes, key.toLocal8Bit(), value.toLocal8Bit());

@@ -23,6 +23,10 @@
 /** Longest value handed back: 79 characters, as settings files have always been read. */
 constexpr int kIniMaxValueLength = 79;
 
+/** Largest settings file used (1 MiB): a bigger one is no settings file (readIniNumber and
+ *  the writers refuse it naming the limit; the plain readers return their defaults). */
+constexpr qint64 kIniMaxFileBytes = 1024 * 1024;
+
 /** Longest value readIniValue can hand back. Enough for a device path such as
  *  /dev/serial/by-id/usb-...-if00-port0. */
 constexpr int kIniLongValueLength = 255;

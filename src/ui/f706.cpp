@@ -31,6 +31,7 @@
 #include <QAbstractSpinBox>
 #include <QAction>
 #include <QApplication>
+
 #include <QCloseEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -38,6 +39,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTextEdit>
+#include <utility>
 
 namespace {
 
@@ -331,11 +333,23 @@ void F706::OptSpeed_Click(int index)
 
 void F706::Cquit_Click()
 {
+    if (m_unloaded || m_memory->mayQuit())
+        endProgram();
+}
+
+void F706::endProgram()
+{
+    m_ending = true;
     close();
 }
 
 void F706::closeEvent(QCloseEvent* event)
 {
+    // The close box asks as QUIT does; QUIT and endProgram have decided already.
+    if (!std::exchange(m_ending, false) && !m_unloaded && !m_memory->mayQuit()) {
+        event->ignore();
+        return;
+    }
     Form_Unload();
     event->accept();
 }

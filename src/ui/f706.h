@@ -60,7 +60,11 @@ public:
     void Csplit_Click();
     void Cscan_Click();
     void Csend_Click();
+    /** QUIT and the close box: an edited row that cannot be written (a full disk) is not
+     *  dropped unasked; the operator retries, drops it knowingly, or keeps the program. */
     void Cquit_Click();
+    /** Ends the program without asking (termination signals, the end of the session). */
+    void endProgram();
     /** "Com Port" menu item Mcom(index), index 1..4. */
     void Mcom_Click(int index);
     /** "Com Port" menu item MradioSettings, "Radio settings…". */
@@ -130,6 +134,7 @@ private:
     QString m_appPath;
     QString m_settingsFile;
     bool m_unloaded = false;
+    bool m_ending = false;  ///< the close under way needs no more asking
     bool m_loaded = false;  ///< start-up is over: a lost port is told in a box
     bool m_lineEventShowing = false;
     bool m_portClosedShown = false;  ///< the status line says PORT CLOSED (until a new text)

@@ -6,6 +6,7 @@
 #include "ui/messagebox.h"
 #include "ui/uilook.h"
 
+#include <QFile>
 #include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
@@ -138,6 +139,10 @@ void FaddBook::Cadd_Click()
     }
     const QString caption = m_descr->text();
     if (!writeBookmarkEntry(settingsFilePath(appPath), n, caption, *name, &error)) {
+        // A new file that no entry lists would only lie about in the folder. A replaced one
+        // has lost its old content already, and another entry may name it: it stays.
+        if (!replace)
+            QFile::remove(target);
         showAddError(error);
         return;
     }

@@ -81,6 +81,11 @@ void MemoryController::connectControls()
 
     connect(qApp, &QApplication::focusChanged, this, &MemoryController::onFocusChanged);
     m_parts.window->installEventFilter(this);
+    // Rows another program adds or changes (corvane-memories, a second window) are shown
+    // when the window is activated and otherwise within a few seconds.
+    m_outsideChanges.setInterval(kOutsideChangeCheckMs);
+    connect(&m_outsideChanges, &QTimer::timeout, this, &MemoryController::showOutsideChanges);
+    m_outsideChanges.start();
 }
 
 // ---------------------------------------------------------------- start-up
@@ -98,7 +103,21 @@ bool MemoryController::eventFilter(QObject* watched, QEvent* event)
     // the window, and the grid stays empty.
     if (watched == m_parts.window && event->type() == QEvent::Show && m_startupError)
         QTimer::singleShot(0, this, &MemoryController::showStartupError);
+    if (watched == m_parts.window && event->type() == QEvent::WindowActivate)
+        QTimer::singleShot(0, this, &MemoryController::showOutsideChanges);
     return QObject::eventFilter(watched, event);
+}
+
+void MemoryController::showOutsideChanges()
+{
+    // Never under the operator's hands: not while a row is edited or a cell editor is
+    // open, nor while the bookmark scan steps through the records.
+    if (m_data->hasPendingRow() || (m_grid && m_grid->isEditing()) || m_scan->scanAttivo() ||
+        !m_data->changedOutside())
+        return;
+    AppError error;
+    if (!m_data->refreshKeepingRecord(&error))
+        showMessage(m_parts.window, QMessageBox::Critical, QString(), error.text);
 }
 
 void MemoryController::showStartupError()
@@ -215,7 +234,9 @@ void MemoryController::onFocusChanged(QWidget* old, QWidget* now)
         return;
     const bool wasInGrid = old == grid || grid->isAncestorOf(old);
     const bool isInGrid = now == grid || grid->isAncestorOf(now);
-    if (wasInGrid && !isInGrid)
+    // QUIT writes the row itself, and asks what to do when it cannot (mayQuit).
+    const bool toQuit = now->objectName() == QLatin1String("Cquit");
+    if (wasInGrid && !isInGrid && !toQuit)
         writePendingRow();
 }
 
@@ -226,6 +247,31 @@ void MemoryController::writePendingAtQuit()
     if (m_grid)
         m_grid->commitOpenEditor();
     writePendingRow();
+}
+
+bool MemoryController::mayQuit()
+{
+    if (m_grid)
+        m_grid->commitOpenEditor();
+    AppError error;
+    while (m_data->hasPendingRow() && !m_data->writePendingRow(&error)) {
+        const MessageRequest request{
+            QMessageBox::Critical, QString(),
+            error.text + QStringLiteral("\r\nThe edited memory is not saved. Retry after making "
+                                        "room, Discard to quit without the edit, or Cancel to "
+                                        "go on with the program."),
+            QMessageBox::Retry | QMessageBox::Discard | QMessageBox::Cancel};
+        switch (showMessage(m_parts.window, request)) {
+            case QMessageBox::Retry:
+                break;
+            case QMessageBox::Discard:
+                m_data->discardPendingRow();
+                return true;
+            default:
+                return false;
+        }
+    }
+    return true;
 }
 
 bool MemoryController::writePendingRow()

@@ -8,6 +8,7 @@
 
 #include <QObject>
 #include <QPointer>
+#include <QTimer>
 
 #include <optional>
 
@@ -64,6 +65,10 @@ public:
     bool writePendingRow();
     /** At quit: commits a cell editor still open, then writes the edited row. */
     void writePendingAtQuit();
+    /** Before QUIT: commits a cell editor still open and writes the edited row. When the
+     *  write fails the operator chooses: Retry (after freeing space), Discard (quit without
+     *  the edit) or Cancel (the program stays open, the edit pending). True: quit. */
+    bool mayQuit();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -82,6 +87,8 @@ private:
     /** Runs the recall under the wait cursor; error is set for a refusal or a failure. */
     Recall::Outcome runRecall(AppError* error);
     void showStartupError();
+    /** Reads the view again when another program changed the file (keeping the record). */
+    void showOutsideChanges();
 
     MemoryParts m_parts;
     QPointer<MemoryGrid> m_grid;
@@ -90,4 +97,7 @@ private:
     ScanController* m_scan = nullptr;
     bool m_followingData = false;  ///< the grid is being moved to DataFreq's row
     std::optional<AppError> m_startupError;
+    /** How often the open file is asked whether another program changed it. */
+    static constexpr int kOutsideChangeCheckMs = 3000;
+    QTimer m_outsideChanges;
 };

@@ -23,4 +23,6 @@ public:
      *  operator typed and then quit without leaving the cell) when the grid's cell rules
      *  accept it, and drops it silently when they refuse it. */
     void commitOpenEditor();
+    /** A cell editor is open. */
+    bool isEditing() const { return state() == EditingState; }
 };

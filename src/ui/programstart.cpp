@@ -1,6 +1,7 @@
 #include "ui/programstart.h"
 
 #include "common/errormessage.h"
+#include "common/replacingfile.h"
 #include "link/seriallink.h"
 #include "radio/radiocommands.h"
 #include "radio/radiostate.h"
@@ -10,6 +11,10 @@
 #include "ui/messagebox.h"
 
 namespace {
+
+/** A temporary file of ours untouched this long belongs to a run that was killed while
+ *  writing (a settings write or a new database takes a fraction of a second). */
+constexpr int kStaleTemporarySeconds = 10 * 60;
 
 /** What a window whose port failed was set up with. */
 PortFailure failureOf(const F706& window, const AppError& error)
@@ -26,6 +31,7 @@ std::unique_ptr<F706> startMainWindow(const QString& appPath, int* exitCode,
                                       const QString& byIdFolder)
 {
     *exitCode = 0;
+    ReplacingFile::removeStale(appPath, kStaleTemporarySeconds);
     for (;;) {
         auto window = std::make_unique<F706>(appPath);
         AppError error;

@@ -83,7 +83,9 @@ bool TestExchangeWindow::startWithHome(const QList<fixture::Row>& rows)
 void TestExchangeWindow::toolFillsDatabaseWindowShowsAndRecallsSplit()
 {
     RadioBench& bench = *m_bench;
-    QVERIFY(startWithHome({}));
+    QVERIFY(startWithHome({fixture::memory("Zulu", "007", "050", "000", "LSB")}));
+    QVERIFY(bench.loadWindow());
+    QCOMPARE(bench.find<QLabel>("MemName")->text(), QStringLiteral("Zulu"));
     // A file as CHIRP saves it: a repeater 600 kHz below, and a simplex channel.
     const QString file = writeFile(
         bench.appPath() + "US Calling Frequencies.csv",
@@ -98,9 +100,12 @@ void TestExchangeWindow::toolFillsDatabaseWindowShowsAndRecallsSplit()
     QCOMPARE(QString::fromUtf8(tool.readAllStandardOutput()),
              "Read " + file + " as CHIRP CSV, UTF-8.\n2 memories added to " + homePath() + ".\n");
 
-    QVERIFY(bench.loadWindow());
-    QCOMPARE(gridNames(bench), (QStringList{"Calling", "Repeater"}));
+    // The window open on the file sees the rows the tool added, and stays on its record.
+    QTRY_COMPARE_WITH_TIMEOUT(gridNames(bench), (QStringList{"Calling", "Repeater", "Zulu"}),
+                              10000);
+    QCOMPARE(bench.find<QLabel>("MemName")->text(), QStringLiteral("Zulu"));
     auto* grid = bench.find<QTableView>("DBGrid1");
+    QCOMPARE(grid->currentIndex().row(), 2);
     grid->setCurrentIndex(grid->model()->index(1, memcol::kMHz));
     QCOMPARE(bench.find<QLabel>("MemName")->text(), QStringLiteral("Repeater"));
     QCOMPARE(bench.find<QLabel>("SplitFreq")->text(), QStringLiteral("145.000.000"));

@@ -1,6 +1,8 @@
+#include "common/replacingfile.h"
 #include "memory/bookmarkfiles.h"
 #include "settings/inifile.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
@@ -120,6 +122,7 @@ private slots:
     void nonRegularFileIsRefused();
     void numbers_data();
     void numbers();
+    void staleTemporaryFilesOfOursAreRemoved();
     void fullDiskLeavesTheFileWhole();
 
 private:
@@ -433,6 +436,8 @@ void TestIniFile::numbers_data()
     QTest::newRow("negative") << QByteArray("ADDR706=-1") << -errors::kSettingsOutOfRange;
     QTest::newRow("overflows any integer")
         << QByteArray("ADDR706=99999999999999999999") << -errors::kSettingsOutOfRange;
+    QTest::newRow("a file over 1 MiB is no settings file")
+        << QByteArray("ADDR706=78\n;" + QByteArray(1024 * 1024, 'x')) << -errors::kPathFileAccess;
 }
 
 void TestIniFile::numbers()
@@ -444,9 +449,38 @@ void TestIniFile::numbers()
     const std::optional<int> got =
         readIniNumber(iniPath(), kSettings, "ADDR706", "72", 0, 255, &error);
     QCOMPARE(got.value_or(-error.number), number);
-    if (!got)
+    if (number == -errors::kPathFileAccess) {
+        // Neither read nor rewritten, and the message names the file and the limit.
+        const QString tooLarge = iniPath() + ": the file is larger than 1048576 bytes (1 MiB)";
+        QVERIFY2(error.text.contains(tooLarge), qPrintable(error.text));
+        const QByteArray before = readFile(iniPath());
+        QVERIFY(!WriteINI(iniPath(), kSettings, "COMPORT", "3", &error));
+        QVERIFY2(error.text.contains("larger than 1048576 bytes (1 MiB)"), qPrintable(error.text));
+        QCOMPARE(readFile(iniPath()), before);
+    } else if (!got) {
         QVERIFY2(error.text.endsWith("(ADDR706=" + line.mid(line.indexOf('=') + 1) + ")"),
                  qPrintable(error.text));
+    }
+}
+
+void TestIniFile::staleTemporaryFilesOfOursAreRemoved()
+{
+    // Left by a run killed while writing: ours and old, ours and fresh (a write under way
+    // in another instance), and files of the same look that are not ours.
+    const QDir dir(m_dir->path());
+    const QStringList names = {".IC706.INI.new-1abc", ".HOME.MDB.new-zz9", ".IC706.INI.new-fresh1",
+                               "IC706.INI.new-1abc",  ".notes.new-",       ".x.new-UPPER"};
+    for (const QString& name : names) {
+        QVERIFY(writeFile(dir.filePath(name), "partial"));
+        QFile file(dir.filePath(name));
+        QVERIFY(file.open(QIODevice::ReadWrite));
+        const QDateTime when =
+            QDateTime::currentDateTime().addSecs(name.contains("fresh") ? 0 : -3600);
+        QVERIFY(file.setFileTime(when, QFileDevice::FileModificationTime));
+    }
+    QCOMPARE(ReplacingFile::removeStale(dir.path(), 600), 2);
+    QCOMPARE(filesIn(dir.path()), (QStringList{".IC706.INI.new-fresh1", ".notes.new-",
+                                               ".x.new-UPPER", "IC706.INI.new-1abc"}));
 }
 
 void TestIniFile::fullDiskLeavesTheFileWhole()

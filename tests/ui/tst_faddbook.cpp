@@ -376,6 +376,8 @@ void TestFaddBook::settingsWriteFails()
     QVERIFY2(m_boxes[0].text.startsWith("Error #9003\r\n"), qPrintable(m_boxes[0].text));
     QCOMPARE(added.size(), 0);
     QVERIFY(m_dialog->isVisible());
+    // The new copy that no entry lists is gone again, with no temporary file left.
+    QCOMPARE(QDir(m_appPath).entryList({"*radio*"}, QDir::Files | QDir::Hidden), QStringList());
 }
 
 void TestFaddBook::bookCountFull()

@@ -79,6 +79,8 @@ private slots:
     void readOnlyDatabaseHasReadOnlyCells();
     void quitWithOpenEditor_data();
     void quitWithOpenEditor();
+    void quitWhenTheEditCannotBeWritten_data();
+    void quitWhenTheEditCannotBeWritten();
     void terminationSignalEndsLikeQuit_data();
     void terminationSignalEndsLikeQuit();
 
@@ -309,6 +311,57 @@ void TestGridWindow::quitWithOpenEditor()
     QVERIFY(m_bench->window()->isUnloaded());
     QCOMPARE(fixture::rowsOf(home(), "SELECT Name, MHz FROM TabFreq WHERE KHz='500'"),
              QStringList{"Renamed|" + stored});
+}
+
+void TestGridWindow::quitWhenTheEditCannotBeWritten_data()
+{
+    QTest::addColumn<int>("answer");
+    QTest::addColumn<bool>("ended");
+    QTest::addColumn<QString>("stored");
+    QTest::newRow("Cancel: the program stays, the edit pending")
+        << int(QMessageBox::Cancel) << false << "Alpha";
+    QTest::newRow("Retry once the file is free: written")
+        << int(QMessageBox::Retry) << true << "Renamed";
+    QTest::newRow("Discard: ends without the edit") << int(QMessageBox::Discard) << true << "Alpha";
+}
+
+void TestGridWindow::quitWhenTheEditCannotBeWritten()
+{
+    QFETCH(int, answer);
+    QFETCH(bool, ended);
+    QFETCH(QString, stored);
+    QVERIFY(start());
+    typeInCell(0, memcol::kName, "Renamed");
+    // Another program writes to the file: the row write at QUIT fails (as on a full disk).
+    std::optional<QSqlDatabase> locker = QSqlDatabase::addDatabase("QSQLITE", "locker");
+    locker->setDatabaseName(home());
+    QVERIFY(locker->open() && QSqlQuery(*locker).exec("BEGIN IMMEDIATE"));
+    const auto release = [&locker] {
+        if (!locker)
+            return;
+        QSqlQuery(*locker).exec("ROLLBACK");
+        locker->close();
+        locker.reset();
+        QSqlDatabase::removeDatabase("locker");
+    };
+    const auto cleanup = qScopeGuard(release);
+    setMessageHandler([&](const MessageRequest& request) {
+        m_boxes.append(request);
+        if (answer == QMessageBox::Retry)
+            release();
+        return QMessageBox::StandardButton(answer);
+    });
+
+    m_bench->click("Cquit");
+    QCOMPARE(m_boxes.size(), 1);
+    QCOMPARE(m_boxes[0].buttons, QMessageBox::Retry | QMessageBox::Discard | QMessageBox::Cancel);
+    QVERIFY2(m_boxes[0].text.contains("\r\nThe edited memory is not saved."),
+             qPrintable(m_boxes[0].text));
+    QCOMPARE(m_bench->window()->isUnloaded(), ended);
+    QCOMPARE(data()->hasPendingRow(), !ended);
+    release();
+    QCOMPARE(fixture::rowsOf(home(), "SELECT Name FROM TabFreq WHERE KHz='500'"),
+             QStringList{stored});
 }
 
 void TestGridWindow::terminationSignalEndsLikeQuit_data()
