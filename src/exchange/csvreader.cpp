@@ -324,15 +324,22 @@ void CsvReader::splitFields(const QString& text, CsvRecord* record, SplitState* 
     QString& field = state->field;
     bool& quoted = state->quoted;
     bool& inQuotes = state->inQuotes;
+    const QStringView all(text);
     for (qsizetype i = 0; i < text.size(); ++i) {
         const QChar c = text.at(i);
         if (inQuotes) {
-            if (c != quote)
-                field += c;
-            else if (i + 1 < text.size() && text.at(i + 1) == quote)
+            if (c != quote) {
+                // The run up to the next quote at once.
+                qsizetype end = text.indexOf(quote, i);
+                if (end < 0)
+                    end = text.size();
+                field += all.sliced(i, end - i);
+                i = end - 1;
+            } else if (i + 1 < text.size() && text.at(i + 1) == quote) {
                 field += quote, ++i;
-            else
+            } else {
                 inQuotes = false;
+            }
         } else if (c == m_separator) {
             record->fields.append(field);
             record->quoted.append(quoted);
@@ -341,7 +348,13 @@ void CsvReader::splitFields(const QString& text, CsvRecord* record, SplitState* 
         } else if (c == quote && m_quoting && field.isEmpty() && !quoted) {
             inQuotes = quoted = true;
         } else {
-            field += c;  // a quote inside an unquoted field is an ordinary character
+            // A quote inside an unquoted field is an ordinary character: the run goes on
+            // up to the next separator.
+            qsizetype end = text.indexOf(m_separator, i + 1);
+            if (end < 0)
+                end = text.size();
+            field += all.sliced(i, end - i);
+            i = end - 1;
         }
     }
     if (inQuotes)

@@ -62,7 +62,8 @@ private:
     QStringList lostParts(const CsvRecord& record) const;
     QString field(const CsvRecord& record, const QString& column) const;
 
-    QHash<QString, int> m_columns;  // lower-case name -> position
+    QHash<QString, int> m_columns;        // lower-case name -> position
+    mutable QHash<QString, int> m_asked;  // name as asked -> position
     qsizetype m_fieldCount = 0;
 };
 
@@ -95,7 +96,11 @@ MappedRecord ChirpMapper::readHeader(const CsvRecord& record)
 
 QString ChirpMapper::field(const CsvRecord& record, const QString& column) const
 {
-    const int position = m_columns.value(column.toLower(), -1);
+    // Asked with the same few names for every row: their places are kept as asked.
+    auto known = m_asked.constFind(column);
+    if (known == m_asked.constEnd())
+        known = m_asked.insert(column, m_columns.value(column.toLower(), -1));
+    const int position = *known;
     return position < 0 || position >= record.fields.size() ? QString()
                                                             : record.fields.at(position);
 }
