@@ -8,11 +8,59 @@
 #include "ui/messagebox.h"
 
 #include <QAction>
+#include <QEvent>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPainter>
+#include <QStyle>
+#include <QStyleOptionMenuItem>
 
+#include <algorithm>
 #include <cstdio>
+
+namespace {
+
+/** A label that takes no more width than it is given and elides its text to fit; text()
+ *  stays whole. */
+class ElidedLabel : public QLabel {
+public:
+    using QLabel::QLabel;
+
+    /** True when the room changed. */
+    bool setRoom(int room)
+    {
+        if (room == m_room)
+            return false;
+        m_room = room;
+        updateGeometry();
+        update();
+        return true;
+    }
+    QSize sizeHint() const override { return capped(QLabel::sizeHint()); }
+    QSize minimumSizeHint() const override { return capped(QLabel::minimumSizeHint()); }
+
+protected:
+    void paintEvent(QPaintEvent* /*event*/) override
+    {
+        QPainter painter(this);
+        const QRect area = contentsRect();
+        style()->drawItemText(&painter, area, int(alignment()), palette(), isEnabled(),
+                              fontMetrics().elidedText(text(), Qt::ElideRight, area.width()),
+                              foregroundRole());
+    }
+
+private:
+    QSize capped(QSize size) const
+    {
+        size.setWidth(std::min(size.width(), m_room));
+        return size;
+    }
+
+    int m_room = QWIDGETSIZE_MAX;
+};
+
+}  // namespace
 
 SharingController::SharingController(F706* window, QObject* parent)
     : QObject(parent),
@@ -23,18 +71,20 @@ SharingController::SharingController(F706* window, QObject* parent)
 {
     QMenu* menu = window->menus()->comPortMenu();
     menu->addSeparator()->setObjectName(QStringLiteral("MshareSeparator"));
-    m_action =
-        menu->addAction(QStringLiteral("Share on TCP port %1").arg(RigctlServer::kDefaultPort));
+    m_action = menu->addAction(QString());
     m_action->setObjectName(QStringLiteral("Mshare"));
     m_action->setCheckable(true);
     connect(m_action, &QAction::triggered, this, &SharingController::onShareTriggered);
 
-    m_indicator = new QLabel(window->menuBar());
+    m_indicator = new ElidedLabel(window->menuBar());
     m_indicator->setObjectName(QStringLiteral("ShareStatus"));
     m_indicator->setFocusPolicy(Qt::NoFocus);
     m_indicator->setContentsMargins(6, 0, 6, 0);
     window->menuBar()->setCornerWidget(m_indicator, Qt::TopRightCorner);
     m_indicator->show();  // the menu bar may be on screen already
+    m_bar = window->menuBar();
+    m_bar->installEventFilter(this);
+    m_choice.port = RigctlServer::kDefaultPort;
 
     // Quitting: clients are closed while the port is still open, so none waits on it.
     connect(window, &F706::aboutToUnload, m_server, &RigctlServer::close);
@@ -54,6 +104,8 @@ QString SharingController::start(const SharingArguments& arguments)
 {
     const SharingChoice choice = readSharingChoice(m_window->settingsFile(), arguments);
     QString error = choice.error;
+    if (error.isEmpty() && choice.port != 0)
+        m_choice = choice;  // the item offers the configured port
     if (choice.on())
         share(choice, &error);
     if (!error.isEmpty()) {
@@ -66,6 +118,7 @@ QString SharingController::start(const SharingArguments& arguments)
 void SharingController::share(const SharingChoice& choice, QString* error)
 {
     m_failure.clear();
+    m_choice = choice;  // kept when sharing stops: ticking the item again shares there
     m_server->setAllowList(choice.allowList);
     if (!m_server->listen(choice.address, choice.port, error))
         m_failure = *error;
@@ -87,15 +140,11 @@ void SharingController::onShareTriggered(bool checked)
         m_server->close();
         m_failure.clear();
     } else {
-        SharingArguments fromMenu;
-        fromMenu.port = QString::number(RigctlServer::kDefaultPort);
-        const SharingChoice choice = readSharingChoice(settings, fromMenu);
-        error = choice.error;
-        if (error.isEmpty())
-            share(choice, &error);
+        const SharingChoice again = m_choice;  // share() keeps what it is given
+        share(again, &error);
     }
     if (error.isEmpty()) {
-        const QString port = checked ? QString::number(RigctlServer::kDefaultPort) : "0";
+        const QString port = checked ? QString::number(m_choice.port) : QStringLiteral("0");
         AppError why;
         if (!WriteINI(settings, section, QString::fromLatin1(kRigctlPortKey), port, &why))
             error =
@@ -108,11 +157,14 @@ void SharingController::onShareTriggered(bool checked)
 
 void SharingController::showState()
 {
+    if (m_server->isListening())
+        m_choice.port = m_server->port();
+    m_action->setText(QStringLiteral("Share on TCP port %1").arg(m_choice.port));
     m_action->setChecked(m_server->isListening());
     if (!m_server->isListening()) {
         setIndicator(
             m_failure.isEmpty() ? QString() : QStringLiteral("Not sharing: %1").arg(m_failure),
-            m_failure);
+            QString());
         return;
     }
     const int clients = m_server->clientCount();
@@ -142,11 +194,59 @@ void SharingController::showState()
 
 void SharingController::setIndicator(const QString& text, const QString& toolTip)
 {
-    if (m_indicator->text() == text && m_indicator->toolTip() == toolTip)
+    const QString whole = toolTip.isEmpty() ? text : text + QStringLiteral("\n") + toolTip;
+    if (m_indicator->text() == text) {
+        m_indicator->setToolTip(whole);
         return;
+    }
     m_indicator->setText(text);
-    m_indicator->setToolTip(toolTip);
+    m_indicator->setToolTip(whole);
+    m_indicator->setAccessibleName(QStringLiteral("Sharing"));
+    m_indicator->setAccessibleDescription(text.isEmpty() ? QStringLiteral("Not sharing") : text);
+    fitIndicator(true);
+}
+
+bool SharingController::eventFilter(QObject* watched, QEvent* event)
+{
+    if (m_bar && watched == m_bar &&
+        (event->type() == QEvent::Resize || event->type() == QEvent::ActionAdded ||
+         event->type() == QEvent::ActionChanged || event->type() == QEvent::ActionRemoved))
+        fitIndicator();
+    return QObject::eventFilter(watched, event);
+}
+
+void SharingController::fitIndicator(bool textChanged)
+{
+    // The menus keep their room; the indicator takes what is left, its text cut at the end.
+    QMenuBar* bar = m_bar;
+    if (!bar)
+        return;
+    const int room = std::max(bar->width() - menusWidth(bar), 0);
+    if (!static_cast<ElidedLabel*>(m_indicator)->setRoom(room) && !textChanged)
+        return;
     m_indicator->adjustSize();
     // Setting the corner widget again lays the menu bar out for the new width.
-    m_window->menuBar()->setCornerWidget(m_indicator, Qt::TopRightCorner);
+    bar->setCornerWidget(m_indicator, Qt::TopRightCorner);
+}
+
+int SharingController::menusWidth(const QMenuBar* bar)
+{
+    const QStyle* style = bar->style();
+    const int spacing = style->pixelMetric(QStyle::PM_MenuBarItemSpacing, nullptr, bar);
+    int width = 2 * (style->pixelMetric(QStyle::PM_MenuBarHMargin, nullptr, bar) +
+                     style->pixelMetric(QStyle::PM_MenuBarPanelWidth, nullptr, bar));
+    for (const QAction* action : bar->actions()) {
+        if (!action->isVisible())
+            continue;
+        QStyleOptionMenuItem option;
+        option.initFrom(bar);
+        option.menuItemType = QStyleOptionMenuItem::Normal;
+        option.text = action->text();
+        const QSize text = bar->fontMetrics().size(Qt::TextShowMnemonic, action->text());
+        width +=
+            style->sizeFromContents(QStyle::CT_MenuBarItem, &option, text, bar).width() + spacing;
+    }
+    // A little more than the items take, so that none is ever pushed into the overflow.
+    constexpr int kSlack = 12;
+    return width + kSlack;
 }

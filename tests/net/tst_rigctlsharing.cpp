@@ -17,6 +17,7 @@
 #include <QAction>
 #include <QLabel>
 #include <QMenu>
+#include <QMenuBar>
 #include <QProcess>
 #include <QPushButton>
 #include <QSignalSpy>
@@ -364,6 +365,20 @@ void TestRigctlSharing::portInUseIsToldAndStartupGoesOn()
     QCOMPARE(m_sharing->indicator()->text(), QStringLiteral("Not sharing: ") + error);
     QVERIFY(!m_sharing->shareAction()->isChecked());
     QVERIFY(m_bench->messages().isEmpty());
+    // So long a reason leaves the menus where they are: the indicator is elided to the room
+    // they leave, whole in its tooltip.
+    QMenuBar* bar = m_bench->window()->menuBar();
+    m_bench->window()->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_bench->window()));
+    QTRY_VERIFY(
+        m_sharing->indicator()->width() <
+        m_sharing->indicator()->fontMetrics().horizontalAdvance(m_sharing->indicator()->text()));
+    for (QAction* menu : bar->actions())
+        QVERIFY2(bar->rect().contains(bar->actionGeometry(menu)) &&
+                     !bar->actionGeometry(menu).isEmpty() &&
+                     bar->actionGeometry(menu).right() < m_sharing->indicator()->x(),
+                 qPrintable(menu->text()));
+    QVERIFY(m_sharing->indicator()->toolTip().contains(error));
     // The window goes on: a button still sends its frame.
     m_bench->click("Cusb");
     QVERIFY(m_bench->waitForFrames(1));
@@ -400,8 +415,10 @@ void TestRigctlSharing::networkNeedsAnAllowList()
 
 void TestRigctlSharing::menuItemTurnsSharingOffAndStoresIt()
 {
+    // The item names the port shared on, not the default one, and keeps it.
     QAction* item = m_sharing->shareAction();
-    QCOMPARE(item->text(), QStringLiteral("Share on TCP port 4532"));
+    const QString port = QString::number(m_sharing->server()->port());
+    QCOMPARE(item->text(), "Share on TCP port " + port);
     QVERIFY(item->isChecked());
     QVERIFY(m_bench->window()->menus()->comPortMenu()->actions().contains(item));
     item->trigger();
@@ -409,6 +426,11 @@ void TestRigctlSharing::menuItemTurnsSharingOffAndStoresIt()
     QVERIFY(!m_sharing->server()->isListening());
     QCOMPARE(m_sharing->indicator()->text(), QString());
     QCOMPARE(ReadINI(m_bench->settingsFile(), "NETWORK", "RIGCTLPORT", "absent"), "0");
+    QCOMPARE(item->text(), "Share on TCP port " + port);
+    item->trigger();
+    QVERIFY(m_sharing->server()->isListening());
+    QCOMPARE(QString::number(m_sharing->server()->port()), port);
+    QCOMPARE(ReadINI(m_bench->settingsFile(), "NETWORK", "RIGCTLPORT", "absent"), port);
     QVERIFY(m_bench->messages().isEmpty());
 }
 
