@@ -3,8 +3,8 @@
 #include <QProgressDialog>
 #include <QThread>
 
-ExchangeJob::ExchangeJob(QWidget* parent, const QString& label, Work work)
-    : QObject(parent), m_parent(parent), m_label(label)
+ExchangeJob::ExchangeJob(QWidget* parent, const QString& label, const QString& unit, Work work)
+    : QObject(parent), m_parent(parent), m_label(label), m_unit(unit)
 {
     ExchangeCallbacks callbacks;
     callbacks.cancelRequested = [this] { return m_cancel.load(); };
@@ -14,8 +14,9 @@ ExchangeJob::ExchangeJob(QWidget* parent, const QString& label, Work work)
     };
     m_thread = QThread::create([work = std::move(work), callbacks] { work(callbacks); });
     connect(m_thread, &QThread::finished, this, [this] {
-        if (m_dialog)
-            m_dialog->hide();
+        // Gone with its job: QProgressDialog runs show timers of its own, which would
+        // otherwise bring it up over the result, seconds after the work ended.
+        delete m_dialog;
         emit finished();
     });
 }
@@ -51,5 +52,7 @@ void ExchangeJob::showProgress(qint64 done, qint64 total)
     const int scale = total > 2'000'000'000 ? 1000 : 1;
     m_dialog->setMaximum(static_cast<int>(qMax(total, done) / scale));
     m_dialog->setValue(static_cast<int>(done / scale));
-    m_dialog->setLabelText(QStringLiteral("%1\n%2 / %3").arg(m_label).arg(done).arg(total));
+    if (!m_unit.isEmpty())
+        m_dialog->setLabelText(
+            QStringLiteral("%1\n%2 / %3 %4").arg(m_label).arg(done).arg(total).arg(m_unit));
 }

@@ -43,7 +43,6 @@ ImportDialog::ImportDialog(QWidget* parent)
     layout->addWidget(m_summary);
     layout->addWidget(m_refused, 1);
     layout->addWidget(buttons);
-    resize(640, 420);
 }
 
 void ImportDialog::showPreview(const QString& file, const QString& database,
@@ -70,6 +69,14 @@ void ImportDialog::showPreview(const QString& file, const QString& database,
         lines.append(QStringLiteral("... and %1 more").arg(preview.refused - refused.size()));
     m_refused->setPlainText(lines.join(QLatin1Char('\n')));
     m_refused->setVisible(!lines.isEmpty());
+    // Room for the list of refused rows only when there is one; otherwise the dialog is as
+    // high as its summary needs.
+    constexpr int kWidth = 640;
+    constexpr int kHeightWithList = 420;
+    layout()->activate();
+    const int fitted = layout()->hasHeightForWidth() ? layout()->totalHeightForWidth(kWidth)
+                                                     : layout()->totalSizeHint().height();
+    resize(kWidth, lines.isEmpty() ? fitted : kHeightWithList);
 
     m_goodRowsOnly = preview.refused > 0;
     m_import->setText(m_goodRowsOnly ? QStringLiteral("Import the %1 good rows").arg(preview.added)

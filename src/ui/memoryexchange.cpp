@@ -168,7 +168,8 @@ void MemoryExchange::startPreview(std::optional<MemoryFormat> format)
     m_run->format = format;
     m_run->refused.clear();
     const std::shared_ptr<ImportRun> run = m_run;
-    m_job = new ExchangeJob(m_window, QStringLiteral("Reading %1").arg(run->file),
+    // The reading counts the file's lines, not its rows: the bar alone shows how far it is.
+    m_job = new ExchangeJob(m_window, QStringLiteral("Reading %1").arg(run->file), QString(),
                             [run](const ExchangeCallbacks& base) {
                                 ImportOptions options;
                                 options.format = run->format;
@@ -210,14 +211,16 @@ void MemoryExchange::startImport()
     const std::shared_ptr<ImportRun> run = m_run;
     run->format = m_dialog->format();
     const bool goodRowsOnly = m_dialog->importsGoodRowsOnly();
-    m_job = new ExchangeJob(m_window, QStringLiteral("Importing %1").arg(run->file),
-                            [run, goodRowsOnly](const ExchangeCallbacks& callbacks) {
-                                ImportOptions options;
-                                options.format = run->format;
-                                options.skipBad = goodRowsOnly;
-                                run->result =
-                                    importMemories(run->file, run->database, options, callbacks);
-                            });
+    // The preview counted the rows; the bar shows how far through the file the import is.
+    m_job = new ExchangeJob(
+        m_window,
+        QStringLiteral("Adding %1 memories from %2").arg(run->preview.added).arg(run->file),
+        QString(), [run, goodRowsOnly](const ExchangeCallbacks& callbacks) {
+            ImportOptions options;
+            options.format = run->format;
+            options.skipBad = goodRowsOnly;
+            run->result = importMemories(run->file, run->database, options, callbacks);
+        });
     connect(m_job, &ExchangeJob::finished, this, &MemoryExchange::onImportDone);
     m_import->setEnabled(false);
     m_export->setEnabled(false);
@@ -269,11 +272,12 @@ void MemoryExchange::Mexport_Click()
     m_exportResult = result;
     m_exportIssues = issues;
     const QString file = choice.path;
-    m_job = new ExchangeJob(
-        m_window, QStringLiteral("Writing %1").arg(file), [=](const ExchangeCallbacks& base) {
-            *result = exportMemories(database, file, format, order,
-                                     collecting(base, issues.get(), kListedInMessage));
-        });
+    m_job = new ExchangeJob(m_window, QStringLiteral("Writing %1").arg(file),
+                            QStringLiteral("rows"), [=](const ExchangeCallbacks& base) {
+                                *result = exportMemories(
+                                    database, file, format, order,
+                                    collecting(base, issues.get(), kListedInMessage));
+                            });
     connect(m_job, &ExchangeJob::finished, this,
             [this, file, format] { onExportDone(file, format); });
     m_import->setEnabled(false);

@@ -12,13 +12,16 @@
 #include "ui/memoryexchange.h"
 
 #include <QAction>
+#include <QEventLoop>
 #include <QFile>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QProcess>
+#include <QProgressDialog>
 #include <QPushButton>
 #include <QTableView>
 #include <QTest>
+#include <QTimer>
 
 namespace {
 
@@ -51,6 +54,7 @@ private slots:
     void toolFillsDatabaseWindowShowsAndRecallsSplit();
     void menuImportPreviewsThenAddsAndRefreshes();
     void menuExportWritesTheViewOrder();
+    void progressDialogNeverOutlivesItsJob();
 
 private:
     bool startWithHome(const QList<fixture::Row>& rows);
@@ -185,6 +189,50 @@ void TestExchangeWindow::menuExportWritesTheViewOrder()
                                                 "Charlie,007,050,000,LSB,,,,0,Y\n"
                                                 "Bravo,014,250,000,USB,,,,0,\n"
                                                 "Alpha,145,500,000,FM,,,,0,Y\n"));
+}
+
+void TestExchangeWindow::progressDialogNeverOutlivesItsJob()
+{
+    RadioBench& bench = *m_bench;
+    QVERIFY(startWithHome({}));
+    QVERIFY(bench.loadWindow());
+    const QString file = writeFile(bench.appPath() + "three.csv",
+                                   "Name,MHz,KHz,Hz,Mode,sMHz,sKHz,sHz,Split,Scan\n"
+                                   "A,145,500,000,FM,,,,0,\n"
+                                   "B,014,074,000,USB,,,,0,\n"
+                                   "C,007,050,000,LSB,,,,0,\n");
+    MemoryExchange::setFileChooser([&file](bool forExport, QWidget*, const QString&) {
+        return forExport ? MemoryExchange::FileChoice{} : MemoryExchange::FileChoice{file, {}};
+    });
+    // Every progress dialog that comes on screen, from the first click on.
+    struct ShowWatch : QObject {
+        int shown = 0;
+        bool eventFilter(QObject* object, QEvent* event) override
+        {
+            if (event->type() == QEvent::Show && qobject_cast<QProgressDialog*>(object))
+                ++shown;
+            return false;
+        }
+    } watch;
+    qApp->installEventFilter(&watch);
+    // The operator reads the result for five seconds, the box's own loop running (a
+    // QProgressDialog's show timer runs four).
+    QStringList boxes;
+    setMessageHandler([&boxes](const MessageRequest& request) {
+        boxes.append(request.text);
+        QEventLoop reading;
+        QTimer::singleShot(5000, &reading, &QEventLoop::quit);
+        reading.exec();
+        return QMessageBox::Ok;
+    });
+    bench.window()->findChild<QAction*>("Mimport")->trigger();
+    ImportDialog* dialog = nullptr;
+    QTRY_VERIFY((dialog = bench.window()->findChild<ImportDialog*>()) && dialog->isVisible());
+    dialog->findChild<QPushButton*>("importButton")->click();
+    QTRY_COMPARE_WITH_TIMEOUT(boxes.size(), 1, 20000);
+    qApp->removeEventFilter(&watch);
+    QVERIFY2(boxes.first().startsWith("3 memories added"), qPrintable(boxes.first()));
+    QCOMPARE(watch.shown, 0);
 }
 
 QTEST_MAIN(TestExchangeWindow)
