@@ -15,6 +15,15 @@ const QString kWrongFrequency = QStringLiteral("Wrong frequency");
 const QString kWrongFormat = QStringLiteral("Wrong frequency format");
 const QString kErrorBeforeUpdate = QStringLiteral("Error Before Update");
 const QString kWrongMode = QStringLiteral("Wrong operation mode");
+
+/** "Wrong operation mode", then the modes the cell takes, in the radio's code order. */
+QString wrongModeText()
+{
+    QStringList modes;
+    for (quint8 code = 0; !modeName(code).isEmpty(); ++code)
+        modes.append(modeName(code));
+    return kWrongMode + QStringLiteral(". Use: ") + modes.join(QStringLiteral(", "));
+}
 const QString kWrongScanFlag = QStringLiteral("Wrong scan flag. Use: Y,N");
 
 constexpr int kFrequencyPartWidth = 3;
@@ -107,7 +116,7 @@ CellVerdict modeRule(const QString& typed, const QString& previous)
     // The modes the radio knows, by the names the protocol gives them.
     const QString mode = typed.trimmed().toUpper();
     if (!modeCode(mode))
-        return refused(previous, kWrongMode);
+        return refused(previous, wrongModeText());
     return accepted(mode);
 }
 

@@ -162,12 +162,11 @@ void TestCellRules::cellRule_data()
                      << "FM" << false << "RTTY" << none << Icon::None;
     row("mode wfm") << kMode << "wfm"
                     << "FM" << false << "WFM" << none << Icon::None;
+    const QString wrongMode = "Wrong operation mode. Use: LSB, USB, AM, CW, RTTY, FM, WFM";
     row("mode unknown") << kMode << "SSB"
-                        << "FM" << true << "FM"
-                        << "Wrong operation mode" << Icon::None;
+                        << "FM" << true << "FM" << wrongMode << Icon::None;
     row("mode empty") << kMode << ""
-                      << "LSB" << true << "LSB"
-                      << "Wrong operation mode" << Icon::None;
+                      << "LSB" << true << "LSB" << wrongMode << Icon::None;
 
     // Scan: "Y", empty, and "N" stored as the empty text.
     const QString wrongScan = "Wrong scan flag. Use: Y,N";
