@@ -91,4 +91,33 @@ std::optional<qint64> fromParts(const QString& mhz, const QString& khz, const QS
     return mhz.toLongLong() * 1'000'000 + khz.toLongLong() * 1000 + hz.toLongLong();
 }
 
+Typed readTyped(const QString& text)
+{
+    QString body = text.trimmed();
+    body.replace(QLatin1Char(','), QLatin1Char('.'));
+    constexpr qsizetype kMostKilohertzDigits = 6;
+    Typed typed;
+    if (body.contains(QLatin1Char('.')))
+        typed.unit = TypedUnit::MHz;
+    else
+        typed.unit = body.size() <= kMostKilohertzDigits ? TypedUnit::kHz : TypedUnit::Hz;
+    const int unitDigits =
+        typed.unit == TypedUnit::MHz ? 6 : (typed.unit == TypedUnit::kHz ? 3 : 0);
+    typed.hz = parse(body, unitDigits).hz;
+    return typed;
+}
+
+QString unitName(TypedUnit unit)
+{
+    switch (unit) {
+        case TypedUnit::MHz:
+            return QStringLiteral("MHz");
+        case TypedUnit::kHz:
+            return QStringLiteral("kHz");
+        case TypedUnit::Hz:
+            break;
+    }
+    return QStringLiteral("Hz");
+}
+
 }  // namespace frequencytext

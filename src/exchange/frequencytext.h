@@ -49,4 +49,25 @@ Parts partsOf(qint64 hz);
 /** The frequency of three stored parts, when each is exactly three digits. */
 std::optional<qint64> fromParts(const QString& mhz, const QString& khz, const QString& hz);
 
+/** The unit a typed frequency is read in (readTyped). */
+enum class TypedUnit { MHz, kHz, Hz };
+
+/** A typed frequency as read: the value when the text is one, and its unit either way. */
+struct Typed {
+    std::optional<qint64> hz;
+    TypedUnit unit = TypedUnit::kHz;
+};
+
+/**
+ * A frequency as an operator types it: a number with a decimal point or comma is MHz
+ * ("14.074", "7,0745"); a whole number of up to six digits is kHz ("14074", "145500"); a
+ * longer whole number is Hz ("14074000"). Blanks around it are ignored. A fraction finer
+ * than 1 Hz, a second point or any other character reads as no frequency; the unit is the
+ * one the text's form names.
+ */
+Typed readTyped(const QString& text);
+
+/** "MHz", "kHz" or "Hz". */
+QString unitName(TypedUnit unit);
+
 }  // namespace frequencytext

@@ -103,6 +103,8 @@ public:
     RowStore rows;
     int current = -1;
     int pendingRow = -1;
+    qint64 lastAddedKey = -1;  ///< the row showAddedRow() placed last, and where
+    int lastAddedRow = -1;
     MemoryRecord pending;
     unsigned pendingColumns = 0;
     MemoryModel* model = nullptr;
@@ -464,6 +466,8 @@ bool DataFreq::showAddedRow(qint64 key, AppError* error)
     if (!writePendingRow(error))
         return false;
     const ViewKeys::Placement placed = d->rows.add(key, error);
+    d->lastAddedKey = key;
+    d->lastAddedRow = placed.kind == ViewKeys::Placement::Inserted ? placed.row : -1;
     switch (placed.kind) {
         case ViewKeys::Placement::Reload:
             return refresh(error);
@@ -506,4 +510,18 @@ bool DataFreq::refreshKeepingRecord(AppError* error)
     }
     moveTo(std::min(row, d->rows.count() - 1));  // the record is gone: the same place
     return true;
+}
+
+int DataFreq::rowOfAdded(qint64 key)
+{
+    if (d->lastAddedKey == key && d->lastAddedRow >= 0 && d->rows.keyAt(d->lastAddedRow) == key)
+        return d->lastAddedRow;
+    // A view read again whole has all its keys in memory.
+    if (!d->rows.allKeysRead())
+        return -1;
+    for (int row = 0; row < d->rows.count(); ++row) {
+        if (d->rows.keyAt(row) == key)
+            return row;
+    }
+    return -1;
 }

@@ -137,6 +137,9 @@ public:
      *  and the first record becomes current (repositioned is emitted). Falls back to refresh()
      *  for a view read whole. A pending row edit is written first. */
     bool showAddedRow(qint64 key, AppError* error);
+    /** The view's row that holds key, or -1 when the view does not show it (or its place is
+     *  not known without reading the whole view). For the row showAddedRow() just placed. */
+    int rowOfAdded(qint64 key);
 
     /** True when another program (or another connection) changed the open file since the
      *  view was read (SQLite's PRAGMA data_version); cheap enough to ask every few seconds. */

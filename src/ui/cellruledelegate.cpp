@@ -92,9 +92,21 @@ bool CellRuleDelegate::eventFilter(QObject* object, QEvent* event)
         return handled;
     }
     if (endsEditing(event)) {
-        const Check result = check(qobject_cast<QWidget*>(object), m_view->currentIndex());
+        auto* editor = qobject_cast<QWidget*>(object);
+        const Check result = check(editor, m_view->currentIndex());
         if (result.applies && result.verdict.cancel)
             return true;  // the operator stays in the cell
+        const auto* key = static_cast<QKeyEvent*>(event);
+        if (editor && (key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab) &&
+            !(key->modifiers() & Qt::ControlModifier)) {
+            // Tab commits the cell and leaves the grid, as it does from a cell without an
+            // editor; Ctrl+Tab goes on to the next cell.
+            emit commitData(editor);
+            emit closeEditor(editor, QAbstractItemDelegate::NoHint);
+            QKeyEvent leave(QEvent::KeyPress, key->key(), key->modifiers());
+            QCoreApplication::sendEvent(m_view, &leave);
+            return true;
+        }
     }
     return QStyledItemDelegate::eventFilter(object, event);
 }

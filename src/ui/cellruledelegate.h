@@ -17,6 +17,8 @@ struct CellVerdict;
  * with the text the rule leaves there: the previous value after a range error, the typed
  * text after a format error. Enter or Tab on a refused edit keeps the editor open; when the
  * edit was ended by moving to another cell, the editor is opened again on the refused cell.
+ * Tab and Shift+Tab on an accepted edit commit it and leave the grid; Ctrl+Tab and
+ * Ctrl+Shift+Tab commit it and edit the next or previous cell.
  *
  * An open editor keeps what the operator typed when its row changes under it (the row was
  * written when the focus left the grid). Esc on an editor cancels the cell edit, as usual; Esc on

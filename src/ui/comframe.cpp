@@ -13,6 +13,7 @@ ComFrame::ComFrame(QWidget* parent)
     setObjectName(QStringLiteral("FrameCom"));
     look::paint(this, look::kNavy, Qt::white);
     look::place(this, 5580, 900, 3705, 810);
+    setAccessibleName(QStringLiteral("Radio commands"));
 
     m_scan->setObjectName(QStringLiteral("Cscan"));
     m_scan->setToolTip(QStringLiteral("Start scan with current step"));
@@ -23,6 +24,7 @@ ComFrame::ComFrame(QWidget* parent)
     look::place(m_split, 1395, 270, 1185, 375);
 
     m_quit->setObjectName(QStringLiteral("Cquit"));
+    m_quit->setAccessibleDescription(QStringLiteral("Close the radio's port and end Corvane"));
     look::place(m_quit, 2655, 270, 960, 375);
 
     connect(m_scan, &QPushButton::clicked, this, &ComFrame::scanRequested);

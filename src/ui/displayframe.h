@@ -26,9 +26,21 @@ public:
     bool dimmed() const { return m_dimmed; }
     void setDimmed(bool dimmed);
 
+    /** The radio's frequency and mode, as text and for a screen reader. */
+    void showFrequency(const QString& text);
+    void showMode(const QString& mode);
+
+    /** ADD MEM is offered only while the database can take a new memory. */
+    void setAddMemoryEnabled(bool enabled);
+
     QLabel* freq() const { return m_freq; }
     QLabel* lmode() const { return m_lmode; }
     QLineEdit* inStringa() const { return m_inStringa; }
+
+    /** Shows words followed by detail on the status line; the words stay whole and the
+     *  detail (a device path) is elided in its middle to fit, the tooltip holding the whole
+     *  text until the next text replaces it. */
+    void showStatusElided(const QString& words, const QString& detail);
 
 signals:
     /** ADD MEM (CaddCurrMem): store the frequency and mode the radio told. */
@@ -40,6 +52,7 @@ private:
     QLabel* m_lmode;
     QPushButton* m_addCurrent;
     QLineEdit* m_inStringa;
+    QString m_elidedShown;  ///< the status text showStatusElided() set, while it stands
     bool m_splitShown = true;
     bool m_dimmed = false;
 };

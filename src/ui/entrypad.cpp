@@ -1,9 +1,9 @@
 #include "ui/entrypad.h"
 
+#include "exchange/frequencytext.h"
 #include "ui/filledshape.h"
 #include "ui/uilook.h"
 
-#include <QApplication>
 #include <QLabel>
 #include <QPushButton>
 
@@ -19,6 +19,31 @@ constexpr qint32 kHighestExcluded = 200'000'000;
 constexpr int kDigitLefts[EntryPad::kDigitCount] = {225,  450,  675,  1080, 1305,
                                                     1530, 1890, 2115, 2340};
 constexpr char kInitialDigits[] = "145400000";
+/** The largest value the nine digits hold. */
+constexpr qint64 kNineDigitsHz = 999'999'999;
+
+const QString kTypedRule = QStringLiteral(
+    "Type a frequency and press Return: with a point or comma it is MHz (14.074 or 7,0745), "
+    "up to six digits kHz (14074), more digits Hz (14074000). Nine digits are the pad's own.");
+
+/** The entry shown in the nine digits as one text: "145.400.000 Hz", or the digits keyed. */
+QString spokenEntry(const QString& shown)
+{
+    if (shown.size() == EntryPad::kDigitCount)
+        return shown.left(3) + QLatin1Char('.') + shown.mid(3, 3) + QLatin1Char('.') +
+               shown.mid(6) + QStringLiteral(" Hz");
+    if (shown.isEmpty())
+        return QStringLiteral("no digit keyed");
+    return QStringLiteral("%1 keyed, %2 of %3 digits")
+        .arg(shown)
+        .arg(shown.size())
+        .arg(EntryPad::kDigitCount);
+}
+
+QString nineDigits(qint64 hz)
+{
+    return QStringLiteral("%1").arg(hz, EntryPad::kDigitCount, 10, QLatin1Char('0'));
+}
 
 struct KeyPlace {
     int left;
@@ -53,6 +78,17 @@ EntryPad::EntryPad(QWidget* parent) : QGroupBox(QStringLiteral("FREQUENCY SETTIN
     m_addMain->setToolTip(QStringLiteral("Add above frequency to Mem database"));
     look::place(m_addMain, 495, 3105, 1905, 420);
 
+    // Beside key 0: how Return will read the entry typed so far.
+    m_reading = new QLabel(this);
+    m_reading->setObjectName(QStringLiteral("TypedFreq"));
+    m_reading->setFont(look::arial(8));
+    m_reading->setToolTip(kTypedRule);
+    m_reading->setAccessibleName(QStringLiteral("Typed frequency"));
+    m_reading->setAccessibleDescription(kTypedRule);
+    look::paint(m_reading, look::kNavy, Qt::white);
+    look::place(m_reading, 1785, 2160, 1050, 375);
+    showEntry();
+
     connect(m_send, &QPushButton::clicked, this, &EntryPad::sendRequested);
     connect(m_addMain, &QPushButton::clicked, this, [this] { emit addMemoryRequested(m_entry); });
 }
@@ -61,14 +97,16 @@ void EntryPad::buildDigits()
 {
     auto* backing = new FilledShape(FilledShape::Kind::Rectangle, Qt::white, this);
     backing->setObjectName(QStringLiteral("Shape1"));
+    backing->setAccessibleName(QStringLiteral("Frequency to send"));
+    m_backing = backing;
     look::place(backing, 180, 270, 2535, 420);
 
-    const QPalette system = QApplication::palette();
     for (int i = 0; i < kDigitCount; ++i) {
         auto* label = new QLabel(m_entry.at(i), this);
         label->setObjectName(QStringLiteral("NewFreq_%1").arg(i));
         label->setAlignment(Qt::AlignCenter);
-        look::paint(label, system.color(QPalette::Base), system.color(QPalette::Text));
+        // Black on the white of the backing rectangle, whatever the desktop's colours.
+        look::paint(label, Qt::white, Qt::black);
         if (i < kLastDigit) {
             label->setFont(look::arial(14.25, true));
             look::place(label, kDigitLefts[i], 315, 240, 285);
@@ -92,6 +130,7 @@ void EntryPad::buildKeys()
     for (int k = 0; k < kKeyCount; ++k) {
         auto* key = new QPushButton(QString::number(k), this);
         key->setObjectName(QStringLiteral("Tasto_%1").arg(k));
+        key->setAccessibleDescription(QStringLiteral("Key the digit %1 of the frequency").arg(k));
         look::place(key, kKeyPlaces[k].left, kKeyPlaces[k].top, 600, 375);
         connect(key, &QPushButton::clicked, this, [this, k] { Tasto_Click(k); });
         m_keys[k] = key;
@@ -100,6 +139,7 @@ void EntryPad::buildKeys()
 
 void EntryPad::Tasto_Click(int k)
 {
+    m_typed.clear();  // a key of the pad ends a typed entry: the digits keyed before it stay
     if (posCifra() == kLastDigit)
         m_entry.clear();
     m_entry += QString::number(k);
@@ -110,8 +150,63 @@ void EntryPad::Tasto_Click(int k)
         m_send->setEnabled(false);
 }
 
+void EntryPad::typeDigit(int digit)
+{
+    if (m_typed.isEmpty()) {
+        pressKey(digit);
+        return;
+    }
+    constexpr qsizetype kMostTyped = 12;
+    if (m_typed.size() < kMostTyped)
+        m_typed += QString::number(digit);
+    showEntry();
+}
+
+void EntryPad::typeDecimalPoint()
+{
+    if (!m_typed.isEmpty())
+        return;  // one point
+    if (posCifra() == kLastDigit)
+        m_entry.clear();  // a complete entry gives way to a new one
+    m_typed = m_entry + QLatin1Char('.');
+    m_send->setEnabled(false);
+    showEntry();
+}
+
+bool EntryPad::hasTypedEntry() const
+{
+    return !m_typed.isEmpty() || (posCifra() >= 0 && posCifra() < kLastDigit);
+}
+
+void EntryPad::pressReturn()
+{
+    if (!hasTypedEntry()) {
+        pressSend();
+        return;
+    }
+    const frequencytext::Typed typed =
+        frequencytext::readTyped(m_typed.isEmpty() ? m_entry : m_typed);
+    if (!typed.hz || *typed.hz > kNineDigitsHz) {
+        emit statusText(kWrongFrequency);  // the typed text stays, to be mended
+        return;
+    }
+    // The value read becomes the nine digits, which the range check passes or refuses.
+    m_typed.clear();
+    m_entry = nineDigits(*typed.hz);
+    showEntry();
+    checkEntry();
+    pressSend();
+}
+
 void EntryPad::eraseLastDigit()
 {
+    if (!m_typed.isEmpty()) {
+        m_typed.chop(1);
+        if (!m_typed.contains(QLatin1Char('.')))
+            m_typed.clear();  // the point went: the digits keyed before it are the entry again
+        showEntry();
+        return;
+    }
     if (m_entry.isEmpty())
         return;
     m_entry.chop(1);
@@ -121,6 +216,7 @@ void EntryPad::eraseLastDigit()
 
 void EntryPad::clearEntry()
 {
+    m_typed.clear();
     m_entry.clear();
     showEntry();
     m_send->setEnabled(false);
@@ -137,8 +233,35 @@ bool EntryPad::isSendKey(const QWidget* widget) const
 
 void EntryPad::showEntry()
 {
+    QString shown = m_entry;
+    if (!m_typed.isEmpty()) {
+        // A typed entry shows the value it reads as (nothing while it reads as none).
+        const frequencytext::Typed typed = frequencytext::readTyped(m_typed);
+        shown = typed.hz && *typed.hz <= kNineDigitsHz ? nineDigits(*typed.hz) : QString();
+    }
     for (int i = 0; i < kDigitCount; ++i)
-        m_digits[i]->setText(i < m_entry.size() ? QString(m_entry.at(i)) : QString());
+        m_digits[i]->setText(i < shown.size() ? QString(shown.at(i)) : QString());
+    // The nine digits read as one value.
+    const QString spoken = spokenEntry(shown);
+    m_backing->setAccessibleDescription(spoken);
+    m_send->setAccessibleDescription(m_send->toolTip().trimmed() + QStringLiteral(": ") + spoken);
+    showReading();
+}
+
+void EntryPad::showReading()
+{
+    const QString text = !m_typed.isEmpty() ? m_typed : (hasTypedEntry() ? m_entry : QString());
+    if (text.isEmpty()) {
+        m_reading->clear();
+        m_reading->setAccessibleDescription(kTypedRule);
+        return;
+    }
+    const QString reading =
+        text + QLatin1Char(' ') + frequencytext::unitName(frequencytext::readTyped(text).unit);
+    m_reading->setText(m_reading->fontMetrics().elidedText(
+        reading + QStringLiteral(" \u21B5"), Qt::ElideLeft, m_reading->contentsRect().width()));
+    m_reading->setAccessibleDescription(QStringLiteral("Return reads %1. ").arg(reading) +
+                                        kTypedRule);
 }
 
 void EntryPad::checkEntry()
@@ -175,6 +298,11 @@ void EntryPad::pressSend()
 {
     if (m_send->isEnabled())
         m_send->click();
+}
+
+void EntryPad::setAddMemoryEnabled(bool enabled)
+{
+    m_addMain->setEnabled(enabled);
 }
 
 void EntryPad::focusSend()

@@ -15,6 +15,11 @@ class QPushButton;
  * empty entry); 8 means the entry is complete, so the next key starts a new one. SEND is
  * enabled only for a complete entry of 50 001 .. 199 999 999 Hz. The pad never touches
  * ADD MEM.
+ *
+ * From the keyboard, the entry may also be typed the way operators write frequencies: a
+ * point or comma makes it MHz ("14.074"), and Return reads a shorter entry by the same rule
+ * as kHz (up to six digits, "14074") or Hz (more). The label beside key 0 (TypedFreq) shows
+ * how Return will read it before it is pressed; the nine digits show the value read.
  */
 class EntryPad : public QGroupBox {
     Q_OBJECT
@@ -38,7 +43,19 @@ public:
      *  is partial. */
     QString digits() const { return m_entry; }
 
-    /** Backspace: clears the digit written last (nothing for an empty entry). */
+    /** A digit typed on the keyboard: the pad's key, or the next digit of a typed entry
+     *  that holds a decimal point. */
+    void typeDigit(int digit);
+    /** A decimal point or comma typed on the keyboard: the entry becomes a typed one, read
+     *  in MHz (a complete entry gives way to a new one). */
+    void typeDecimalPoint();
+    /** Return: a complete entry of nine digits is sent as SEND sends it; a shorter entry,
+     *  or a typed one, is first read by the typed-frequency rule (frequencytext::readTyped)
+     *  into the nine digits, which then pass the pad's range check before they are sent. */
+    void pressReturn();
+    /** An entry Return would read by the typed-frequency rule is in progress. */
+    bool hasTypedEntry() const;
+    /** Backspace: clears the character typed last (nothing for an empty entry). */
     void eraseLastDigit();
     /** Esc: clears the whole entry. */
     void clearEntry();
@@ -52,6 +69,8 @@ public:
     bool sendEnabled() const;
     /** Presses SEND when it is enabled. */
     void pressSend();
+    /** ADD MEM (CaddMain) is offered only while the database can take a new memory. */
+    void setAddMemoryEnabled(bool enabled);
     /** Puts the focus on SEND, so Return sends the entry. */
     void focusSend();
 
@@ -68,10 +87,17 @@ private:
     void buildKeys();
     void checkEntry();
     void showEntry();
+    /** The reading beside key 0: what Return would send, and in which unit it reads it. */
+    void showReading();
 
+    QWidget* m_backing;  ///< Shape1: the nine digits as one value for a screen reader
     QLabel* m_digits[kDigitCount];
     QPushButton* m_keys[kKeyCount];
     QPushButton* m_send;
     QPushButton* m_addMain;
+    QLabel* m_reading;
     QString m_entry;
+    /** A typed entry with a decimal point, as typed ("14.07"); empty otherwise. Its digits
+     *  after the point are not the pad's: the nine labels show the value it reads as. */
+    QString m_typed;
 };

@@ -4,6 +4,7 @@
 #include "link/delay.h"
 #include "link/portnames.h"
 #include "link/seriallink.h"
+#include "memory/datafreq.h"
 #include "protocol/civ.h"
 #include "protocol/frames.h"
 #include "radio/radiocommands.h"
@@ -60,6 +61,20 @@ constexpr int kMinGridHeight = 600;
 constexpr int kBarLeft = 120;
 constexpr int kBarWidth = 9240;
 constexpr int kBarHeight = 345;
+
+/** The window's order for Tab: the pad and SEND first, then the radio's display, mode and
+ *  step, its scan and split, the bookmark scan, the memories, and QUIT last, away from the
+ *  keys in daily use. Shift+Tab goes back through it; both wrap around. */
+constexpr char kKeyboardOrder[] =
+    "Tasto_1 Tasto_2 Tasto_3 Tasto_4 Tasto_5 Tasto_6 Tasto_7 Tasto_8 Tasto_9 Tasto_0 "
+    "Csend CaddMain "
+    "CaddCurrMem InStringa "
+    "Clsb Cusb Ccw Crtty Cam Cfm Cwfm "
+    "Cstep_0 Cstep_1 Cstep_2 Cstep_3 Cstep_4 Cstep_5 Cstep_6 Cstep_7 Cstep_8 Cstep_9 "
+    "Cscan Csplit "
+    "CscanDB CstopScan OptSpeed_0 OptSpeed_1 OptSpeed_2 "
+    "Crecall DBGrid1 DataFreqFirst DataFreqPrevious DataFreqNext DataFreqLast "
+    "Cquit";
 
 const QString kSelectPortTitle = QStringLiteral("Impossibile impostare parametro");
 const QString kPortClosedStatus = QStringLiteral("PORT CLOSED");
@@ -126,6 +141,22 @@ void F706::buildWindow()
     resize(look::px(this, kClientWidth),
            look::px(this, kClientHeight) + menuBar()->sizeHint().height());
     showComDevices();
+    setKeyboardOrder();
+}
+
+void F706::setKeyboardOrder()
+{
+    QWidget* previous = nullptr;
+    const QStringList names =
+        QString::fromLatin1(kKeyboardOrder).split(QLatin1Char(' '), Qt::SkipEmptyParts);
+    for (const QString& name : names) {
+        auto* widget = m_client->findChild<QWidget*>(name);
+        if (!widget)
+            continue;
+        if (previous)
+            setTabOrder(previous, widget);
+        previous = widget;
+    }
 }
 
 void F706::connectControls()
@@ -150,9 +181,9 @@ void F706::connectRadioState()
     // The display, the status line, the menu tick and the SPLIT and SCAN indicators are
     // drawn from the radio model only.
     connect(m_radio, &RadioState::frequencyChanged, this,
-            [this] { m_display->freq()->setText(m_radio->frequencyText()); });
+            [this] { m_display->showFrequency(m_radio->frequencyText()); });
     connect(m_radio, &RadioState::modeChanged, this,
-            [this] { m_display->lmode()->setText(m_radio->modeName()); });
+            [this] { m_display->showMode(m_radio->modeName()); });
     connect(m_radio, &RadioState::statusReported, m_display->inStringa(), &QLineEdit::setText);
     // Any later text replaces PORT CLOSED; a reopened port clears only PORT CLOSED itself.
     connect(m_display->inStringa(), &QLineEdit::textChanged, this,
@@ -187,7 +218,8 @@ void F706::showPortClosed()
 {
     if (m_unloaded)
         return;
-    m_display->inStringa()->setText(kPortClosedStatus + QStringLiteral(": ") + m_radio->device());
+    // The words first: a long device path gives up its middle, and the tooltip holds it whole.
+    m_display->showStatusElided(kPortClosedStatus + QStringLiteral(": "), m_radio->device());
     m_portClosedShown = true;
 }
 
@@ -293,6 +325,11 @@ void F706::connectMemory()
     connect(m_scanPanel, &BookmarkScanPanel::stopRequested, this, &F706::CstopScan_Click);
     connect(m_scanPanel, &BookmarkScanPanel::speedChosen, this, &F706::OptSpeed_Click);
     connect(this, &F706::aboutToUnload, m_memory, &MemoryController::writePendingAtQuit);
+    // A read-only database takes no new memory: both ADD MEM buttons say so by being off.
+    connect(m_memory->dataFreq(), &DataFreq::databaseOpened, this, [this](bool readOnly) {
+        m_display->setAddMemoryEnabled(!readOnly);
+        m_pad->setAddMemoryEnabled(!readOnly);
+    });
 }
 
 void F706::loadBookmarkDatabases()
@@ -473,10 +510,12 @@ bool F706::keyBelongsToFocus() const
 
 bool F706::returnMeansSend() const
 {
-    // Return is SEND on the pad's own keys or with no control in focus; on any other
-    // control it does nothing, so a focused QUIT, mode or step button never retunes.
+    // Return is SEND on the pad's own keys or with no control in focus, and ends an entry
+    // being typed wherever the focus is; otherwise it does nothing, so a focused QUIT, mode
+    // or step button never retunes.
     const QWidget* focus = QApplication::focusWidget();
-    return !focus || focus == this || focus == m_client || m_pad->isSendKey(focus);
+    return !focus || focus == this || focus == m_client || m_pad->isSendKey(focus) ||
+           m_pad->hasTypedEntry();
 }
 
 void F706::keyPressEvent(QKeyEvent* event)
@@ -489,8 +528,10 @@ void F706::keyPressEvent(QKeyEvent* event)
     const int key = event->key();
     if (key >= Qt::Key_0 && key <= Qt::Key_9) {
         // A typed digit is that pad key pressed, focus included, so the Return after the
-        // entry sends it.
-        m_pad->pressKey(key - Qt::Key_0);
+        // entry sends it (or, after a decimal point, the typed entry's next digit).
+        m_pad->typeDigit(key - Qt::Key_0);
+    } else if (key == Qt::Key_Period || key == Qt::Key_Comma) {
+        m_pad->typeDecimalPoint();
     } else if (key == Qt::Key_Backspace) {
         m_pad->eraseLastDigit();
     } else if (key == Qt::Key_Escape) {
@@ -498,7 +539,7 @@ void F706::keyPressEvent(QKeyEvent* event)
     } else if (key == Qt::Key_Return || key == Qt::Key_Enter) {
         // A held Return sends once: its repeats are dropped.
         if (!event->isAutoRepeat() && returnMeansSend())
-            m_pad->pressSend();
+            m_pad->pressReturn();
     } else {
         QMainWindow::keyPressEvent(event);
     }
@@ -527,11 +568,22 @@ void F706::Mcom_Click(int index)
     showComDevices();
     const int previous = m_radio->portNumber();
     if (const std::optional<AppError> failed = reopenPort(index)) {
-        showMessage(this, QMessageBox::Warning, kSelectPortTitle, failed->text);
-        if (const std::optional<AppError> again = reopenPort(previous)) {
-            showMessage(this, QMessageBox::Warning, kSelectPortTitle,
-                        QStringLiteral("COM %1: %2").arg(previous).arg(again->text));
+        // One box: why the chosen port failed, what to do, and where the radio is now.
+        QString text =
+            failed->text + QStringLiteral("\r\n") + portOpenAdvice(failed->number, index) +
+            QStringLiteral(" Then choose \"COM %1\" again from the \"Com Port\" menu.").arg(index);
+        if (previous < 1) {
+            text += QStringLiteral("\r\nThe radio is not connected until a port opens.");
+        } else if (const std::optional<AppError> again = reopenPort(previous)) {
+            text += QStringLiteral(
+                        "\r\nCOM %1, the port used before, could not be opened again "
+                        "either (%2): the radio is not connected until a port opens.")
+                        .arg(previous)
+                        .arg(again->text);
+        } else {
+            text += QStringLiteral("\r\nCorvane goes on with COM %1.").arg(previous);
         }
+        showMessage(this, QMessageBox::Warning, kSelectPortTitle, text);
         showConnection();  // the triggered item toggled its own tick: draw it again
         return;
     }

@@ -109,6 +109,8 @@ protected:
 
 private:
     void buildWindow();
+    /** Tab and Shift+Tab walk every control in reading order (kKeyboardOrder). */
+    void setKeyboardOrder();
     void connectControls();
     MemoryParts memoryParts();
     void connectMemory();

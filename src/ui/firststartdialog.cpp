@@ -1,6 +1,7 @@
 #include "ui/firststartdialog.h"
 
 #include "ui/radiolinefields.h"
+#include "ui/uilook.h"
 
 #include <QDialogButtonBox>
 #include <QLabel>
@@ -29,7 +30,10 @@ FirstStartDialog::FirstStartDialog(const QList<PortOffer>& ports, const QString&
     m_error = new QLabel(this);
     m_error->setObjectName(QStringLiteral("PortError"));
     m_error->setWordWrap(true);
-    m_error->setStyleSheet(QStringLiteral("color: #b00000"));
+    QPalette errorColours = m_error->palette();
+    errorColours.setColor(QPalette::WindowText,
+                          look::errorText(errorColours.color(QPalette::Window)));
+    m_error->setPalette(errorColours);
     m_error->hide();
     connect(m_fields, &RadioLineFields::edited, m_error, &QWidget::hide);
     connect(m_check, &RadioCheck::finished, this, &FirstStartDialog::onChecked);

@@ -140,6 +140,19 @@ bool GridEditing::movedTo(const QModelIndex& index)
     return m_grid->currentIndex().row() == index.row();
 }
 
+void GridEditing::moveCell(int step)
+{
+    // Along the row, then on to the next (or previous) row's first (or last) cell.
+    const QAbstractItemModel* model = m_grid->model();
+    const QModelIndex current = m_grid->currentIndex();
+    const int columns = model->columnCount();
+    const int at = current.isValid() ? current.row() * columns + current.column() : -1;
+    const int next = at + step;
+    if (next < 0 || next >= model->rowCount() * columns)
+        return;
+    movedTo(model->index(next / columns, next % columns));
+}
+
 void GridEditing::toggleScan(int row)
 {
     const QVariant scan = m_data->cell(row, memcol::kScan);
@@ -147,14 +160,25 @@ void GridEditing::toggleScan(int row)
     m_data->setCell(row, memcol::kScan, marked ? QString(QLatin1String("")) : QStringLiteral("Y"));
 }
 
+QString GridEditing::describeRow(int row) const
+{
+    // As the grid shows it: the name (or that it has none), the frequency and the mode.
+    auto text = [this, row](int column) { return m_data->cell(row, column).toString(); };
+    const QString name = text(memcol::kName).trimmed();
+    return QStringLiteral("%1, %2.%3.%4 %5")
+        .arg(name.isEmpty() ? QStringLiteral("(no name)") : QStringLiteral("\"%1\"").arg(name),
+             text(memcol::kMHz), text(memcol::kKHz), text(memcol::kHz), text(memcol::kMode));
+}
+
 void GridEditing::DBGrid1_BeforeDelete()
 {
     const QModelIndex current = m_grid->currentIndex();
     if (!current.isValid())
         return;
-    const MessageRequest ask{QMessageBox::NoIcon, QStringLiteral("Erase operation"),
-                             QStringLiteral("Confirm elimination of this memory ?"),
-                             QMessageBox::Yes | QMessageBox::No};
+    const MessageRequest ask{
+        QMessageBox::NoIcon, QStringLiteral("Erase operation"),
+        QStringLiteral("Confirm elimination of this memory ?\r\n") + describeRow(current.row()),
+        QMessageBox::Yes | QMessageBox::No};
     if (showMessage(m_grid, ask) != QMessageBox::Yes)
         return;
     if (m_data->currentRow() != current.row())
@@ -204,6 +228,13 @@ bool GridEditing::eventFilter(QObject* object, QEvent* event)
         }
         if (key->key() == Qt::Key_Escape && m_grid->hasFocus() && discardRowEdit())
             return true;
+        if ((key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab) &&
+            (key->modifiers() & Qt::ControlModifier)) {
+            const bool back =
+                key->key() == Qt::Key_Backtab || (key->modifiers() & Qt::ShiftModifier);
+            moveCell(back ? -1 : 1);
+            return true;
+        }
     } else if (object == m_viewport && (event->type() == QEvent::MouseButtonDblClick ||
                                         event->type() == QEvent::MouseButtonPress)) {
         const auto* mouse = static_cast<QMouseEvent*>(event);

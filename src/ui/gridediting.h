@@ -23,8 +23,9 @@ QString rowNotWrittenText(const AppError& error);
  * The memory grid's editing behaviour, attached to a view whose model is DataFreq::model():
  *  - every cell edit passes the cell rules, and Split follows the split parts
  *    (CellRuleDelegate);
- *  - Delete asks "Confirm elimination of this memory ?" (Yes/No, "Erase operation") and
- *    deletes the current row on Yes (DBGrid1_BeforeDelete);
+ *  - Delete asks "Confirm elimination of this memory ?" (Yes/No, "Erase operation"), with
+ *    the memory's name, frequency and mode on the next line, and deletes the current row on Yes
+ * (DBGrid1_BeforeDelete);
  *  - a double-click in the Scan column toggles Scan between "Y" and the empty text instead
  *    of opening an editor (DBGrid1_DblClick);
  *  - a right-click in the Mode column makes that cell current and opens the pop-up menu
@@ -40,6 +41,8 @@ QString rowNotWrittenText(const AppError& error);
  *    it was also drops the row's edit;
  *  - a read-only database has no editable cells; the status line says so when it is
  *    opened and again at each try to edit it (setStatusLine);
+ *  - Tab and Shift+Tab leave the grid for the window's next or previous control; Ctrl+Tab
+ *    and Ctrl+Shift+Tab, like the arrow keys, move between cells;
  *  - losing the focus to the window's QUIT control (object name "Cquit") neither checks
  *    nor commits a cell edit: the quit commits it (MemoryGrid::commitOpenEditor).
  * Code-written cells mark the row edited; it reaches the file with the next row write.
@@ -68,9 +71,13 @@ protected:
     bool eventFilter(QObject* object, QEvent* event) override;
 
 private:
+    /** One line naming the memory of a row: "\"Alpha\", 145.500.000 FM". */
+    QString describeRow(int row) const;
     void buildModeMenu();
     void onDatabaseOpened(bool readOnly);
     bool movedTo(const QModelIndex& index);
+    /** Ctrl+Tab (step 1) and Ctrl+Shift+Tab (step -1): the next or previous cell. */
+    void moveCell(int step);
     bool onMouseDoubleClick(const QModelIndex& index);
     bool onRightPress(const QModelIndex& index, const QPoint& globalPosition);
 

@@ -363,7 +363,15 @@ void MemoryController::addMemory(const std::optional<NewMemory>& memory, const Q
                     numberedErrorMessage(error, ErrorHeading::Errore));
         return;
     }
-    // The grid shows the new row in place.
-    if (!m_data->showAddedRow(key, &error))
+    // The grid shows the new row in place, and the operator names it there: the focus goes
+    // to its Name cell.
+    if (!m_data->showAddedRow(key, &error)) {
         showMessage(m_parts.window, QMessageBox::Critical, QString(), error.text);
+        return;
+    }
+    const int row = m_data->rowOfAdded(key);
+    if (row < 0 || !m_grid)
+        return;  // the view leaves it out (only scan memories)
+    m_grid->setCurrentIndex(m_data->model()->index(row, memcol::kName));
+    m_grid->setFocus(Qt::OtherFocusReason);
 }

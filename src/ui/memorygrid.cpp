@@ -49,6 +49,13 @@ MemoryGrid::MemoryGrid(QWidget* parent) : QTableView(parent)
 {
     setObjectName(QStringLiteral("DBGrid1"));
     look::place(this, 120, 5640, 9135, 1935);
+    // Tab and Shift+Tab go on to the window's next control; Ctrl+Tab and the arrow keys move
+    // between cells (GridEditing).
+    setTabKeyNavigation(false);
+    setAccessibleName(QStringLiteral("Memories"));
+    setAccessibleDescription(QStringLiteral(
+        "The memories of the current database. Arrow keys or Ctrl+Tab move between cells, "
+        "typing edits a cell, Delete erases the memory, Tab leaves the grid."));
 }
 
 void MemoryGrid::commitOpenEditor()

@@ -34,6 +34,7 @@ MemoryPanel::MemoryPanel(QWidget* parent) : QGroupBox(parent)
     setObjectName(QStringLiteral("FrameMem"));
     look::paint(this, look::kNavy, Qt::white);
     look::place(this, 120, 4020, 6165, 1515);
+    setAccessibleName(QStringLiteral("Memory panel"));
 
     for (int i = 0; i < kCaptionCount; ++i) {
         auto* label = new QLabel(QString::fromLatin1(kCaptions[i].text), this);
@@ -52,15 +53,14 @@ MemoryPanel::MemoryPanel(QWidget* parent) : QGroupBox(parent)
     m_nomeDB = new QLabel(this);
     m_nomeDB->setObjectName(QStringLiteral("NomeDB"));
     m_nomeDB->setToolTip(kNomeDBTip);
+    m_nomeDB->setAccessibleName(QStringLiteral("Memory database"));
     look::paint(m_nomeDB, look::kLightYellow, Qt::black);
     look::place(m_nomeDB, 180, 1035, 4185, 285);
 
     m_recall = new QPushButton(QStringLiteral("RECALL"), this);
     m_recall->setObjectName(QStringLiteral("Crecall"));
     m_recall->setToolTip(QStringLiteral("Set IC-706 to current memory"));
-    QPalette face = m_recall->palette();
-    face.setColor(QPalette::Button, look::kLightGrey);
-    m_recall->setPalette(face);
+    look::paintButton(m_recall, look::kLightGrey, Qt::black);
     look::place(m_recall, 4620, 1035, 1395, 330);
     connect(m_recall, &QPushButton::clicked, this, &MemoryPanel::recallRequested);
 }
@@ -73,6 +73,10 @@ void MemoryPanel::showMemory(const MemorySnapshot& memory)
     m_splitFreq->setText(memory.splitFreq);
     m_memMode->setText(memory.mode);
     m_memName->setText(memory.name);
+    m_memName->setAccessibleName(QStringLiteral("Memory name: ") + memory.name);
+    m_mainFreq->setAccessibleName(QStringLiteral("Main frequency: ") + memory.mainFreq);
+    m_splitFreq->setAccessibleName(QStringLiteral("Split frequency: ") + memory.splitFreq);
+    m_memMode->setAccessibleName(QStringLiteral("Memory mode: ") + memory.mode);
 }
 
 void MemoryPanel::clearMemory()
@@ -85,6 +89,7 @@ void MemoryPanel::setDatabasePath(const QString& path)
     const int room = m_nomeDB->contentsRect().width() - 2 * m_nomeDB->margin();
     m_nomeDB->setText(m_nomeDB->fontMetrics().elidedText(path, Qt::ElideMiddle, room));
     m_nomeDB->setToolTip(path.isEmpty() ? kNomeDBTip : path);
+    m_nomeDB->setAccessibleDescription(path.isEmpty() ? kNomeDBTip : path);
 }
 
 QLabel* MemoryPanel::valueLabel(const char* name, int left, int top, int width, int height)

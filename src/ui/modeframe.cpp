@@ -31,6 +31,7 @@ ModeFrame::ModeFrame(QWidget* parent) : QGroupBox(QStringLiteral("MODE"), parent
     for (const ModeButtonDef& def : kButtons) {
         auto* button = new QPushButton(QString::fromLatin1(def.caption), this);
         button->setObjectName(QString::fromLatin1(def.name));
+        button->setAccessibleDescription(QStringLiteral("Change operating mode"));
         look::place(button, def.left, 270, 690, 375);
         const quint8 code = modeCode(QString::fromLatin1(def.caption)).value_or(0);
         connect(button, &QPushButton::clicked, this, [this, code] { emit modeChosen(code); });

@@ -16,6 +16,7 @@ NavigationBar::NavigationBar(QWidget* parent) : QWidget(parent)
     row->setContentsMargins(0, 0, 0, 0);
     row->setSpacing(0);
 
+    setAccessibleName(QStringLiteral("Memory navigation"));
     QToolButton* first =
         addButton("DataFreqFirst", QStringLiteral("|\u25C0"), QStringLiteral("First"));
     QToolButton* previous =
@@ -44,6 +45,10 @@ QToolButton* NavigationBar::addButton(const char* name, const QString& text, con
     button->setObjectName(QString::fromLatin1(name));
     button->setText(text);
     button->setToolTip(tip);
+    // Read out as words, not as the arrows drawn on it.
+    button->setAccessibleName(tip + QStringLiteral(" memory"));
+    button->setAccessibleDescription(
+        QStringLiteral("Go to the %1 memory of the grid").arg(tip.toLower()));
     button->setAutoRaise(false);
     button->setFixedWidth(look::px(this, 375));
     button->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Expanding);

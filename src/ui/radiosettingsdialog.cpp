@@ -1,6 +1,7 @@
 #include "ui/radiosettingsdialog.h"
 
 #include "ui/radiolinefields.h"
+#include "ui/uilook.h"
 
 #include <QComboBox>
 #include <QDialogButtonBox>
@@ -185,6 +186,10 @@ void RadioSettingsDialog::setChecking(bool checking)
 void RadioSettingsDialog::showResult(const QString& text, bool bad)
 {
     m_result->setText(text);
-    m_result->setStyleSheet(bad ? QStringLiteral("color: #b00000") : QString());
+    // A failure in red that reads on the dialog's background, light or dark.
+    QPalette colours = palette();
+    if (bad)
+        colours.setColor(QPalette::WindowText, look::errorText(colours.color(QPalette::Window)));
+    m_result->setPalette(colours);
     m_result->show();
 }

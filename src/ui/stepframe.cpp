@@ -26,6 +26,7 @@ StepFrame::StepFrame(QWidget* parent) : QGroupBox(QStringLiteral("STEP"), parent
     for (int i = 0; i < kStepCount; ++i) {
         auto* button = new QPushButton(QString::fromLatin1(kCaptions[i]), this);
         button->setObjectName(QStringLiteral("Cstep_%1").arg(i));
+        button->setAccessibleDescription(QStringLiteral("Change frequency step"));
         look::place(button, kFirstLeft + kPitch * i, 270, 825, 375);
         connect(button, &QPushButton::clicked, this, [this, i] { emit stepChosen(i); });
     }

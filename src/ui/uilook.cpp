@@ -3,6 +3,7 @@
 #include <QPalette>
 #include <QWidget>
 
+#include <algorithm>
 #include <cmath>
 
 namespace look {
@@ -40,6 +41,41 @@ void paint(QWidget* widget, const QColor& background, const QColor& text)
     palette.setColor(QPalette::Text, text);
     widget->setPalette(palette);
     widget->setAutoFillBackground(true);
+}
+
+void paintButton(QWidget* button, const QColor& face, const QColor& text)
+{
+    QPalette palette = button->palette();
+    palette.setColor(QPalette::Button, face);
+    palette.setColor(QPalette::ButtonText, text);
+    button->setPalette(palette);
+}
+
+namespace {
+
+double luminance(const QColor& colour)
+{
+    const auto linear = [](double channel) {
+        return channel <= 0.04045 ? channel / 12.92 : std::pow((channel + 0.055) / 1.055, 2.4);
+    };
+    return 0.2126 * linear(colour.redF()) + 0.7152 * linear(colour.greenF()) +
+           0.0722 * linear(colour.blueF());
+}
+
+}  // namespace
+
+double contrastRatio(const QColor& first, const QColor& second)
+{
+    const double a = luminance(first);
+    const double b = luminance(second);
+    return (std::max(a, b) + 0.05) / (std::min(a, b) + 0.05);
+}
+
+QColor errorText(const QColor& background)
+{
+    const QColor darkRed(0xb0, 0, 0);
+    const QColor lightRed(0xff, 0x90, 0x90);
+    return contrastRatio(darkRed, background) >= kReadableContrast ? darkRed : lightRed;
 }
 
 }  // namespace look

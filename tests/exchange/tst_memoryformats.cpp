@@ -69,6 +69,8 @@ class TestMemoryFormats : public QObject {
 private slots:
     void decimalParsing_data();
     void decimalParsing();
+    void typedFrequencyRule_data();
+    void typedFrequencyRule();
     void mapping_data();
     void mapping();
     void filesAsPeopleHaveThem_data();
@@ -116,6 +118,62 @@ void TestMemoryFormats::decimalParsing()
     const frequencytext::Parsed parsed = frequencytext::parse(text, unitDigits);
     QCOMPARE(parsed.hz.value_or(-1), hz);
     QCOMPARE(parsed.reason.isEmpty(), hz >= 0);
+}
+
+void TestMemoryFormats::typedFrequencyRule_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("unit");
+    QTest::addColumn<qint64>("hz");  // -1: no frequency
+
+    QTest::newRow("point: MHz") << "14.074"
+                                << "MHz" << qint64(14'074'000);
+    QTest::newRow("comma: MHz") << "7,0745"
+                                << "MHz" << qint64(7'074'500);
+    QTest::newRow("MHz to the hertz") << "145.500001"
+                                      << "MHz" << qint64(145'500'001);
+    QTest::newRow("point first") << ".5"
+                                 << "MHz" << qint64(500'000);
+    QTest::newRow("point last") << "28."
+                                << "MHz" << qint64(28'000'000);
+    QTest::newRow("five digits: kHz") << "14074"
+                                      << "kHz" << qint64(14'074'000);
+    QTest::newRow("six digits: kHz") << "145500"
+                                     << "kHz" << qint64(145'500'000);
+    QTest::newRow("one digit: kHz") << "7"
+                                    << "kHz" << qint64(7'000);
+    QTest::newRow("blanks around") << " 14074 "
+                                   << "kHz" << qint64(14'074'000);
+    QTest::newRow("seven digits: Hz") << "7074000"
+                                      << "Hz" << qint64(7'074'000);
+    QTest::newRow("eight digits: Hz") << "14074000"
+                                      << "Hz" << qint64(14'074'000);
+    QTest::newRow("nine digits: Hz") << "145400000"
+                                     << "Hz" << qint64(145'400'000);
+    QTest::newRow("finer than 1 Hz") << "14.0740001"
+                                     << "MHz" << qint64(-1);
+    QTest::newRow("two points") << "14.07.4"
+                                << "MHz" << qint64(-1);
+    QTest::newRow("point and comma") << "1,234.5"
+                                     << "MHz" << qint64(-1);
+    QTest::newRow("a point alone") << ","
+                                   << "MHz" << qint64(-1);
+    QTest::newRow("letters") << "14074k"
+                             << "kHz" << qint64(-1);
+    QTest::newRow("sign") << "-14074"
+                          << "kHz" << qint64(-1);
+    QTest::newRow("empty") << ""
+                           << "kHz" << qint64(-1);
+}
+
+void TestMemoryFormats::typedFrequencyRule()
+{
+    QFETCH(QString, text);
+    QFETCH(QString, unit);
+    QFETCH(qint64, hz);
+    const frequencytext::Typed typed = frequencytext::readTyped(text);
+    QCOMPARE(frequencytext::unitName(typed.unit), unit);
+    QCOMPARE(typed.hz.value_or(-1), hz);
 }
 
 void TestMemoryFormats::mapping_data()

@@ -82,9 +82,9 @@ void TestEntryPad::keyedEntries()
 namespace {
 
 /** Plays a key script on the control in focus (the window when none): digits, R Return,
- *  E keypad Enter, H a held Return's repeat, B Backspace, X Esc, ^ Control with the next
- *  key. Each key goes where the platform would send it, and climbs to the window when the
- *  control leaves it alone. */
+ *  E keypad Enter, H a held Return's repeat, B Backspace, X Esc, . and , the decimal
+ *  point and comma, ^ Control with the next key. Each key goes where the platform would send it,
+ * and climbs to the window when the control leaves it alone. */
 void playKeys(QWidget* window, const QString& script)
 {
     Qt::KeyboardModifiers mods = Qt::NoModifier;
@@ -103,6 +103,8 @@ void playKeys(QWidget* window, const QString& script)
             const Qt::Key key = c == QLatin1Char('R')   ? Qt::Key_Return
                                 : c == QLatin1Char('E') ? Qt::Key_Enter
                                 : c == QLatin1Char('B') ? Qt::Key_Backspace
+                                : c == QLatin1Char('.') ? Qt::Key_Period
+                                : c == QLatin1Char(',') ? Qt::Key_Comma
                                                         : Qt::Key_Escape;
             QTest::keyClick(target, key, key == Qt::Key_Enter ? Qt::KeypadModifier : mods);
         }
@@ -149,9 +151,27 @@ void TestEntryPad::keyboard_data()
                                                 << "R" << start << QStringList{};
     QTest::newRow("pad's ADD MEM: Return does nothing") << "CaddMain"
                                                         << "R" << start << QStringList{};
-    QTest::newRow("partial entry sends nothing") << ""
-                                                 << "0000E"
-                                                 << "0000" << QStringList{};
+    // Shorter entries, and entries with a point or comma, are read by the typed rule, shown
+    // in the nine digits, then range-checked like keyed ones.
+    const QString ft8 = frameTo48("050040071400");  // 14.074.000 Hz
+    QTest::newRow("typed kHz") << ""
+                               << "14074R"
+                               << "014074000" << QStringList{ft8};
+    QTest::newRow("typed Hz") << "Cquit"
+                              << "14074000E"
+                              << "014074000" << QStringList{ft8};
+    QTest::newRow("typed MHz, comma") << "Clsb"
+                                      << "7,0745R"
+                                      << "007074500" << QStringList{frameTo48("050045070700")};
+    QTest::newRow("typed MHz: Backspace takes the point away") << ""
+                                                               << "14.BB4074R"
+                                                               << "014074000" << QStringList{ft8};
+    QTest::newRow("typed entry below the range sends nothing") << ""
+                                                               << "0000E"
+                                                               << "000000000" << QStringList{};
+    QTest::newRow("typed entry finer than 1 Hz sends nothing") << ""
+                                                               << "14.0740001R"
+                                                               << "14" << QStringList{};
     QTest::newRow("refused entry sends nothing") << ""
                                                  << "000050000R"
                                                  << "000050000" << QStringList{};

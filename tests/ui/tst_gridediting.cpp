@@ -298,7 +298,8 @@ void TestGridEditing::deleteAsksFirst()
 
     QCOMPARE(m_boxes.size(), 1);
     QCOMPARE(m_boxes[0].title, QString("Erase operation"));
-    QCOMPARE(m_boxes[0].text, QString("Confirm elimination of this memory ?"));
+    QCOMPARE(m_boxes[0].text,
+             QString("Confirm elimination of this memory ?\r\n\"B\", 007.050.000 LSB"));
     QCOMPARE(m_boxes[0].buttons, QMessageBox::Yes | QMessageBox::No);
     QCOMPARE(m_data->recordCount(), rowsAfter);
     QCOMPARE(stored(m_path, "B", "Name").isValid(), rowsAfter == 2);

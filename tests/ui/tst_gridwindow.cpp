@@ -20,6 +20,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QProcess>
+#include <QPushButton>
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -259,6 +260,8 @@ void TestGridWindow::readOnlyDatabaseHasReadOnlyCells()
     m_bench->window()->menus()->bookActions().at(1)->trigger();
     QCOMPARE(status->text(), kReadOnlyStatus);
     QVERIFY(m_boxes.isEmpty());
+    QVERIFY(!m_bench->find<QPushButton>("CaddMain")->isEnabled());
+    QVERIFY(!m_bench->find<QPushButton>("CaddCurrMem")->isEnabled());
 
     // Typing, a double-click on Scan and a right-click on Mode change nothing, silently.
     QAbstractItemModel* model = grid()->model();
@@ -279,6 +282,7 @@ void TestGridWindow::readOnlyDatabaseHasReadOnlyCells()
     m_bench->window()->menus()->bookActions().at(0)->trigger();
     QCOMPARE(status->text(), QString());
     QVERIFY(model->index(0, memcol::kName).flags() & Qt::ItemIsEditable);
+    QVERIFY(m_bench->find<QPushButton>("CaddMain")->isEnabled());
     m_bench->window()->Cquit_Click();
     QCOMPARE(fixture::bytesOf(second), bytes);
 }

@@ -15,8 +15,10 @@
 #include "ui/memorymenus.h"
 #include "ui/scancontroller.h"
 
+#include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
+#include <QButtonGroup>
 #include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
@@ -30,6 +32,9 @@
 #include <QTableView>
 #include <QTest>
 #include <QTimer>
+
+#include <algorithm>
+#include <set>
 
 namespace {
 
@@ -145,6 +150,7 @@ private slots:
     void scanThroughWindow_data();
     void scanThroughWindow();
     void demoListsTwoDatabasesOnce();
+    void keyboardAloneReachesEveryControl();
 
 private:
     bool startWithHome(const QList<Memory>& memories = kHomeMemories);
@@ -526,6 +532,121 @@ void TestMemoryWindow::demoListsTwoDatabasesOnce()
     rows.clear();
     QVERIFY(exec(appPath + "DEMOHF.MDB", {"SELECT COUNT(*) FROM TabFreq"}, &rows));
     QCOMPARE(rows, QList<QStringList>{QStringList{"0"}});
+}
+
+namespace {
+
+/** The controls Tab stops at: shown, enabled, taking the focus by Tab, outside the grid's
+ *  own cell editors. */
+QList<QWidget*> tabStops(QWidget* window, const QWidget* grid)
+{
+    QList<QWidget*> stops;
+    for (QWidget* widget : window->findChildren<QWidget*>()) {
+        if (widget->isVisible() && widget->isEnabled() && (widget->focusPolicy() & Qt::TabFocus) &&
+            !grid->isAncestorOf(widget))
+            stops.append(widget);
+    }
+    return stops;
+}
+
+/** Presses key (Tab or Backtab) on the focus until it comes back to where it started; the
+ *  controls visited in order, the first one last. Empty when it never came back. */
+QList<QWidget*> walk(Qt::Key key, int most)
+{
+    QWidget* start = QApplication::focusWidget();
+    QList<QWidget*> visited;
+    for (int i = 0; i < most; ++i) {
+        QTest::keyClick(QApplication::focusWidget(), key);
+        visited.append(QApplication::focusWidget());
+        if (visited.last() == start)
+            return visited;
+    }
+    return {};
+}
+
+void typeOnFocus(const QString& text)
+{
+    for (const QChar c : text)
+        QTest::keyClick(QApplication::focusWidget(), c.toLatin1());
+}
+
+}  // namespace
+
+void TestMemoryWindow::keyboardAloneReachesEveryControl()
+{
+    RadioBench& bench = *m_bench;
+    QVERIFY(startWithHome());
+    F706* window = bench.window();
+    window->show();
+    QApplication::setActiveWindow(window);
+    QVERIFY(QTest::qWaitForWindowActive(window));
+    auto* grid = bench.find<QTableView>("DBGrid1");
+    const auto named = [&](const char* name) { return bench.find<QWidget>(name); };
+    QTRY_COMPARE(QApplication::focusWidget(), named("Csend"));  // the window opens on SEND
+
+    // Tab goes round every control once and comes back; the pad and SEND come first.
+    const QList<QWidget*> stops = tabStops(window, grid);
+    QList<QWidget*> round = walk(Qt::Key_Tab, 3 * static_cast<int>(stops.size()));
+    QVERIFY2(!round.isEmpty(), "Tab never came back to SEND");
+    for (QWidget* stop : stops) {
+        // Tab stops once in a group of options (the arrows move between them).
+        const auto* option = qobject_cast<QRadioButton*>(stop);
+        const bool reached = round.contains(stop) ||
+                             (option && option->group() &&
+                              std::any_of(round.cbegin(), round.cend(), [option](QWidget* visited) {
+                                  return option->group()->buttons().contains(visited);
+                              }));
+        QVERIFY2(reached, qPrintable(stop->objectName()));
+    }
+    QCOMPARE(round.size(), std::set<QWidget*>(round.cbegin(), round.cend()).size());
+    const qsizetype first = round.indexOf(named("Tasto_1"));
+    std::rotate(round.begin(), round.begin() + first, round.end());
+    QStringList order;
+    for (const QWidget* widget : round.mid(0, 12))
+        order.append(widget->objectName());
+    QCOMPARE(order, (QStringList{"Tasto_1", "Tasto_2", "Tasto_3", "Tasto_4", "Tasto_5", "Tasto_6",
+                                 "Tasto_7", "Tasto_8", "Tasto_9", "Tasto_0", "Csend", "CaddMain"}));
+    // Shift+Tab goes the same way back.
+    QList<QWidget*> back = walk(Qt::Key_Backtab, 3 * static_cast<int>(stops.size()));
+    std::reverse(back.begin(), back.end());
+    std::rotate(back.begin(), back.begin() + back.indexOf(named("Tasto_1")), back.end());
+    QCOMPARE(back, round);
+
+    // SEND from the keyboard.
+    QCOMPARE(QApplication::focusWidget(), named("Csend"));
+    QTest::keyClick(named("Csend"), Qt::Key_Space);
+    QVERIFY(bench.waitForFrames(1));
+    QCOMPARE(bench.frames(), QStringList{frameTo48("050000404501")});
+
+    // Into the grid and out: the arrows and Ctrl+Tab move between cells, Tab leaves.
+    while (QApplication::focusWidget() != grid)
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    grid->setCurrentIndex(grid->model()->index(0, memcol::kName));
+    QTest::keyClick(grid, Qt::Key_Down);
+    QTest::keyClick(grid, Qt::Key_Tab, Qt::ControlModifier);
+    QCOMPARE(grid->currentIndex(), grid->model()->index(1, memcol::kMHz));
+    QTest::keyClick(grid, Qt::Key_Backtab, Qt::ControlModifier | Qt::ShiftModifier);
+    QCOMPARE(grid->currentIndex(), grid->model()->index(1, memcol::kName));
+    QTest::keyClick(grid, Qt::Key_Tab);
+    QCOMPARE(QApplication::focusWidget(), named("DataFreqFirst"));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab);
+    QCOMPARE(QApplication::focusWidget(), grid);
+
+    // ADD MEM from the keyboard puts the focus on the new memory's Name: typing names it, and
+    // Tab stores it and leaves the grid.
+    named("CaddMain")->setFocus(Qt::TabFocusReason);
+    QTest::keyClick(named("CaddMain"), Qt::Key_Space);
+    QCOMPARE(QApplication::focusWidget(), grid);
+    QCOMPARE(grid->currentIndex().column(), memcol::kName);
+    QCOMPARE(grid->currentIndex().data().toString(), QString());
+    typeOnFocus(QStringLiteral("Zulu"));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    QCOMPARE(QApplication::focusWidget(), named("DataFreqFirst"));
+    QList<QStringList> rows;
+    QVERIFY(exec(bench.appPath() + kHome, {"SELECT MHz, KHz, Hz FROM TabFreq WHERE Name='Zulu'"},
+                 &rows));
+    QCOMPARE(rows, (QList<QStringList>{{"145", "400", "000"}}));
+    QVERIFY2(bench.messages().isEmpty(), qPrintable(bench.messages().value(0).text));
 }
 
 QTEST_MAIN(TestMemoryWindow)

@@ -1,17 +1,23 @@
 // What the operator sees before any event: names, captions, tooltips, menus; the window's
 // first size and how the lower part follows a resize; the colours on screen.
+#include "ui/displayframe.h"
 #include "ui/f706.h"
+#include "ui/firststartdialog.h"
 #include "ui/mainmenus.h"
 #include "ui/memorygrid.h"
 #include "ui/navigationbar.h"
 #include "ui/uilook.h"
 
 #include <QAbstractButton>
+#include <QAccessible>
 #include <QAction>
+#include <QApplication>
 #include <QImage>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
+#include <QRegularExpression>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -28,6 +34,9 @@ private slots:
     void lowerPartFollowsHeight_data();
     void lowerPartFollowsHeight();
     void screenColours();
+    void accessibleNames_data();
+    void accessibleNames();
+    void readableUnderDarkPalette();
 
 private:
     QWidget* client() const { return m_window->centralWidget(); }
@@ -233,6 +242,158 @@ void TestWindowLayout::screenColours()
     QCOMPARE(at(freq, QPoint(2, freq->height() - 3)), QColor(128, 255, 128));
     const QLabel* nomeDB = m_window->findChild<QLabel*>("NomeDB");
     QCOMPARE(at(nomeDB, QPoint(nomeDB->width() - 3, 2)), QColor(255, 255, 128));
+}
+
+void TestWindowLayout::accessibleNames_data()
+{
+    QTest::addColumn<QString>("control");
+    QTest::addColumn<QString>("name");  // exact
+    QTest::addColumn<QString>("told");  // in the description
+
+    QTest::newRow("pad's value") << "Shape1"
+                                 << "Frequency to send"
+                                 << "145.400.000 Hz";
+    QTest::newRow("SEND") << "Csend"
+                          << "SEND"
+                          << "Set IC-706 with the above frequency: 145.400.000 Hz";
+    QTest::newRow("pad key") << "Tasto_7"
+                             << "7"
+                             << "digit 7";
+    QTest::newRow("typed frequency") << "TypedFreq"
+                                     << "Typed frequency"
+                                     << "point or comma it is MHz";
+    QTest::newRow("display") << "FrameDispl"
+                             << "Radio display"
+                             << "";
+    QTest::newRow("radio frequency") << "Freq"
+                                     << "Radio frequency: not told yet"
+                                     << "Current main frequency";
+    QTest::newRow("radio mode") << "Lmode"
+                                << "Radio mode: FM"
+                                << "operating mode";
+    QTest::newRow("status line") << "InStringa"
+                                 << "Status line"
+                                 << "answer to the last command";
+    QTest::newRow("step") << "Cstep_6"
+                          << "12.5 KHz"
+                          << "Change frequency step";
+    QTest::newRow("mode") << "Cusb"
+                          << "USB"
+                          << "Change operating mode";
+    QTest::newRow("QUIT") << "Cquit"
+                          << "QUIT"
+                          << "end Corvane";
+    QTest::newRow("speed") << "OptSpeed_0"
+                           << "FAST"
+                           << "Fast scan speed";
+    QTest::newRow("RECALL") << "Crecall"
+                            << "RECALL"
+                            << "Set IC-706 to current memory";
+    QTest::newRow("database") << "NomeDB"
+                              << "Memory database"
+                              << "Current Mem database";
+    QTest::newRow("grid") << "DBGrid1"
+                          << "Memories"
+                          << "Tab leaves the grid";
+    QTest::newRow("first memory") << "DataFreqFirst"
+                                  << "First memory"
+                                  << "first memory";
+    QTest::newRow("last memory") << "DataFreqLast"
+                                 << "Last memory"
+                                 << "last memory";
+}
+
+void TestWindowLayout::accessibleNames()
+{
+    QFETCH(QString, control);
+    QFETCH(QString, name);
+    QFETCH(QString, told);
+    QWidget* widget = m_window->findChild<QWidget*>(control);
+    QVERIFY2(widget, qPrintable(control));
+    QAccessibleInterface* access = QAccessible::queryAccessibleInterface(widget);
+    QVERIFY(access);
+    QCOMPARE(access->text(QAccessible::Name), name);
+    QVERIFY2(access->text(QAccessible::Description).contains(told),
+             qPrintable(access->text(QAccessible::Description)));
+
+    // And every control the keyboard reaches has a name in words and a description.
+    if (QTest::currentDataTag() != QByteArray("pad's value"))
+        return;
+    for (QWidget* other : client()->findChildren<QWidget*>()) {
+        if (!(other->focusPolicy() & Qt::TabFocus) || m_window->memoryGrid()->isAncestorOf(other))
+            continue;
+        QAccessibleInterface* a = QAccessible::queryAccessibleInterface(other);
+        const QString otherName = a->text(QAccessible::Name);
+        QVERIFY2(otherName.contains(QRegularExpression(QStringLiteral("[A-Za-z0-9]"))) &&
+                     !otherName.contains(QChar(0x25C0)) && !otherName.contains(QChar(0x25B6)),
+                 qPrintable(other->objectName() + ": " + otherName));
+        QVERIFY2(!a->text(QAccessible::Description).isEmpty(), qPrintable(other->objectName()));
+    }
+}
+
+void TestWindowLayout::readableUnderDarkPalette()
+{
+    // A dark desktop theme, as Adwaita-dark gives it through the platform theme.
+    const QPalette system = QApplication::palette();
+    const auto restore = qScopeGuard([&system] { QApplication::setPalette(system); });
+    QPalette dark(QColor(0x3c, 0x3c, 0x3c), QColor(0x32, 0x32, 0x32));
+    dark.setColor(QPalette::WindowText, Qt::white);
+    dark.setColor(QPalette::Base, QColor(0x2d, 0x2d, 0x2d));
+    dark.setColor(QPalette::Text, Qt::white);
+    dark.setColor(QPalette::ButtonText, Qt::white);
+    QApplication::setPalette(dark);
+    m_window = std::make_unique<F706>(m_dir.path() + QLatin1Char('/'));
+
+    struct FixedColours {
+        const char* control;
+        QPalette::ColorRole background;
+        QPalette::ColorRole text;
+    };
+    const FixedColours fixed[] = {
+        {"F706Client", QPalette::Window, QPalette::WindowText},
+        {"FrameNewFreq", QPalette::Window, QPalette::Text},  // a frame's title
+        {"NewFreq_0", QPalette::Window, QPalette::WindowText},
+        {"NewFreq_8", QPalette::Window, QPalette::WindowText},
+        {"TypedFreq", QPalette::Window, QPalette::WindowText},
+        {"Freq", QPalette::Window, QPalette::WindowText},
+        {"Lmode", QPalette::Window, QPalette::WindowText},
+        {"Lsplit", QPalette::Window, QPalette::WindowText},
+        {"InStringa", QPalette::Base, QPalette::Text},
+        {"OptSpeed_1", QPalette::Window, QPalette::WindowText},
+        {"MemName", QPalette::Window, QPalette::WindowText},
+        {"NomeDB", QPalette::Window, QPalette::WindowText},
+        {"Crecall", QPalette::Button, QPalette::ButtonText},
+        {"DataFreqCaption", QPalette::Window, QPalette::WindowText},
+    };
+    for (const bool dimmed : {false, true}) {
+        m_window->displayFrame()->setDimmed(dimmed);
+        for (const FixedColours& f : fixed) {
+            const QWidget* widget = m_window->findChild<QWidget*>(f.control);
+            QVERIFY2(widget, f.control);
+            const QPalette& p = widget->palette();
+            const double ratio = look::contrastRatio(p.color(f.background), p.color(f.text));
+            QVERIFY2(ratio >= look::kReadableContrast,
+                     qPrintable(QStringLiteral("%1: %2").arg(f.control).arg(ratio)));
+        }
+    }
+    // Every filled control reads, and the pad's digits stand on the white of their backing.
+    for (const QWidget* widget : client()->findChildren<QWidget*>()) {
+        const QPalette& p = widget->palette();
+        if (widget->autoFillBackground())
+            QVERIFY2(look::contrastRatio(p.color(QPalette::Window),
+                                         p.color(QPalette::WindowText)) >= look::kReadableContrast,
+                     qPrintable(widget->objectName()));
+    }
+    QCOMPARE(m_window->findChild<QWidget*>("NewFreq_4")->palette().color(QPalette::Window),
+             QColor(Qt::white));
+    // The first start's error text.
+    FirstStartDialog first({}, m_dir.filePath(QStringLiteral("IC706.INI")));
+    const QPalette& error = first.findChild<QLabel*>("PortError")->palette();
+    QVERIFY(look::contrastRatio(error.color(QPalette::Window), error.color(QPalette::WindowText)) >=
+            look::kReadableContrast);
+    // The measure itself: black on white is 21:1, the window's white on navy well above 4.5.
+    QCOMPARE(look::contrastRatio(Qt::black, Qt::white), 21.0);
+    QVERIFY(qAbs(look::contrastRatio(look::kNavy, Qt::white) - 16.0) < 0.05);
 }
 
 QTEST_MAIN(TestWindowLayout)
