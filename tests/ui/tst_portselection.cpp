@@ -143,8 +143,13 @@ void TestPortSelection::choosePort()
     if (!messageTitle.isEmpty()) {
         QCOMPARE(bench.messages().first().title, messageTitle);
         QCOMPARE(bench.messages().first().icon, QMessageBox::Warning);
+        const QString text = bench.messages().first().text;
         if (!settingsWritable)
-            QVERIFY(bench.messages().first().text.contains(QStringLiteral("could not be stored")));
+            QVERIFY(text.contains(QStringLiteral("could not be stored")));
+        else  // one box: the failure, what to do, and that the previous port is in use again
+            QVERIFY2(text.contains(QStringLiteral("Then choose \"COM %1\" again").arg(choice)) &&
+                         text.endsWith(QStringLiteral("Corvane goes on with COM 2.")),
+                     qPrintable(text));
     }
     QCOMPARE(bench.setting(QStringLiteral("COMPORT")), storedPort);
     QCOMPARE(ticked(bench.window()->menus()), QList<int>{portInUse});
