@@ -10,6 +10,9 @@
 //   delete    the current row deleted (the view keeps its position), painted
 //   last/mid  right after a change of view, a jump to the last / middle row painted;
 //             name_middle_after_idle: the same once the keys were read ahead while idle
+//   find_*    the find filter typed over a view until the first screen is painted (a part
+//             of a name, a frequency start, a text that finds nothing), with the rows
+//             found and a jump to the last of them
 //   scroll    one screen further down, painted
 //   peak      peak memory of the process (ru_maxrss), MiB; the file is filled by another
 //             process, so this is the grid's own
@@ -38,6 +41,7 @@
 
 #include <algorithm>
 #include <functional>
+#include <tuple>
 
 namespace {
 
@@ -231,6 +235,26 @@ void runSize(int rows, QTextStream& out)
                 << '\n';
         }
     }
+    // The find filter, typed into the field over a view: a part of a name, the start of a
+    // frequency in MHz, and a text that finds nothing (every row is looked at).
+    const QList<std::tuple<QString, ViewOrder, QString>> finds = {
+        {QStringLiteral("find_name"), ViewOrder::ByName, QStringLiteral("ory 0001")},
+        {QStringLiteral("find_freq"), ViewOrder::ByFrequency, QStringLiteral("145.5")},
+        {QStringLiteral("find_nothing"), ViewOrder::ByName, QStringLiteral("no such memory")}};
+    for (const auto& [label, order, text] : finds) {
+        const QString sql = viewQuery(order, false);
+        const auto find = [&] {
+            grid.data.setFindText(text);
+            grid.show(sql);
+        };
+        out << label << ' ' << timed(find, [&] { grid.data.setFindText(QString()); }) << '\n';
+        if (!grid.data.isWindowed())
+            out << label << "_read_whole 1\n";
+        out << label << "_rows " << grid.data.recordCount() << '\n';
+        out << label << "_last " << timed([&] { grid.jumpTo(grid.data.recordCount() - 1); }, find)
+            << '\n';
+    }
+    grid.data.setFindText(QString());
     const QString byName = viewQuery(ViewOrder::ByName, false);
     // Once the window has been idle a moment, every key has been read ahead.
     const auto idle = [&] {

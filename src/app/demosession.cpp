@@ -1,6 +1,7 @@
 #include "app/demosession.h"
 
 #include "app/demobookmarks.h"
+#include "link/framelog.h"
 
 #include "settings/apppath.h"
 #include "settings/inifile.h"
@@ -39,11 +40,6 @@ constexpr DialStop kDialStops[] = {
     {14074000, 1}, {7050000, 0}, {145500000, 5}, {145600000, 5}, {145400000, 5},
 };
 
-QString hexBytes(const QByteArray& bytes)
-{
-    return QString::fromLatin1(bytes.toHex(' ').toUpper());
-}
-
 }  // namespace
 
 DemoSession::DemoSession(QObject* parent)
@@ -51,10 +47,10 @@ DemoSession::DemoSession(QObject* parent)
 {
     m_clock.start();
     connect(m_radio, &VirtualRadio::frameReceived, this, [this](const QByteArray& frame) {
-        print(QStringLiteral("to radio    ") + hexBytes(frame));
+        printLine(frameTranscriptLine(m_clock.nsecsElapsed(), true, frame));
     });
     connect(m_radio, &VirtualRadio::bytesSent, this, [this](const QByteArray& bytes) {
-        print(QStringLiteral("from radio  ") + hexBytes(bytes));
+        printLine(frameTranscriptLine(m_clock.nsecsElapsed(), false, bytes));
     });
     m_dial.setInterval(kDialInterval);
     connect(&m_dial, &QTimer::timeout, this, &DemoSession::turnDial);
@@ -123,8 +119,13 @@ void DemoSession::screenshotAndQuit(F706* window, const QString& file, double se
     });
 }
 
-void DemoSession::print(const QString& line)
+void DemoSession::print(const QString& text)
 {
-    std::printf("[%7.3f s] %s\n", m_clock.nsecsElapsed() / 1e9, qPrintable(line));
+    printLine(transcriptLine(m_clock.nsecsElapsed(), text));
+}
+
+void DemoSession::printLine(const QString& line)
+{
+    std::printf("%s\n", qPrintable(line));
     std::fflush(stdout);
 }

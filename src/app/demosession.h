@@ -37,7 +37,9 @@ public:
     bool screenshotSaved() const { return m_screenshotSaved; }
 
 private:
-    void print(const QString& line);
+    /** Prints text as a transcript line, stamped with the time since the start. */
+    void print(const QString& text);
+    void printLine(const QString& line);
     void turnDial();
 
     VirtualRadio* m_radio;

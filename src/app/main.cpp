@@ -1,19 +1,23 @@
 #include "app/demosession.h"
 #include "common/terminationsignals.h"
+#include "common/version.h"
 #include "memory/bookmarkfiles.h"
 #include "settings/apppath.h"
 #include "ui/f706.h"
 #include "ui/firststart.h"
 #include "ui/programstart.h"
 #include "ui/sharingcontroller.h"
+#include "ui/windowplace.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QSessionManager>
 #include <QStandardPaths>
 
+#include <algorithm>
 #include <cstdio>
 #include <memory>
+#include <optional>
 
 namespace {
 
@@ -27,6 +31,7 @@ struct Options {
     bool dirGiven = false;  ///< --dir names the directory (appPathFromArguments reads it)
     QString screenshot;
     double quitAfter = 4.0;
+    QString logFrames;  ///< --log-frames FILE; empty: no frame log
     SharingArguments sharing;
 };
 
@@ -66,9 +71,28 @@ SharingArguments sharingArguments(const QCommandLineParser& parser)
     return arguments;
 }
 
-Options parseOptions(const QApplication& app)
+/** The program's options on parser; the options of a run are read back through them. */
+struct OptionSet {
+    QCommandLineOption dir{QStringLiteral("dir"),
+                           QStringLiteral("Folder of the settings file and databases."),
+                           QStringLiteral("DIR")};
+    QCommandLineOption demo{QStringLiteral("demo"),
+                            QStringLiteral("Run against a virtual radio in this process.")};
+    QCommandLineOption shot{QStringLiteral("screenshot"),
+                            QStringLiteral("With --demo: save a picture of the window to FILE, "
+                                           "then quit."),
+                            QStringLiteral("FILE")};
+    QCommandLineOption after{QStringLiteral("quit-after"),
+                             QStringLiteral("Seconds before the screenshot (default 4)."),
+                             QStringLiteral("SECONDS"), QStringLiteral("4")};
+    QCommandLineOption logFrames{QStringLiteral("log-frames"),
+                                 QStringLiteral("Write every frame sent to and received from "
+                                                "the radio, with its time, to FILE."),
+                                 QStringLiteral("FILE")};
+};
+
+void describeOptions(QCommandLineParser& parser, const OptionSet& set)
 {
-    QCommandLineParser parser;
     parser.setApplicationDescription(
         QStringLiteral(
             "Controller for an IC-706MKII over CI-V.\n\n"
@@ -79,32 +103,94 @@ Options parseOptions(const QApplication& app)
             "IC706.INI there, a first-start dialog asks for the serial port and the radio.\n"
             "Settings keys: [SETTINGS] ADDR706 (CI-V address, decimal, default 72), COMPORT\n"
             "(1-4, default 2), COM1..COM4 (device of each port), BAUD (300-19200, default\n"
-            "9600); [BOOKMARKS] BOOK0, BOOK0CAPTION, BOOKn, BOOKnCAPTION (database files and\n"
-            "their menu captions). A port that cannot be opened at start offers another one,\n"
-            "or the window without the radio.")
+            "9600), GEOMETRY (the window's place and size); [BOOKMARKS] BOOK0, BOOK0CAPTION,\n"
+            "BOOKn, BOOKnCAPTION (database files and their menu captions); [NETWORK]\n"
+            "RIGCTLPORT, RIGCTLADDRESS (sharing). A port that cannot be opened at start offers\n"
+            "another one, or the window without the radio. More in the manual: man corvane.")
             .arg(userDataFolder()));
     parser.addHelpOption();
-    const QCommandLineOption dir(QStringLiteral("dir"),
-                                 QStringLiteral("Folder of the settings file and databases."),
-                                 QStringLiteral("DIR"));
-    const QCommandLineOption demo(QStringLiteral("demo"),
-                                  QStringLiteral("Run against a virtual radio in this process."));
-    const QCommandLineOption shot(QStringLiteral("screenshot"),
-                                  QStringLiteral("With --demo: save a picture of the window to "
-                                                 "FILE, then quit."),
-                                  QStringLiteral("FILE"));
-    const QCommandLineOption after(QStringLiteral("quit-after"),
-                                   QStringLiteral("Seconds before the screenshot (default 4)."),
-                                   QStringLiteral("SECONDS"), QStringLiteral("4"));
-    parser.addOptions({dir, demo, shot, after});
+    parser.addVersionOption();
+    parser.addOptions({set.dir, set.demo, set.shot, set.after, set.logFrames});
     parser.addOptions(sharingOptions());
+}
+
+/** Options that QApplication takes for itself (see QApplication and QGuiApplication). */
+bool isWindowSystemOption(const QString& name)
+{
+    static const QStringList kNames = {QStringLiteral("platform"),
+                                       QStringLiteral("platformpluginpath"),
+                                       QStringLiteral("platformtheme"),
+                                       QStringLiteral("plugin"),
+                                       QStringLiteral("qwindowgeometry"),
+                                       QStringLiteral("qwindowicon"),
+                                       QStringLiteral("qwindowtitle"),
+                                       QStringLiteral("reverse"),
+                                       QStringLiteral("session"),
+                                       QStringLiteral("style"),
+                                       QStringLiteral("stylesheet"),
+                                       QStringLiteral("widgetcount"),
+                                       QStringLiteral("display"),
+                                       QStringLiteral("geometry"),
+                                       QStringLiteral("title"),
+                                       QStringLiteral("name"),
+                                       QStringLiteral("visual"),
+                                       QStringLiteral("ncols"),
+                                       QStringLiteral("cmap"),
+                                       QStringLiteral("nograb"),
+                                       QStringLiteral("dograb"),
+                                       QStringLiteral("sync"),
+                                       QStringLiteral("fn"),
+                                       QStringLiteral("font"),
+                                       QStringLiteral("bg"),
+                                       QStringLiteral("background"),
+                                       QStringLiteral("fg"),
+                                       QStringLiteral("foreground"),
+                                       QStringLiteral("btn"),
+                                       QStringLiteral("button"),
+                                       QStringLiteral("im"),
+                                       QStringLiteral("inputstyle")};
+    return kNames.contains(name);
+}
+
+/** --help, --version and a wrong option are answered here, before anything touches the
+ *  window system, so they work without a display. Returns the exit status when the program
+ *  is to end now, else std::nullopt. Options of the window system are left to QApplication. */
+std::optional<int> answerBeforeWindows(int argc, char** argv)
+{
+    int count = argc;
+    const QCoreApplication early(count, argv);
+    QCommandLineParser parser;
+    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+    const OptionSet set;
+    describeOptions(parser, set);
+    if (!parser.parse(QCoreApplication::arguments())) {
+        const QStringList unknown = parser.unknownOptionNames();
+        if (unknown.isEmpty() ||
+            !std::all_of(unknown.begin(), unknown.end(), isWindowSystemOption)) {
+            std::fprintf(stderr, "corvane: %s\n", qPrintable(parser.errorText()));
+            return 1;
+        }
+    }
+    if (parser.isSet(QStringLiteral("help")))
+        parser.showHelp(0);
+    if (parser.isSet(QStringLiteral("version")))
+        parser.showVersion();
+    return std::nullopt;
+}
+
+Options parseOptions(const QApplication& app)
+{
+    QCommandLineParser parser;
+    const OptionSet set;
+    describeOptions(parser, set);
     parser.process(app);
 
     Options options;
-    options.demo = parser.isSet(demo);
-    options.dirGiven = parser.isSet(dir);
-    options.screenshot = parser.value(shot);
-    options.quitAfter = parser.value(after).toDouble();
+    options.demo = parser.isSet(set.demo);
+    options.dirGiven = parser.isSet(set.dir);
+    options.screenshot = parser.value(set.shot);
+    options.quitAfter = parser.value(set.after).toDouble();
+    options.logFrames = parser.value(set.logFrames);
     options.sharing = sharingArguments(parser);
     return options;
 }
@@ -129,8 +215,11 @@ std::unique_ptr<DemoSession> startDemo(const Options& options, QString* appPath)
 
 int main(int argc, char** argv)
 {
+    QCoreApplication::setApplicationName(QStringLiteral("corvane"));
+    QCoreApplication::setApplicationVersion(QString::fromLatin1(kCorvaneVersion));
+    if (const std::optional<int> status = answerBeforeWindows(argc, argv))
+        return *status;
     QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("corvane"));
     QGuiApplication::setDesktopFileName(QStringLiteral("corvane"));
     const Options options = parseOptions(app);
 
@@ -151,7 +240,8 @@ int main(int argc, char** argv)
             return 1;
     }
 
-    std::unique_ptr<F706> window = startMainWindow(appPath, &exitCode);
+    std::unique_ptr<F706> window =
+        startMainWindow(appPath, &exitCode, QLatin1String(kSerialByIdFolder), options.logFrames);
     if (!window)
         return exitCode;
     QObject::connect(window.get(), &F706::unloaded, &app, [] { QCoreApplication::exit(0); });
@@ -166,6 +256,7 @@ int main(int argc, char** argv)
                      [&window] { window->writePendingAtQuit(); });
     QObject::connect(&app, &QCoreApplication::aboutToQuit, window.get(), &F706::endProgram);
     window->setWindowTitle(windowTitleFor(DataFolder{appPath, places.folder.use}));
+    restoreWindowPlace(window.get(), window->settingsFile());
     window->show();
     SharingController sharing(window.get());
     if (const QString error = sharing.start(options.sharing); !error.isEmpty())

@@ -1,4 +1,5 @@
 // corvane-memories: import, export, list and check the memories of a bookmark database.
+#include "common/version.h"
 #include "exchange/memoriestool.h"
 
 #include <QCoreApplication>
@@ -12,8 +13,12 @@ int main(int argc, char** argv)
     QCoreApplication app(argc, argv);
     QTextStream out(stdout);
     QTextStream err(stderr);
-    const int status =
-        memoriestool::run(app.arguments().mid(1), out, err, isatty(STDERR_FILENO) == 1);
+    const QStringList arguments = app.arguments().mid(1);
+    if (arguments.contains(QLatin1String("--version")) || arguments.contains(QLatin1String("-v"))) {
+        out << "corvane-memories " << kCorvaneVersion << '\n';
+        return 0;
+    }
+    const int status = memoriestool::run(arguments, out, err, isatty(STDERR_FILENO) == 1);
     out.flush();
     err.flush();
     return status;

@@ -343,6 +343,7 @@ QString usage()
         "      (tabs, line breaks and control characters in them shown as \\t, \\n, \\xNN).\n"
         "  corvane-memories check DB.MDB\n"
         "      Checks the file's integrity and that every row keeps the rules above.\n"
+        "  corvane-memories --version\n"
         "\n"
         "Formats: chirp = CHIRP generic CSV; gqrx = gqrx bookmarks.csv (current and older\n"
         "comma form); csv = Corvane's own CSV (the ten fields of TabFreq, nulls kept).\n"

@@ -217,7 +217,10 @@ bool SerialLink::write(const QByteArray& frame)
 {
     if (!m_port->isOpen())
         return false;
-    return m_port->write(frame) == frame.size();
+    if (m_port->write(frame) != frame.size())
+        return false;
+    emit frameWritten(frame);
+    return true;
 }
 
 void SerialLink::onReadyRead()

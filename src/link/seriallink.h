@@ -56,6 +56,8 @@ signals:
      *  the order received and never nest: frames that arrive while a receiver waits
      *  (Delay) follow when it returns. Nothing comes after close(). */
     void frameReceived(const QString& frameText);
+    /** One whole frame was queued for the line by write(). */
+    void frameWritten(const QByteArray& frame);
     /** A line event other than data, in the serial-control numbering (1001 break, 1004
      *  framing, ...); the window turns it into a message. */
     void lineEvent(int code);

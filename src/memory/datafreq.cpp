@@ -97,6 +97,7 @@ public:
     QString path;           ///< the file the next refresh opens
     QString openPath;       ///< the file open now, named by every write failure
     QString source = QStringLiteral("TabFreq");
+    QString find;  ///< the find filter's text
     QString connection = sqlitefile::uniqueConnectionName(QStringLiteral("corvane.datafreq"));
     bool open = false;
     bool readOnly = false;
@@ -230,6 +231,14 @@ QString DataFreq::recordSource() const
 {
     return d->source;
 }
+void DataFreq::setFindText(const QString& text)
+{
+    d->find = text;
+}
+QString DataFreq::findText() const
+{
+    return d->find;
+}
 bool DataFreq::isOpen() const
 {
     return d->open;
@@ -282,7 +291,7 @@ bool DataFreq::refresh(AppError* error)
         limitPageCache(d->connection);
         if (!d->readOnly)
             ViewKeys::addIndexes(d->connection);
-        ok = d->rows.load(d->connection, d->path, d->source, error);
+        ok = d->rows.load(d->connection, d->path, d->source, d->find, error);
         if (!ok)
             d->closeFile();
     }

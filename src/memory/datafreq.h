@@ -68,6 +68,10 @@ public:
     QString databaseName() const;
     void setRecordSource(const QString& sql);
     QString recordSource() const;
+    /** The find filter on the view (see findCondition()): taken by the next refresh, for
+     *  the six view queries; the view's order stays. Empty: every row of the view. */
+    void setFindText(const QString& text);
+    QString findText() const;
 
     /** Writes a pending row edit, reopens the file, runs the record source and moves to the
      *  first row (repositioned is emitted). On failure the view is empty and error says why,

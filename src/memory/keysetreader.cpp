@@ -10,15 +10,6 @@
 
 namespace {
 
-bool run(QSqlQuery& query, const QString& sql, const QVariantList& binds)
-{
-    if (!query.prepare(sql))
-        return false;
-    for (const QVariant& value : binds)
-        query.addBindValue(value);
-    return query.exec();
-}
-
 QString whereOf(const QStringList& conditions)
 {
     return conditions.isEmpty()
@@ -57,23 +48,39 @@ QString KeysetReader::orderBy(bool descending) const
     return QStringLiteral(" ORDER BY ") + columns.join(QLatin1Char(','));
 }
 
-QStringList KeysetReader::baseConditions() const
+QStringList KeysetReader::baseConditions(QVariantList* binds) const
 {
-    return m_shape.onlyScan ? QStringList{QStringLiteral("Scan='Y'")} : QStringList{};
+    QStringList conditions;
+    if (m_shape.onlyScan)
+        conditions.append(QStringLiteral("Scan='Y'"));
+    if (!m_shape.find.sql.isEmpty()) {
+        conditions.append(m_shape.find.sql);
+        binds->append(m_shape.find.binds);
+    }
+    return conditions;
 }
 
-QString KeysetReader::firstRowsStatement() const
+QString KeysetReader::firstRowsStatement(QVariantList* binds) const
 {
     return QStringLiteral("SELECT ") +
            (QStringList{m_keyColumn} + m_shape.orderColumns + QStringList{QStringLiteral("*")})
                .join(QLatin1Char(',')) +
-           from() + whereOf(baseConditions()) + orderBy() + QStringLiteral(" LIMIT ?");
+           from() + whereOf(baseConditions(binds)) + orderBy() + QStringLiteral(" LIMIT ?");
+}
+
+QString KeysetReader::allRowsStatement(QVariantList* binds) const
+{
+    return QStringLiteral("SELECT ") + m_keyColumn + QStringLiteral(",* FROM TabFreq") +
+           whereOf(baseConditions(binds)) + orderBy();
 }
 
 bool KeysetReader::servedByIndex() const
 {
+    QVariantList binds;
+    const QString statement = firstRowsStatement(&binds);
+    binds.append(1);
     QSqlQuery plan = sqlitefile::forwardQuery(m_connection);
-    if (!run(plan, QStringLiteral("EXPLAIN QUERY PLAN ") + firstRowsStatement(), {1}))
+    if (!sqlitefile::prepareAndRun(plan, QStringLiteral("EXPLAIN QUERY PLAN ") + statement, binds))
         return false;
     while (plan.next()) {
         if (plan.value(3).toString().contains(QLatin1String("TEMP B-TREE")))
@@ -86,7 +93,8 @@ bool KeysetReader::counted(const QString& fromWhere, const QVariantList& binds, 
                            AppError* error) const
 {
     QSqlQuery query = sqlitefile::forwardQuery(m_connection);
-    if (!run(query, QStringLiteral("SELECT COUNT(*)") + fromWhere, binds) || !query.next()) {
+    if (!sqlitefile::prepareAndRun(query, QStringLiteral("SELECT COUNT(*)") + fromWhere, binds) ||
+        !query.next()) {
         *error = errorOf(query);
         return false;
     }
@@ -96,7 +104,9 @@ bool KeysetReader::counted(const QString& fromWhere, const QVariantList& binds, 
 
 bool KeysetReader::count(qint64* result, AppError* error) const
 {
-    return counted(from() + whereOf(baseConditions()), {}, result, error);
+    QVariantList binds;
+    const QString where = whereOf(baseConditions(&binds));
+    return counted(from() + where, binds, result, error);
 }
 
 /** Rows after the cursor that share its first `level` ordering values: for level == the
@@ -133,14 +143,15 @@ bool KeysetReader::readAfter(const KeysetCursor& cursor, int limit, const QSet<q
     int need = limit;
     for (int level = levels; level >= 0 && need > 0; --level) {
         QVariantList binds;
-        const QStringList conditions =
-            baseConditions() + QStringList{afterCursor(cursor, level, &binds)};
+        QStringList conditions = baseConditions(&binds);
+        conditions.append(afterCursor(cursor, level, &binds));
         binds.append(need + static_cast<int>(skip.size()));
         QSqlQuery query = sqlitefile::forwardQuery(m_connection);
-        if (!run(query,
-                 QStringLiteral("SELECT ") + columns + from() + whereOf(conditions) + orderBy() +
-                     QStringLiteral(" LIMIT ?"),
-                 binds)) {
+        if (!sqlitefile::prepareAndRun(query,
+                                       QStringLiteral("SELECT ") + columns + from() +
+                                           whereOf(conditions) + orderBy() +
+                                           QStringLiteral(" LIMIT ?"),
+                                       binds)) {
             *error = errorOf(query);
             return false;
         }
@@ -169,11 +180,15 @@ bool KeysetReader::readAt(int first, int limit, int total, KeysetRun* out, AppEr
     const bool fromEnd = total - (first + limit) < first;
     const int offset = fromEnd ? std::max(0, total - (first + limit)) : first;
     QStringList columns = QStringList{m_keyColumn} + m_shape.orderColumns;
+    QVariantList binds;
+    const QString where = whereOf(baseConditions(&binds));
+    binds << limit << offset;
     QSqlQuery query = sqlitefile::forwardQuery(m_connection);
-    if (!run(query,
-             QStringLiteral("SELECT ") + columns.join(QLatin1Char(',')) + from() +
-                 whereOf(baseConditions()) + orderBy(fromEnd) + QStringLiteral(" LIMIT ? OFFSET ?"),
-             {limit, offset})) {
+    if (!sqlitefile::prepareAndRun(query,
+                                   QStringLiteral("SELECT ") + columns.join(QLatin1Char(',')) +
+                                       from() + where + orderBy(fromEnd) +
+                                       QStringLiteral(" LIMIT ? OFFSET ?"),
+                                   binds)) {
         *error = errorOf(query);
         return false;
     }
@@ -203,14 +218,16 @@ KeysetCursor KeysetReader::cursorAt(const QSqlQuery& query) const
 
 bool KeysetReader::valuesOf(qint64 key, std::optional<QVariantList>* values, AppError* error) const
 {
-    QStringList conditions = baseConditions();
+    QVariantList binds;
+    QStringList conditions = baseConditions(&binds);
     conditions.append(m_keyColumn + QStringLiteral(" = ?"));
+    binds.append(key);
     const QStringList columns = m_shape.orderColumns + QStringList{m_keyColumn};
     QSqlQuery query = sqlitefile::forwardQuery(m_connection);
-    if (!run(query,
-             QStringLiteral("SELECT ") + columns.join(QLatin1Char(',')) +
-                 QStringLiteral(" FROM TabFreq") + whereOf(conditions),
-             {key})) {
+    if (!sqlitefile::prepareAndRun(query,
+                                   QStringLiteral("SELECT ") + columns.join(QLatin1Char(',')) +
+                                       QStringLiteral(" FROM TabFreq") + whereOf(conditions),
+                                   binds)) {
         *error = errorOf(query);
         return false;
     }
@@ -231,7 +248,7 @@ bool KeysetReader::rowsBefore(const QVariantList& values, qint64 key, qint64* be
     const int levels = static_cast<int>(m_shape.orderColumns.size());
     for (int level = 0; level <= levels; ++level) {
         QVariantList binds;
-        QStringList conditions = baseConditions();
+        QStringList conditions = baseConditions(&binds);
         for (int c = 0; c < level; ++c) {
             conditions.append(m_shape.orderColumns.at(c) + QStringLiteral(" IS ?"));
             binds.append(values.at(c));

@@ -43,8 +43,11 @@ public:
                  const QString& keyColumn);
 
     /** The first window's statement: the row key, the ordering values (see cursorAt()), then
-     *  every field; LIMIT ? bound. */
-    QString firstRowsStatement() const;
+     *  every field; binds gets the filter's values, to which the caller appends the LIMIT. */
+    QString firstRowsStatement(QVariantList* binds) const;
+    /** The whole view in its order without a chosen index: the row key, then every field;
+     *  binds gets the filter's values. */
+    QString allRowsStatement(QVariantList* binds) const;
     /** False when the engine would sort the whole view for a window, or cannot run it. */
     bool servedByIndex() const;
     bool count(qint64* result, AppError* error) const;
@@ -64,7 +67,8 @@ public:
 private:
     QString from() const;
     QString orderBy(bool descending = false) const;
-    QStringList baseConditions() const;
+    /** The view's filters; their values are appended to binds. */
+    QStringList baseConditions(QVariantList* binds) const;
     QString afterCursor(const KeysetCursor& cursor, int level, QVariantList* binds) const;
     bool counted(const QString& fromWhere, const QVariantList& binds, qint64* result,
                  AppError* error) const;

@@ -43,7 +43,7 @@ MemoryRecord FieldPositions::read(const QSqlQuery& query) const
 }
 
 bool RowStore::load(const QString& connection, const QString& path, const QString& source,
-                    AppError* error)
+                    const QString& find, AppError* error)
 {
     clear();
     m_connection = connection;
@@ -55,7 +55,7 @@ bool RowStore::load(const QString& connection, const QString& path, const QStrin
         MemoryRecord record = positions->read(query);
         m_cache.insert(record.key, std::move(record));
     };
-    if (!m_keys.load(connection, path, source, kFirstRowsKept, keep, error)) {
+    if (!m_keys.load(connection, path, source, find, kFirstRowsKept, keep, error)) {
         clear();
         return false;
     }

@@ -37,10 +37,11 @@ public:
     /** The cache is emptied when it holds more rows than this (a few screens). */
     static constexpr int kCacheLimit = 1024;
 
-    /** Reads the view of the record source on the connection: its row count and first rows.
-     *  On failure the store is empty and error names the file. */
+    /** Reads the view of the record source on the connection, narrowed by the find text
+     *  (findCondition): its row count and first rows. On failure the store is empty and
+     *  error names the file. */
     bool load(const QString& connection, const QString& path, const QString& source,
-              AppError* error);
+              const QString& find, AppError* error);
     void clear();
 
     int count() const { return m_keys.count(); }

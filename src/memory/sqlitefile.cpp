@@ -146,6 +146,15 @@ QSqlQuery forwardQuery(const QString& connection)
     return query;
 }
 
+bool prepareAndRun(QSqlQuery& query, const QString& sql, const QVariantList& values)
+{
+    if (!query.prepare(sql))
+        return false;
+    for (const QVariant& value : values)
+        query.addBindValue(value);
+    return query.exec();
+}
+
 void close(const QString& connection)
 {
     {

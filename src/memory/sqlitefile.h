@@ -3,6 +3,7 @@
 #include "common/errorcatalogue.h"
 
 #include <QString>
+#include <QVariantList>
 
 class QSqlError;
 class QSqlQuery;
@@ -32,6 +33,9 @@ bool open(const QString& connection, const QString& path, bool* readOnly, AppErr
 
 /** A forward-only query on the open connection (rows read once, in order). */
 QSqlQuery forwardQuery(const QString& connection);
+
+/** Prepares sql on query, binds values to its placeholders in order and runs it. */
+bool prepareAndRun(QSqlQuery& query, const QString& sql, const QVariantList& values);
 
 /** Closes and removes the connection (every query on it must be gone already). */
 void close(const QString& connection);

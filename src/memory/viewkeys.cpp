@@ -73,19 +73,26 @@ bool ViewKeys::complete() const
 }
 
 bool ViewKeys::load(const QString& connection, const QString& path, const QString& source,
-                    int firstRows, const RowSink& sink, AppError* error)
+                    const QString& find, int firstRows, const RowSink& sink, AppError* error)
 {
     clear();
     m_connection = connection;
     m_path = path;
     if (!findKeyColumn(error))
         return false;
-    if (const std::optional<ViewShape> shape = viewShapeOf(source)) {
+    if (std::optional<ViewShape> shape = viewShapeOf(source)) {
+        shape->find = findCondition(find);
         m_reader = KeysetReader(connection, path, *shape, m_keyColumn);
         if (m_reader.servedByIndex())
             return loadWindowed(firstRows, sink, error);
+        if (!shape->find.sql.isEmpty()) {
+            QVariantList binds;
+            const QString statement = m_reader.allRowsStatement(&binds);
+            return loadWhole(statement, binds, firstRows, sink, error);
+        }
     }
-    return loadWhole(source, firstRows, sink, error);  // as written, once
+    // As written, once (a find text has no place in a record source of unknown shape).
+    return loadWhole(wholeStatementFor(source, m_keyColumn), {}, firstRows, sink, error);
 }
 
 bool ViewKeys::findKeyColumn(AppError* error)
@@ -112,10 +119,10 @@ bool ViewKeys::findKeyColumn(AppError* error)
     return false;
 }
 
-bool ViewKeys::loadWhole(const QString& source, int firstRows, const RowSink& sink, AppError* error)
+bool ViewKeys::loadWhole(const QString& statement, const QVariantList& binds, int firstRows,
+                         const RowSink& sink, AppError* error)
 {
     m_mode = Mode::Whole;
-    const QString statement = wholeStatementFor(source, m_keyColumn);
     if (statement.isEmpty()) {
         *error = sqlitefile::fileError(errors::kDatabaseError, m_path,
                                        QStringLiteral("the view does not read SELECT * FROM a "
@@ -123,7 +130,7 @@ bool ViewKeys::loadWhole(const QString& source, int firstRows, const RowSink& si
         return false;
     }
     QSqlQuery query = sqlitefile::forwardQuery(m_connection);
-    if (!query.exec(statement)) {
+    if (!sqlitefile::prepareAndRun(query, statement, binds)) {
         *error = sqlitefile::errorFor(query.lastError(), m_path, errors::kDatabaseError);
         return false;
     }
@@ -156,8 +163,10 @@ bool ViewKeys::loadWindowed(int firstRows, const RowSink& sink, AppError* error)
     qint64 total = 0;
     bool ok = m_reader.count(&total, error);
     QSqlQuery query = sqlitefile::forwardQuery(m_connection);
-    if (ok && !(query.prepare(m_reader.firstRowsStatement()) &&
-                (query.addBindValue(firstRows), query.exec()))) {
+    QVariantList binds;
+    const QString statement = m_reader.firstRowsStatement(&binds);
+    binds.append(firstRows);
+    if (ok && !sqlitefile::prepareAndRun(query, statement, binds)) {
         *error = sqlitefile::errorFor(query.lastError(), m_path, errors::kDatabaseError);
         ok = false;
     }

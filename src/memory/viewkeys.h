@@ -56,10 +56,11 @@ public:
      *  whole. For a file opened writable. */
     static void addIndexes(const QString& connection);
 
-    /** Counts the view and reads its first firstRows rows whole (handed to sink). On
-     *  failure the list is empty and error names the file. */
-    bool load(const QString& connection, const QString& path, const QString& source, int firstRows,
-              const RowSink& sink, AppError* error);
+    /** Counts the view and reads its first firstRows rows whole (handed to sink). find: the
+     *  view's find filter (findCondition), for the six view queries. On failure the list is
+     *  empty and error names the file. */
+    bool load(const QString& connection, const QString& path, const QString& source,
+              const QString& find, int firstRows, const RowSink& sink, AppError* error);
     void clear();
 
     Mode mode() const { return m_mode; }
@@ -109,7 +110,8 @@ private:
     };
 
     bool findKeyColumn(AppError* error);
-    bool loadWhole(const QString& source, int firstRows, const RowSink& sink, AppError* error);
+    bool loadWhole(const QString& statement, const QVariantList& binds, int firstRows,
+                   const RowSink& sink, AppError* error);
     bool loadWindowed(int firstRows, const RowSink& sink, AppError* error);
     int segmentBefore(int row) const;
     bool extend(int index, int wanted, AppError* error);

@@ -1,5 +1,9 @@
 #include "memory/views.h"
 
+#include <QRegularExpression>
+
+#include <algorithm>
+
 namespace {
 
 const QString kByName = QStringLiteral("TabFreqByName");
@@ -37,7 +41,56 @@ QString indexOf(ViewOrder order, bool onlyScan)
     return {};
 }
 
+/** text with LIKE's wildcards and the escape character itself escaped by a backslash. */
+QString escapedForLike(const QString& text)
+{
+    QString escaped;
+    for (const QChar c : text) {
+        if (c == QLatin1Char('%') || c == QLatin1Char('_') || c == QLatin1Char('\\'))
+            escaped += QLatin1Char('\\');
+        escaped += c;
+    }
+    return escaped;
+}
+
+bool allDigits(const QString& text)
+{
+    return std::all_of(text.begin(), text.end(),
+                       [](QChar c) { return c.isDigit() && c.unicode() < 128; });
+}
+
+/** The start of the nine-digit stored frequency (MHz, KHz, Hz with leading zeros) that a
+ *  number with a decimal point or comma stands for in MHz; empty when it is none. */
+QString storedFrequencyPrefix(const QString& text)
+{
+    const qsizetype point = text.indexOf(QRegularExpression(QStringLiteral("[.,]")));
+    const QString whole = text.left(point);
+    const QString fraction = text.mid(point + 1);
+    if (whole.size() > 3 || fraction.size() > 6 || !allDigits(whole) || !allDigits(fraction))
+        return {};
+    return whole.rightJustified(3, QLatin1Char('0')) + fraction;
+}
+
 }  // namespace
+
+ViewCondition findCondition(const QString& text)
+{
+    const QString find = text.trimmed();
+    if (find.isEmpty())
+        return {};
+    ViewCondition condition;
+    condition.sql = QStringLiteral("(Name LIKE ? ESCAPE '\\'");
+    condition.binds.append(QLatin1Char('%') + escapedForLike(find) + QLatin1Char('%'));
+    if (allDigits(find)) {
+        condition.sql += QStringLiteral(" OR ltrim(MHz||KHz||Hz,'0') LIKE ?");
+        condition.binds.append(find + QLatin1Char('%'));
+    } else if (const QString prefix = storedFrequencyPrefix(find); !prefix.isEmpty()) {
+        condition.sql += QStringLiteral(" OR MHz||KHz||Hz LIKE ?");
+        condition.binds.append(prefix + QLatin1Char('%'));
+    }
+    condition.sql += QLatin1Char(')');
+    return condition;
+}
 
 QString viewQuery(ViewOrder order, bool onlyScan)
 {
@@ -64,7 +117,7 @@ std::optional<ViewShape> viewShapeOf(const QString& recordSource)
     for (ViewOrder order : {ViewOrder::None, ViewOrder::ByName, ViewOrder::ByFrequency}) {
         for (bool onlyScan : {false, true}) {
             if (recordSource == viewQuery(order, onlyScan))
-                return ViewShape{orderColumnsOf(order), onlyScan, indexOf(order, onlyScan)};
+                return ViewShape{orderColumnsOf(order), onlyScan, indexOf(order, onlyScan), {}};
         }
     }
     return std::nullopt;

@@ -2,6 +2,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <QVariantList>
 
 #include <optional>
 
@@ -22,10 +23,27 @@ QString viewQuery(ViewOrder order, bool onlyScan);
  * with nulls first, then rowid. The index named here serves that order for the filtered
  * views, where the engine would otherwise prefer the filter's index and sort every window.
  */
+/** A condition on the rows of TabFreq, with the values for its placeholders in order. */
+struct ViewCondition {
+    QString sql;  ///< empty: every row
+    QVariantList binds;
+};
+
+/**
+ * The find filter of a view: the memories whose Name contains text (letters A-Z compared
+ * without regard to case), or whose main frequency starts with it. Digits alone are the start
+ * of the frequency as it is written without leading zeros ("14074": 14.074 MHz, and
+ * 140.74 MHz); a number with a decimal point or comma is MHz ("145.5": 145.5 to 145.599999
+ * MHz). The text reaches the engine only as bound values, its LIKE wildcards escaped.
+ * Blank text: no condition.
+ */
+ViewCondition findCondition(const QString& text);
+
 struct ViewShape {
     QStringList orderColumns;  ///< empty: the table's own order
     bool onlyScan = false;     ///< the filter Scan='Y'
     QString index;             ///< index to read the view through; empty: the engine's choice
+    ViewCondition find;        ///< the find filter (findCondition), on top of onlyScan
 };
 
 /** The shape of a record source, exactly one of the six view texts or "TabFreq"; nullopt

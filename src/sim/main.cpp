@@ -4,6 +4,7 @@
 // receives (see simlog.h for the log format).
 
 #include "common/terminationsignals.h"
+#include "common/version.h"
 #include "protocol/civ.h"
 #include "sim/devicesymlink.h"
 #include "sim/frontpanel.h"
@@ -65,6 +66,7 @@ std::optional<Options> parseOptions(const QCoreApplication& app, QString* error)
     parser.setApplicationDescription(
         QStringLiteral("A virtual CI-V transceiver on a pseudo-terminal."));
     parser.addHelpOption();
+    parser.addVersionOption();
     const QCommandLineOption link(QStringLiteral("link"),
                                   QStringLiteral("Also make a symbolic link to the device."),
                                   QStringLiteral("path"));
@@ -135,6 +137,7 @@ int main(int argc, char* argv[])
     guardStandardStreams();
     std::signal(SIGPIPE, SIG_IGN);  // a reader that went away is no reason to die
     QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationVersion(QString::fromLatin1(kCorvaneVersion));
     QString error;
     const std::optional<Options> options = parseOptions(app, &error);
     SimLog log;

@@ -2,6 +2,7 @@
 
 #include "common/errormessage.h"
 #include "link/delay.h"
+#include "link/framelog.h"
 #include "link/portnames.h"
 #include "link/seriallink.h"
 #include "memory/datafreq.h"
@@ -16,9 +17,12 @@
 #include "ui/comframe.h"
 #include "ui/displayframe.h"
 #include "ui/entrypad.h"
+#include "ui/findbar.h"
+#include "ui/helpmenu.h"
 #include "ui/mainmenus.h"
 #include "ui/memorycontroller.h"
 #include "ui/memorygrid.h"
+#include "ui/memorymenus.h"
 #include "ui/memorypanel.h"
 #include "ui/messagebox.h"
 #include "ui/modeframe.h"
@@ -27,6 +31,7 @@
 #include "ui/scancontroller.h"
 #include "ui/stepframe.h"
 #include "ui/uilook.h"
+#include "ui/windowplace.h"
 
 #include <QAbstractItemView>
 #include <QAbstractSpinBox>
@@ -34,6 +39,7 @@
 #include <QApplication>
 
 #include <QCloseEvent>
+#include <QIcon>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
@@ -61,6 +67,12 @@ constexpr int kMinGridHeight = 600;
 constexpr int kBarLeft = 120;
 constexpr int kBarWidth = 9240;
 constexpr int kBarHeight = 345;
+// The grid and the bar keep their right margins and take the rest of the width.
+constexpr int kGridRightMargin = kClientWidth - kGridLeft - kGridWidth;
+constexpr int kBarRightMargin = kClientWidth - kBarLeft - kBarWidth;
+// The find field, when shown, stands above the grid and moves its top down.
+constexpr int kFindHeight = 330;
+constexpr int kFindToGridGap = 45;
 
 /** The window's order for Tab: the pad and SEND first, then the radio's display, mode and
  *  step, its scan and split, the bookmark scan, the memories, and QUIT last, away from the
@@ -97,12 +109,16 @@ F706::F706(const QString& appPath, QWidget* parent)
       m_appPath(appPath),
       m_settingsFile(settingsFilePath(appPath)),
       m_link(new SerialLink(this)),
+      m_frameLog(new FrameLog(this)),
       m_radio(new RadioState(this)),
       m_commands(new RadioCommands(m_link, m_radio, this))
 {
     setObjectName(QStringLiteral("F706"));
     setWindowTitle(QStringLiteral("Corvane"));
+    setWindowIcon(
+        QIcon::fromTheme(QStringLiteral("corvane"), QIcon(QStringLiteral(":/icons/corvane.png"))));
     setFont(look::arial(8.25));
+    m_frameLog->watch(m_link);
     buildWindow();
     connectControls();
     m_memory = new MemoryController(memoryParts(), this);
@@ -110,6 +126,7 @@ F706::F706(const QString& appPath, QWidget* parent)
     m_radioSettings = new RadioSettingsController(
         {this, m_link, m_radio, m_commands, m_settingsFile, [this] { showComDevices(); }}, this);
     connect(m_menus->radioSettingsAction(), &QAction::triggered, this, &F706::MradioSettings_Click);
+    connectFind();
     // The window opens with the pad in focus: typing a frequency and Return sends it.
     m_pad->focusSend();
 }
@@ -134,6 +151,9 @@ void F706::buildWindow()
     m_memPanel = new MemoryPanel(m_client);
     m_grid = new MemoryGrid(m_client);
     m_nav = new NavigationBar(m_client);
+    m_findBar = new FindBar(m_client);
+    m_help = new HelpMenu(menuBar(), this, m_frameLog);
+    m_help->setSources(m_settingsFile, m_appPath, m_commands, m_radio);
 
     const int minimumHeight = kGridTop + kMinGridHeight + kGridToBarGap + kBarHeight;
     m_client->setMinimumSize(look::px(this, kClientWidth), look::px(this, minimumHeight));
@@ -387,6 +407,7 @@ void F706::closeEvent(QCloseEvent* event)
         event->ignore();
         return;
     }
+    keepWindowPlace();
     Form_Unload();
     event->accept();
 }
@@ -416,10 +437,35 @@ void F706::Form_Resize()
     // The navigation bar keeps to the bottom edge and the grid fills the space between
     // its fixed top and the bar; everything above stays where it is.
     const int height = look::twips(m_client, m_client->height());
-    const int barTop = std::max(height - kBarHeight, kGridTop + kGridToBarGap);
-    const int gridHeight = barTop - kGridToBarGap - kGridTop;
-    look::place(m_grid, kGridLeft, kGridTop, kGridWidth, gridHeight);
-    look::place(m_nav, kBarLeft, barTop, kBarWidth, kBarHeight);
+    const int width = std::max(look::twips(m_client, m_client->width()), kClientWidth);
+    const int gridWidth = width - kGridLeft - kGridRightMargin;
+    int gridTop = kGridTop;
+    if (!m_findBar->isHidden()) {
+        look::place(m_findBar, kGridLeft, kGridTop, gridWidth, kFindHeight);
+        gridTop += kFindHeight + kFindToGridGap;
+    }
+    const int barTop = std::max(height - kBarHeight, gridTop + kGridToBarGap);
+    const int gridHeight = barTop - kGridToBarGap - gridTop;
+    look::place(m_grid, kGridLeft, gridTop, gridWidth, gridHeight);
+    look::place(m_nav, kBarLeft, barTop, width - kBarLeft - kBarRightMargin, kBarHeight);
+}
+
+void F706::connectFind()
+{
+    connect(m_menus->findAction(), &QAction::triggered, m_findBar, &FindBar::open);
+    connect(m_findBar, &FindBar::shownChanged, this, &F706::Form_Resize);
+    connect(m_findBar, &FindBar::findTextChanged, m_memory->menus(), &MemoryMenus::findMemories);
+    connect(m_findBar, &FindBar::closedByKey, m_grid, [this] { m_grid->setFocus(); });
+}
+
+void F706::keepWindowPlace()
+{
+    // Only a window the operator has seen has a place worth keeping.
+    if (m_unloaded || !isVisible() || isMinimized())
+        return;
+    AppError error;
+    if (!writeWindowPlace(m_settingsFile, normalGeometry(), &error))
+        qWarning("corvane: the window's place was not kept: %s", qPrintable(error.text));
 }
 
 // ---------------------------------------------------------------- receiving

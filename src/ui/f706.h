@@ -12,6 +12,9 @@ class BookmarkScanPanel;
 class ComFrame;
 class DisplayFrame;
 class EntryPad;
+class FindBar;
+class FrameLog;
+class HelpMenu;
 class MainMenus;
 class MemoryController;
 class MemoryGrid;
@@ -95,6 +98,10 @@ public:
     EntryPad* entryPad() const { return m_pad; }
     MemoryGrid* memoryGrid() const { return m_grid; }
     NavigationBar* navigationBar() const { return m_nav; }
+    FindBar* findBar() const { return m_findBar; }
+    HelpMenu* helpMenu() const { return m_help; }
+    /** The frame log of the serial link (off until started: --log-frames or the menu). */
+    FrameLog* frameLog() const { return m_frameLog; }
 
 signals:
     /** The window is closing: the last moment to save anything (the port is still open). */
@@ -114,6 +121,8 @@ private:
     void connectControls();
     MemoryParts memoryParts();
     void connectMemory();
+    void connectFind();
+    void keepWindowPlace();
     bool openStartupPort(int portNumber, AppError* error);
     std::optional<AppError> runStartupSequence();
     /** Start-up steps 14-19: the bookmark menu, the current database and the grid's
@@ -143,6 +152,7 @@ private:
     bool m_noRadio = false;          ///< started without the radio; no port opened since
 
     SerialLink* m_link;
+    FrameLog* m_frameLog;
     RadioState* m_radio;
     RadioCommands* m_commands;
     QWidget* m_client = nullptr;
@@ -156,6 +166,8 @@ private:
     MemoryPanel* m_memPanel = nullptr;
     MemoryGrid* m_grid = nullptr;
     NavigationBar* m_nav = nullptr;
+    FindBar* m_findBar = nullptr;
+    HelpMenu* m_help = nullptr;
     MemoryController* m_memory = nullptr;
     RadioSettingsController* m_radioSettings = nullptr;
 };

@@ -21,6 +21,11 @@ MainMenus::MainMenus(QMenuBar* bar) : QObject(bar)
     m_sortFreq = addItem(m_sort, "Msort_freq", QStringLiteral("By main freq"), false);
     m_sort->addSeparator()->setObjectName(QStringLiteral("Mseparator2"));
     m_sortScan = addItem(m_sort, "Msort_scan", QStringLiteral("Only scan mem"), false);
+    m_sort->addSeparator();
+    m_find = m_sort->addAction(QStringLiteral("Find memory…"));
+    m_find->setObjectName(QStringLiteral("Mfind"));
+    m_find->setShortcut(QKeySequence::Find);
+    m_find->setShortcutContext(Qt::WindowShortcut);
 
     m_comPort = bar->addMenu(QStringLiteral("Com Port"));
     m_comPort->setObjectName(QStringLiteral("MComPort"));

@@ -36,6 +36,8 @@ public:
     QAction* sortNameAction() const { return m_sortName; }
     QAction* sortFreqAction() const { return m_sortFreq; }
     QAction* sortScanAction() const { return m_sortScan; }
+    /** "Find memory…" (Ctrl+F) at the foot of "Mem Sort". */
+    QAction* findAction() const { return m_find; }
 
     QAction* radioSettingsAction() const { return m_radioSettings; }
 
@@ -58,6 +60,7 @@ private:
     QAction* m_sortName;
     QAction* m_sortFreq;
     QAction* m_sortScan;
+    QAction* m_find;
     QAction* m_com[kComCount];
     QAction* m_radioSettings;
 };

@@ -152,12 +152,17 @@ void MemoryMenus::Msort_freq_Click()
 
 void MemoryMenus::chooseOrder(ViewOrder order)
 {
-    applyView(order, m_onlyScan);
+    applyView(order, m_onlyScan, m_find);
 }
 
 void MemoryMenus::Msort_scan_Click()
 {
-    applyView(m_order, !m_onlyScan);
+    applyView(m_order, !m_onlyScan, m_find);
+}
+
+void MemoryMenus::findMemories(const QString& text)
+{
+    applyView(m_order, m_onlyScan, text);
 }
 
 void MemoryMenus::showViewTicks()
@@ -169,7 +174,7 @@ void MemoryMenus::showViewTicks()
     menus->sortScanAction()->setChecked(m_onlyScan);
 }
 
-void MemoryMenus::applyView(ViewOrder order, bool onlyScan)
+void MemoryMenus::applyView(ViewOrder order, bool onlyScan, const QString& find)
 {
     AppError error;
     if (!m_data->writePendingRow(&error)) {
@@ -182,8 +187,10 @@ void MemoryMenus::applyView(ViewOrder order, bool onlyScan)
     // The view is kept here; the menu ticks are drawn from it, never read back.
     m_order = order;
     m_onlyScan = onlyScan;
+    m_find = find;
     showViewTicks();
     m_data->setRecordSource(viewQuery(order, onlyScan));
+    m_data->setFindText(find);
     if (!m_data->refresh(&error)) {
         showMessage(m_parts.window, QMessageBox::Critical, QString(),
                     error.text + QStringLiteral("\r\nThe grid stays empty until the view or "

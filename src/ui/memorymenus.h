@@ -43,6 +43,9 @@ public:
     void Msort_name_Click();
     void Msort_freq_Click();
     void Msort_scan_Click();
+    /** Narrows the view to the memories that text finds (see findCondition()), in the
+     *  view's order; empty text shows the whole view again. */
+    void findMemories(const QString& text);
 
 signals:
     /** The data control now reads the database at path (also after going back to the one
@@ -56,7 +59,7 @@ private:
     bool openDatabase(const QString& path, AppError* error);
     void chooseOrder(ViewOrder order);
     /** Ticks the view whose query is DataFreq's record source now. */
-    void applyView(ViewOrder order, bool onlyScan);
+    void applyView(ViewOrder order, bool onlyScan, const QString& find);
     void showViewTicks();
     void onBookmarkAdded(int n, const QString& caption);
 
@@ -67,4 +70,5 @@ private:
     int m_currentBook = 0;
     ViewOrder m_order = ViewOrder::ByName;  ///< the view: its order and the scan filter
     bool m_onlyScan = false;
+    QString m_find;  ///< the find filter's text
 };

@@ -2,12 +2,14 @@
 
 #include "common/errormessage.h"
 #include "common/replacingfile.h"
+#include "link/framelog.h"
 #include "link/seriallink.h"
 #include "radio/radiocommands.h"
 #include "radio/radiostate.h"
 #include "settings/startupsettings.h"
 #include "ui/f706.h"
 #include "ui/firststartdialog.h"
+#include "ui/helpmenu.h"
 #include "ui/messagebox.h"
 
 namespace {
@@ -28,12 +30,19 @@ PortFailure failureOf(const F706& window, const AppError& error)
 }  // namespace
 
 std::unique_ptr<F706> startMainWindow(const QString& appPath, int* exitCode,
-                                      const QString& byIdFolder)
+                                      const QString& byIdFolder, const QString& frameLogPath)
 {
     *exitCode = 0;
     ReplacingFile::removeStale(appPath, kStaleTemporarySeconds);
     for (;;) {
         auto window = std::make_unique<F706>(appPath);
+        if (QString logError;
+            !frameLogPath.isEmpty() && !window->frameLog()->start(frameLogPath, &logError)) {
+            showMessage(nullptr, QMessageBox::Critical, QString(), logError);
+            *exitCode = kStartupFailedExitCode;
+            return nullptr;
+        }
+        window->helpMenu()->logFramesAction()->setChecked(window->frameLog()->isRunning());
         AppError error;
         if (window->Form_Load(&error))
             return window->isUnloaded() ? nullptr : std::move(window);

@@ -21,7 +21,9 @@ constexpr int kStartupFailedExitCode = 1;
  * "Quit", returns nullptr with *exitCode = kStartupFailedExitCode; the window is never
  * shown. When the window was closed during start-up, returns nullptr with *exitCode = 0.
  * Otherwise returns the window, not yet shown. byIdFolder: where the dialog looks for
- * stable device names first.
+ * stable device names first. A frameLogPath starts the frame log before the first frame;
+ * a log that cannot be written is a start-up failure.
  */
 std::unique_ptr<F706> startMainWindow(const QString& appPath, int* exitCode,
-                                      const QString& byIdFolder = QLatin1String(kSerialByIdFolder));
+                                      const QString& byIdFolder = QLatin1String(kSerialByIdFolder),
+                                      const QString& frameLogPath = QString());

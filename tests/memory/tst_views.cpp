@@ -71,6 +71,100 @@ private slots:
         QCOMPARE(seen.join(','), frequencies);
     }
 
+    // The find filter over a real file: name contains (case ignored), frequency digits or
+    // MHz with a point or comma; LIKE's wildcards and quotes in the text are plain
+    // characters; the view's order and its scan filter stay.
+    void find_data()
+    {
+        QTest::addColumn<ViewOrder>("order");
+        QTest::addColumn<bool>("onlyScan");
+        QTest::addColumn<QString>("find");
+        QTest::addColumn<QString>("names");
+        const ViewOrder name = ViewOrder::ByName, freq = ViewOrder::ByFrequency;
+        QTest::newRow("name, case ignored") << name << false << "fT8"
+                                            << "FT8 14074,ft8 40m";
+        QTest::newRow("digits: frequency start or name") << freq << false << "14074"
+                                                         << "FT8 14074,X 140.74";
+        QTest::newRow("MHz with point") << freq << false << "145.5"
+                                        << "Calling,Repeater";
+        QTest::newRow("MHz with comma") << freq << false << "7,07"
+                                        << "ft8 40m";
+        QTest::newRow("whole MHz with point") << freq << false << "7."
+                                              << "ft8 40m,a_b,axb";
+        QTest::newRow("percent is a character") << name << false << "50%"
+                                                << "50%_off";
+        QTest::newRow("underscore is a character") << name << false << "a_b"
+                                                   << "a_b";
+        QTest::newRow("backslash is a character") << name << false << "\\"
+                                                  << "back\\slash";
+        QTest::newRow("quotes are characters") << name << false << "x'); DROP TABLE TabFreq; --"
+                                               << "";
+        QTest::newRow("table order kept") << ViewOrder::None << false << "a"
+                                          << "Calling,a_b,axb,back\\slash,Repeater";
+        QTest::newRow("scan filter kept") << freq << true << "145"
+                                          << "Calling";
+        QTest::newRow("blank finds all") << freq << true << "  "
+                                         << "FT8 14074,Calling";
+    }
+    void find()
+    {
+        QFETCH(ViewOrder, order);
+        QFETCH(bool, onlyScan);
+        QFETCH(QString, find);
+        QFETCH(QString, names);
+        const QString path = fixture::makeDatabase(
+            m_dir.path(), QStringLiteral("find%1.MDB").arg(QTest::currentDataTag()).remove(' '),
+            {memory("Calling", "145", "500", "000", "FM", "Y"),
+             memory("FT8 14074", "014", "074", "000", "USB", "Y"),
+             memory("X 140.74", "140", "740", "000", "FM"),
+             memory("a_b", "007", "100", "000", "LSB"), memory("axb", "007", "200", "000", "LSB"),
+             memory("50%_off", "050", "313", "000", "USB"),
+             memory("5000 off", "050", "000", "000", "USB"),
+             memory("back\\slash", "144", "800", "000", "FM"),
+             memory("ft8 40m", "007", "074", "000", "USB"),
+             memory("Repeater", "145", "575", "000", "FM")});
+        DataFreq data;
+        data.setDatabaseName(path);
+        data.setRecordSource(viewQuery(order, onlyScan));
+        data.setFindText(find);
+        AppError error;
+        QVERIFY2(data.refresh(&error), qPrintable(error.text));
+        QVERIFY(data.isWindowed());
+        QStringList seen;
+        for (data.moveFirst(); !data.isEof(); data.moveNext())
+            seen << data.field("Name").toString();
+        QCOMPARE(seen.join(','), names);
+        QCOMPARE(data.recordCount(), seen.size());
+        QCOMPARE(fixture::rowsOf(path, "SELECT COUNT(*) FROM TabFreq"), QStringList{"10"});
+    }
+
+    // Found rows beyond the first window are read by keyset in the view's order, and a jump
+    // to the end reads the last of them.
+    void findPagesThroughLargeViews()
+    {
+        const QString path = fixture::makeDatabase(m_dir.path(), "findlarge.MDB", {});
+        fixture::fillGenerated(path, 20000);
+        DataFreq data;
+        data.setDatabaseName(path);
+        data.setRecordSource(viewQuery(ViewOrder::ByName, false));
+        data.setFindText("m00");
+        AppError error;
+        QVERIFY2(data.refresh(&error), qPrintable(error.text));
+        QVERIFY(data.isWindowed());
+        const QStringList expected =
+            fixture::rowsOf(path,
+                            "SELECT Name FROM TabFreq WHERE Name LIKE 'M00%' ORDER BY "
+                            "Name,MHz,KHz,Hz,rowid");
+        QVERIFY(expected.size() > 1000);
+        QCOMPARE(data.recordCount(), expected.size());
+        data.moveLast();
+        QCOMPARE(data.field("Name").toString(), expected.last());
+        QStringList seen;
+        for (data.moveFirst(); !data.isEof(); data.moveNext())
+            seen << data.field("Name").toString();
+        QCOMPARE(seen, expected);
+    }
+
     void tableNameReadsTheWholeTable()
     {
         DataFreq data;  // the record source before a view is chosen is the table's name

@@ -52,6 +52,7 @@ private slots:
     void speedOptions_data();
     void speedOptions();
     void orderWrapsAround();
+    void findChoosesWhatIsScanned();
     void stopDuringWaitAfterB();
     void singleMemoryRepeats();
     void emptyViewDoesNothing();
@@ -202,6 +203,24 @@ void TestBookmarkScan::orderWrapsAround()
              (QList<QByteArray>{"0000504501", "0000050700", "0000103004", "0000504501"}));
     QCOMPARE(currentName(), QString("B"));
     QCOMPARE(m_scan->state(), BookmarkScan::State::Idle);
+}
+
+void TestBookmarkScan::findChoosesWhatIsScanned()
+{
+    // The scan walks the rows the grid shows: a find text narrows it, in the view's order.
+    open({{"Net 2", "430", "100", "000", "USB", ""},
+          {"Beacon", "007", "050", "000", "LSB", "Y"},
+          {"net 1", "145", "500", "000", "FM", ""}});
+    m_data->setFindText("NET");
+    AppError error;
+    QVERIFY2(m_data->refresh(&error), qPrintable(error.text));
+    m_afterRecall = [this](int count) {
+        if (count == 3)
+            soon([this] { m_scan->stop(); });
+    };
+    m_scan->start();
+    QCOMPARE(m_recalled, (QStringList{"net 1", "Net 2", "net 1"}));
+    QCOMPARE(frequencyFrames(), (QList<QByteArray>{"0000504501", "0000103004", "0000504501"}));
 }
 
 void TestBookmarkScan::stopDuringWaitAfterB()

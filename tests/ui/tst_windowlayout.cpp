@@ -7,6 +7,9 @@
 #include "ui/memorygrid.h"
 #include "ui/navigationbar.h"
 #include "ui/uilook.h"
+#include "ui/windowplace.h"
+
+#include "settings/inifile.h"
 
 #include <QAbstractButton>
 #include <QAccessible>
@@ -18,6 +21,7 @@
 #include <QMenuBar>
 #include <QRegularExpression>
 #include <QScopeGuard>
+#include <QScreen>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -37,6 +41,9 @@ private slots:
     void accessibleNames_data();
     void accessibleNames();
     void readableUnderDarkPalette();
+    void placeOnScreens_data();
+    void placeOnScreens();
+    void placeKeptBetweenRuns();
 
 private:
     QWidget* client() const { return m_window->centralWidget(); }
@@ -158,7 +165,7 @@ void TestWindowLayout::menus()
     QStringList titles;
     for (QAction* action : m_window->menuBar()->actions())
         titles << action->text();
-    QCOMPARE(titles, (QStringList{"&Bookmarks", "Mem &Sort", "Com Port"}));
+    QCOMPARE(titles, (QStringList{"&Bookmarks", "Mem &Sort", "Com Port", "&Help"}));
 
     const auto items = [](QMenu* menu) {
         QStringList result;
@@ -171,8 +178,8 @@ void TestWindowLayout::menus()
     MainMenus* m = m_window->menus();
     QCOMPARE(items(m->bookmarksMenu()), (QStringList{"New bookmark database", "Import memories…",
                                                      "Export memories…", "-", "Default*"}));
-    QCOMPARE(items(m->sortMenu()),
-             (QStringList{"None", "By name*", "By main freq", "-", "Only scan mem"}));
+    QCOMPARE(items(m->sortMenu()), (QStringList{"None", "By name*", "By main freq", "-",
+                                                "Only scan mem", "-", "Find memory…"}));
     QCOMPARE(items(m->comPortMenu()),
              (QStringList{"COM 1", "COM 2*", "COM 3", "COM 4", "-", "Radio settings…"}));
     QCOMPARE(m->comAction(1)->toolTip(), QStringLiteral("/dev/ttyS0"));
@@ -394,6 +401,76 @@ void TestWindowLayout::readableUnderDarkPalette()
     // The measure itself: black on white is 21:1, the window's white on navy well above 4.5.
     QCOMPARE(look::contrastRatio(Qt::black, Qt::white), 21.0);
     QVERIFY(qAbs(look::contrastRatio(look::kNavy, Qt::white) - 16.0) < 0.05);
+}
+
+void TestWindowLayout::placeOnScreens_data()
+{
+    QTest::addColumn<QRect>("saved");
+    QTest::addColumn<QList<QRect>>("screens");
+    QTest::addColumn<QRect>("placed");
+    const QRect primary(0, 0, 1920, 1080), second(1920, 0, 1280, 1024);
+    const QList<QRect> two{primary, second};
+    QTest::newRow("on the primary screen")
+        << QRect(100, 100, 800, 600) << two << QRect(100, 100, 800, 600);
+    QTest::newRow("on the second screen")
+        << QRect(2000, 50, 800, 600) << two << QRect(2000, 50, 800, 600);
+    QTest::newRow("off every screen")
+        << QRect(5000, 100, 800, 600) << two << QRect(1120, 100, 800, 600);
+    QTest::newRow("partly below") << QRect(100, 900, 800, 600) << two << QRect(100, 480, 800, 600);
+    QTest::newRow("above and left") << QRect(-500, -300, 800, 600) << two << QRect(0, 0, 800, 600);
+    QTest::newRow("across two screens")
+        << QRect(1700, 100, 800, 600) << two << QRect(1920, 100, 800, 600);
+    QTest::newRow("larger than the screen")
+        << QRect(10, 10, 3000, 2000) << two << QRect(0, 0, 1920, 1080);
+    QTest::newRow("screen since removed")
+        << QRect(2500, 200, 800, 600) << QList<QRect>{primary} << QRect(1120, 200, 800, 600);
+    QTest::newRow("smaller than the minimum")
+        << QRect(100, 100, 200, 100) << two << QRect(100, 100, 640, 560);
+}
+
+void TestWindowLayout::placeOnScreens()
+{
+    QFETCH(QRect, saved);
+    QFETCH(QList<QRect>, screens);
+    QFETCH(QRect, placed);
+    QCOMPARE(::placeOnScreens(saved, screens, QSize(640, 560)), placed);
+}
+
+void TestWindowLayout::placeKeptBetweenRuns()
+{
+    // Closing the window stores its place; the next window takes it, moved onto the screen
+    // when the stored place is off it; the grid takes the width it is given.
+    const QString settings = m_window->settingsFile();
+    const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+    m_window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
+    const QRect wide(screen.x() + 10, screen.y() + 5,
+                     std::min(m_window->width() + 100, screen.width() - 10),
+                     std::min(m_window->height(), screen.height() - 5));
+    m_window->setGeometry(wide);
+    QTRY_COMPARE(m_window->geometry(), wide);
+    const QWidget* grid = m_window->memoryGrid();
+    QTRY_VERIFY(
+        qAbs(client()->width() - grid->x() - look::px(m_window.get(), 180) - grid->width()) <= 1);
+    m_window->close();
+    QCOMPARE(readWindowPlace(settings), std::optional<QRect>(wide));
+
+    m_window = std::make_unique<F706>(m_dir.path() + QLatin1Char('/'));
+    restoreWindowPlace(m_window.get(), settings);
+    QCOMPARE(m_window->geometry(), wide);
+
+    QVERIFY(WriteINI(settings, "SETTINGS", "GEOMETRY",
+                     QStringLiteral("%1,-4000,%2,%3")
+                         .arg(screen.right() + 5000)
+                         .arg(wide.width())
+                         .arg(wide.height())));
+    m_window = std::make_unique<F706>(m_dir.path() + QLatin1Char('/'));
+    restoreWindowPlace(m_window.get(), settings);
+    QVERIFY2(screen.contains(m_window->geometry()), qPrintable(QStringLiteral("%1,%2 %3x%4")
+                                                                   .arg(m_window->x())
+                                                                   .arg(m_window->y())
+                                                                   .arg(m_window->width())
+                                                                   .arg(m_window->height())));
 }
 
 QTEST_MAIN(TestWindowLayout)
