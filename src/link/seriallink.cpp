@@ -96,6 +96,18 @@ enum class LineState {
     Failed,  ///< an error condition on the descriptor
 };
 
+/** Bytes wait to be read on the descriptor; asked by a poll with no timeout. */
+bool readable(const QSerialPort* port)
+{
+#ifdef Q_OS_UNIX
+    pollfd probe{static_cast<int>(port->handle()), POLLIN, 0};
+    return ::poll(&probe, 1, 0) > 0 && (probe.revents & POLLIN) != 0;
+#else
+    Q_UNUSED(port);
+    return false;
+#endif
+}
+
 LineState lineState(const QSerialPort* port)
 {
 #ifdef Q_OS_UNIX
@@ -221,6 +233,14 @@ bool SerialLink::write(const QByteArray& frame)
         return false;
     emit frameWritten(frame);
     return true;
+}
+
+bool SerialLink::bytesWaiting() const
+{
+    if (!m_port->isOpen())
+        return false;
+    return m_cutter.hasPartial() || !m_pending.isEmpty() || m_port->bytesAvailable() > 0 ||
+           readable(m_port);
 }
 
 void SerialLink::onReadyRead()

@@ -24,6 +24,9 @@ public:
     /** Quiet gap after which a partial frame is dropped; see the definition. */
     static const std::chrono::milliseconds kQuietGap;
 
+    /** The IC-706 family's factory setting, and this link's until setBaudRate(). */
+    static constexpr qint32 kDefaultBaudRate = 9600;
+
     explicit SerialLink(QObject* parent = nullptr);
     ~SerialLink() override;
 
@@ -48,6 +51,9 @@ public:
     /** Bytes of the partial frame waiting for its FD (never more than
      *  FrameCutter::kMaxFrameLength). */
     qsizetype partialSize() const { return m_cutter.partialSize(); }
+    /** True when bytes of the radio are here but not yet handed on: in the system's or
+     *  the port's buffer, or a frame begun and not finished. Only asks, never waits. */
+    bool bytesWaiting() const;
     /** Bytes dropped since construction: over-long runs and stale partial frames. */
     qint64 droppedBytes() const { return m_cutter.droppedBytes(); }
 
@@ -82,7 +88,7 @@ private:
     FrameCutter m_cutter;
     QTimer m_quietTimer;
     QString m_device;
-    int m_baudRate = 9600;
+    int m_baudRate = kDefaultBaudRate;
     QStringList m_pending;       ///< frames cut but not yet handed over, oldest first
     bool m_delivering = false;   ///< a frameReceived emission is running up the stack
     bool m_configuring = false;  ///< errors now belong to open(), not to the line

@@ -36,8 +36,14 @@ RadioRigControl::RadioRigControl(RadioState* state, RadioCommands* commands,
 RigControl::Snapshot RadioRigControl::snapshot() const
 {
     Snapshot now;
-    now.frequencyHz = m_state->frequencyHz();
-    now.modeCode = m_state->modeCode();
+    now.lineOpen = m_state->isOpen();
+    now.radioAnswering = m_state->answering();
+    // Last values are not told as the radio's while nothing can be heard from it: a
+    // client's read then asks the radio, and hears its error or its answer.
+    if (now.lineOpen && now.radioAnswering) {
+        now.frequencyHz = m_state->frequencyHz();
+        now.modeCode = m_state->modeCode();
+    }
     switch (m_state->vfo()) {
         case RadioState::VfoSelected::A:
             now.vfo = Vfo::A;
@@ -49,8 +55,9 @@ RigControl::Snapshot RadioRigControl::snapshot() const
             break;
     }
     now.split = m_state->split();
-    now.lineOpen = m_state->isOpen();
     for (const auto vfo : {RadioState::VfoSelected::A, RadioState::VfoSelected::B}) {
+        if (!now.lineOpen || !now.radioAnswering)
+            break;
         const int index = vfo == RadioState::VfoSelected::B ? 1 : 0;
         now.vfoFrequencyHz[index] = m_state->vfoFrequencyHz(vfo);
         now.vfoModeCode[index] = m_state->vfoModeCode(vfo);
@@ -60,7 +67,7 @@ RigControl::Snapshot RadioRigControl::snapshot() const
 
 std::chrono::milliseconds RadioRigControl::answerTimeout() const
 {
-    return RadioCommands::kAnswerTimeout;
+    return m_commands->answerBound();
 }
 
 void RadioRigControl::takeOver()

@@ -24,7 +24,8 @@ public:
     enum class Outcome { Ok, Rejected, Timeout, WriteFailed };
     using Done = std::function<void(Outcome)>;
 
-    /** What the display shows now. */
+    /** What the display shows now; no frequency or mode while the port is closed or the
+     *  radio does not answer, so that a read asks the radio. */
     struct Snapshot {
         std::optional<quint64> frequencyHz;  ///< unknown until a frame told it
         std::optional<quint8> modeCode;      ///< 0 LSB, 1 USB, 2 AM, 3 CW, 4 RTTY, 5 FM, 6 WFM
@@ -35,6 +36,9 @@ public:
          *  the selected one's may lag the display just after a switch. */
         std::optional<quint64> vfoFrequencyHz[2];
         std::optional<quint8> vfoModeCode[2];
+        /** The radio answers; false after a run of frames it left unanswered, until it
+         *  sends again. */
+        bool radioAnswering = true;
     };
 
     virtual ~RigControl() = default;

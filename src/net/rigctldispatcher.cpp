@@ -78,6 +78,16 @@ std::optional<quint8> checkedMode(const rigctl::Request& request)
     return passbandIsNumber ? rigctl::modeCodeFromName(request.arguments[0]) : std::nullopt;
 }
 
+/** The error for a read while the line is closed (-6) or the radio is silent (-5). */
+std::optional<Reply> unheard(const RigControl::Snapshot& now)
+{
+    if (!now.lineOpen)
+        return code(Code::IoError);
+    if (!now.radioAnswering)
+        return code(Code::Timeout);
+    return std::nullopt;
+}
+
 }  // namespace
 
 RigctlDispatcher::RigctlDispatcher(RigControl* rig, QObject* parent)
@@ -119,9 +129,9 @@ std::optional<Reply> RigctlDispatcher::executeRead(const rigctl::Request& reques
         case Command::GetSplitMode:
             return modeReply(now.vfoModeCode[transmit]);
         case Command::GetVfo:
-            return vfoReply();
+            return unheard(now) ? unheard(now) : vfoReply();
         case Command::GetSplitVfo:
-            return splitReply();
+            return unheard(now) ? unheard(now) : splitReply();
         case Command::GetPtt:  // no PTT over CI-V on this radio: never transmitting for us
         case Command::ChkVfo:  // VFO mode off: commands carry no VFO argument
         case Command::GetLockMode:

@@ -31,17 +31,24 @@ class SerialLink;
  * loop, with the radio's answer to that frame:
  *   Ok          FB, or for a read (03/04) the radio's 03/04 frame
  *   Rejected    FA
- *   Timeout     no answer within kAnswerTimeout of the write
+ *   Timeout     no answer within answerBound() of the write
  *   WriteFailed the frame could not be written when its turn came
  * A command that returns an error never calls its completion.
  *
+ * Confirmed state. Every frame of the catalogue sent to the radio (by the window, the
+ * recall, the scans, the network; not sendRaw() or askRadio()) is watched, completion or
+ * not: on FB RadioState takes its value as confirmed; on FA or no answer RadioState shows
+ * the confirmed values again, commandRefused() or answerMissing() tells it, and the
+ * frequency and mode are read (readRadio()). A read that goes unanswered reads nothing
+ * more.
+ *
  * Order on the line. The radio answers in the order it was asked, without saying to
- * which frame: an answer (FB, FA, or 03/04 to this controller) is given to the OLDEST
- * frame written and not yet answered or timed out. Commands with a completion wait in a
- * FIFO and are written one at a time, each when every earlier frame is answered or timed
- * out, so their answers are never confused. Commands without a completion (the window's
- * buttons) are written at once; they take their place among the frames awaiting an
- * answer, so their FB is not given to someone else.
+ * which frame: an answer (FB, FA, or 03/04 to this controller) from an address is given
+ * to the OLDEST frame written to that address and not yet answered or timed out. Commands with a
+ * completion wait in a FIFO and are written one at a time, each when every earlier frame is
+ * answered or timed out, so their answers are never confused. Commands without a completion (the
+ * window's buttons) are written at once; they take their place among the frames awaiting an answer,
+ * so their FB is not given to someone else.
  *
  * The commands listen to the link themselves: every received frame updates RadioState,
  * and a lost port sets its connection to Lost.
@@ -56,9 +63,12 @@ public:
     using Completion = std::function<void(Answer)>;
     using Result = std::optional<AppError>;  ///< std::nullopt: written (or queued)
 
-    /** How long the radio may take to answer one frame. At 9600 baud a frame and its
-     *  answer take under 20 ms; a radio that is off never answers. */
-    static constexpr std::chrono::milliseconds kAnswerTimeout{1000};
+    /** How long the radio may take to answer one frame at baud: four times the longest
+     *  frame (the frame, its echo, the answer and a frame of someone else's in between)
+     *  plus the radio's turnaround and a USB adapter's and the event loop's latency. 246 ms
+     *  at 9600 baud, 223 ms at 19 200, 1667 ms at 300. A radio that is off never answers. */
+    static std::chrono::milliseconds answerBoundFor(qint32 baud);
+    std::chrono::milliseconds answerBound() const;
     /** Lowest and highest frequency the radio tunes, Hz. */
     static constexpr quint64 kMinFrequencyHz = 30'000;
     static constexpr quint64 kMaxFrequencyHz = 199'999'999;
@@ -69,8 +79,14 @@ public:
     quint8 radioAddress() const { return m_radioAddress; }
     void setRadioAddress(quint8 address) { m_radioAddress = address; }
 
+    /** The line's baud rate for the next openPort() (9600 until set); the answer bound
+     *  follows it. */
+    void setBaudRate(qint32 baud);
+    qint32 baudRate() const;
+
     /** Opens device as port "COM portNumber" (closing what was open); RadioState's
-     *  connection follows: Open, or Closed with the reason. */
+     *  connection follows: Open, or Closed with the reason. Reads nothing: call
+     *  readRadio() once the port is open (after start-up's frames, if any). */
     Result openPort(int portNumber, const QString& device);
     /** Closes the port (RadioState: Closed). */
     void closePort();
@@ -93,8 +109,25 @@ public:
     Result readFrequency(Completion done = {});
     /** 04: the radio answers with its mode, which updates RadioState. */
     Result readMode(Completion done = {});
-    /** Any whole frame, as given. */
+    /** Any whole frame, as given; not watched (see Confirmed state). */
     Result sendRaw(const QByteArray& frame, Completion done = {});
+
+    /** Reads frequency (03) and then mode (04) of the radio at radioAddress(); the answers
+     *  are confirmed state. Nothing when the port is closed or a read is already waiting. */
+    void readRadio();
+
+    /**
+     * Does a radio answer at address? Writes a read of frequency to it on the open port
+     * (FE FE address E0 03 FD) and calls done with Ok when that address answers this
+     * controller, Rejected for its FA, Timeout when nothing comes within answerBound().
+     * radioAddress() and RadioState are left alone, whatever the answer, so the window's
+     * own radio may be asked at another address. Returns 8012 when the port is closed.
+     *
+     * To ask on a device that is not the window's own port, build a SerialLink and a
+     * RadioCommands without state for it: RadioCommands probe(&link, nullptr);
+     * probe.setBaudRate(4800); probe.openPort(1, "/dev/ttyUSB1"); probe.askRadio(0x58, done).
+     */
+    Result askRadio(quint8 address, Completion done);
 
     /** One frame of a sequence: the frame and, when it is a split or scan frame, what it
      *  sets in RadioState once written. */
@@ -124,29 +157,50 @@ public:
 
     /** Requests with a completion that are waiting for their turn (not yet written). */
     int queuedCount() const { return static_cast<int>(m_queue.size()); }
+    /** No sequence runs, nothing waits for its turn or for an answer. */
+    bool idle() const { return !m_sequenceRunning && m_queue.empty() && m_outstanding.empty(); }
 
 signals:
     /** A write failed: the port is closed or the line refused the bytes. */
     void writeFailed(const AppError& error);
+    /** A frame to the radio at address had no answer within the bound (told for reads
+     *  only when the radio was answering until then). */
+    void answerMissing(quint8 address);
+    /** The radio answered FA to a frame; what: "the frequency 250.000.000", "split on". */
+    void commandRefused(const QString& what);
 
 private:
+    /** How a frame's answer is taken. */
+    enum class Watch {
+        Command,  ///< a set: confirms or rolls back, and a failure reads the radio
+        Read,     ///< 03/04: its answer is confirmed state; a failure reads nothing more
+        None,     ///< sendRaw, askRadio: only its completion hears the answer
+    };
     struct Request {
         Step step;
         Completion done;
+        Watch watch;
     };
     struct Outstanding {
         Completion done;
         std::chrono::steady_clock::time_point deadline;
+        quint8 address;  ///< the frame's destination: its answer comes from there
+        Watch watch;
+        QByteArray frame;
     };
 
     /** Every received frame: RadioState reads it first, then an answer settles the oldest
      *  frame awaiting one. */
     void onFrameReceived(const QString& frameText);
     void onPortLost(int errorNumber, const QString& errorText);
-    Result submit(Step step, Completion done);
-    Result writeNow(const Step& step, Completion done);
+    Result submit(Step step, Completion done, Watch watch = Watch::Command);
+    Result writeNow(const Step& step, Completion done, Watch watch = Watch::Command);
     void pump();
-    void settleOldest(Answer answer);
+    void settleOldestFrom(quint8 address, Answer answer);
+    void settle(Outstanding settled, Answer answer);
+    void takeAnswer(const Outstanding& settled, Answer answer);
+    /** The fields that frames still awaiting an answer have shown by their echoes. */
+    unsigned fieldsAwaited() const;
     void onAnswerTimer();
     void armAnswerTimer();
 
@@ -157,4 +211,5 @@ private:
     std::deque<Request> m_queue;
     std::deque<Outstanding> m_outstanding;
     QTimer m_answerTimer;
+    int m_readsWaiting = 0;  ///< readRadio()'s reads not yet answered
 };

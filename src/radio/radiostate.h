@@ -17,11 +17,45 @@
  * announces split or its own scan, so those two follow the commands written
  * successfully (noteSplitWritten, noteRadioScanWritten). Every change emits its signal
  * once; setting the value it already has emits nothing.
+ *
+ * Shown and confirmed. The getters give what is shown: an echo of a command shows its
+ * value at once. Apart from that the state keeps what the radio itself confirmed: its
+ * broadcasts, its answers to reads, and the values of commands it answered FB
+ * (confirm()). When the radio refuses a command or does not answer it, rollBack() shows
+ * the confirmed values again.
+ *
+ * Answering. A run of kNoAnswerRun commands without an answer marks the radio as not
+ * answering (a wrong CI-V address, a cable off, the radio off); the next frame from the
+ * radio clears it.
  */
 class RadioState : public QObject {
     Q_OBJECT
 public:
     enum class VfoSelected { Unknown, A, B };
+
+    /** The parts of the state one frame can set, as bits. */
+    enum Field : unsigned {
+        kFrequency = 1U << 0,
+        kMode = 1U << 1,
+        kVfo = 1U << 2,
+        kSplit = 1U << 3,
+        kRadioScan = 1U << 4,
+    };
+    /** What one frame sent to the radio sets, read from its bytes (frequency, mode, VFO,
+     *  split or scan; nothing for a read, a tuning step or anything else). */
+    struct Claim {
+        std::optional<QString> frequencyText;  ///< display text, "14.074.000"
+        std::optional<quint8> modeCode;
+        std::optional<VfoSelected> vfo;
+        std::optional<bool> split;
+        std::optional<bool> radioScan;
+
+        static Claim fromFrame(const QByteArray& frame, quint8 radioAddress);
+        unsigned fields() const;
+    };
+
+    /** No-answers in a row that mark the radio as not answering. */
+    static constexpr int kNoAnswerRun = 2;
     /** The radio's verdict on the last command it answered: FB "OK", FA "ERROR". */
     enum class Answer { None, Ok, Error };
     enum class Connection {
@@ -54,6 +88,12 @@ public:
 
     Connection connection() const { return m_connection; }
     bool isOpen() const { return m_connection == Connection::Open; }
+    /** False after a run of commands without an answer, until the radio sends a frame. */
+    bool answering() const { return m_answering; }
+    /** The radio announced something on its own (a frame to the broadcast address 00)
+     *  since the port was opened: it has transceive on. */
+    bool heardAnnouncement() const { return m_heardAnnouncement; }
+
     /** "COM n" number of the port in use (or last used). */
     int portNumber() const { return m_portNumber; }
     /** The device of that port, "/dev/ttyUSB0". */
@@ -69,6 +109,15 @@ public:
     void noteSplitWritten(bool on);
     /** A scan frame (0E 00/01) was written: the radio scans. */
     void noteRadioScanWritten(bool on);
+
+    /** The radio answered FB to a frame that claimed this: it is confirmed; it is shown
+     *  too, except the fields in keepShown (a later frame's echo shows them). */
+    void confirm(const Claim& claim, unsigned keepShown);
+    /** The radio refused a frame or did not answer: show the confirmed values again, except
+     *  the fields in keepShown. */
+    void rollBack(unsigned keepShown);
+    /** A frame to the radio went unanswered: one more in the run. */
+    void noteNoAnswer();
 
     void setOpen(int portNumber, const QString& device);
     void setClosed();
@@ -88,10 +137,25 @@ signals:
     void lastAnswerChanged(RadioState::Answer answer);
     /** Open/closed/lost, the port number, the device or the reason changed. */
     void connectionChanged();
+    void answeringChanged(bool answering);
+    /** The first announcement of the radio since the port was opened. */
+    void announcementHeard();
 
 private:
+    /** What the radio confirmed, field by field. */
+    struct Confirmed {
+        QString frequencyText;
+        std::optional<quint8> modeCode;
+        VfoSelected vfo = VfoSelected::Unknown;
+        bool split = false;
+        bool radioScan = false;
+    };
+
+    void noteFrameFromRadio(QStringView frameText);
     void setFrequencyText(const QString& text);
+    void setModeCode(std::optional<quint8> code);
     void setModeName(const QString& name);
+    void setVfo(VfoSelected vfo);
     void reportStatus(const QString& text);
     void setConnection(Connection connection, int portNumber, const QString& device,
                        const AppError& why);
@@ -111,4 +175,8 @@ private:
     int m_portNumber = 0;
     QString m_device;
     AppError m_connectionError;
+    Confirmed m_confirmed;
+    bool m_answering = true;
+    int m_noAnswers = 0;
+    bool m_heardAnnouncement = false;
 };

@@ -3,6 +3,51 @@
 #include "settings/apppath.h"
 #include "settings/inifile.h"
 
+namespace {
+
+std::optional<PollSetting> readPoll(const QString& settingsFile, const QString& section,
+                                    AppError* error)
+{
+    const QString key = QString::fromLatin1(kPollKey);
+    const QString value = ReadINI(settingsFile, section, key, QStringLiteral("auto")).trimmed();
+    if (value.compare(u"auto", Qt::CaseInsensitive) == 0)
+        return PollSetting{};
+    if (value.compare(u"off", Qt::CaseInsensitive) == 0)
+        return PollSetting{std::chrono::seconds(0), false};
+    AppError failure;
+    const auto seconds =
+        readIniNumber(settingsFile, section, key, QString(), 1, kLongestPollSeconds, &failure);
+    if (!seconds) {
+        if (error && failure.number != errors::kPathFileAccess)
+            failure = AppError::withDetail(failure.number,
+                                           QStringLiteral("%1=%2: auto, off or 1 to %3 seconds")
+                                               .arg(key, value)
+                                               .arg(kLongestPollSeconds));
+        if (error)
+            *error = failure;
+        return std::nullopt;
+    }
+    return PollSetting{std::chrono::seconds(*seconds), false};
+}
+
+std::optional<bool> readKeepRadio(const QString& settingsFile, const QString& section,
+                                  AppError* error)
+{
+    const QString key = QString::fromLatin1(kStartupKey);
+    const QString value = ReadINI(settingsFile, section, key, QStringLiteral("reset")).trimmed();
+    if (value.compare(u"reset", Qt::CaseInsensitive) == 0)
+        return false;
+    if (value.compare(u"keep", Qt::CaseInsensitive) == 0)
+        return true;
+    if (error)
+        *error = AppError::withDetail(
+            errors::kSettingsOutOfRange,
+            key + QLatin1Char('=') + value + QStringLiteral(": reset or keep"));
+    return std::nullopt;
+}
+
+}  // namespace
+
 std::optional<StartupSettings> readStartupSettings(const QString& settingsFile, AppError* error)
 {
     const QString section = QString::fromLatin1(kSettingsSection);
@@ -20,7 +65,13 @@ std::optional<StartupSettings> readStartupSettings(const QString& settingsFile, 
                       QString::number(kDefaultBaudRate), kLowestBaudRate, kHighestBaudRate, error);
     if (!baud)
         return std::nullopt;
-    return StartupSettings{static_cast<quint8>(*address), *port, *baud};
+    const std::optional<PollSetting> poll = readPoll(settingsFile, section, error);
+    if (!poll)
+        return std::nullopt;
+    const std::optional<bool> keep = readKeepRadio(settingsFile, section, error);
+    if (!keep)
+        return std::nullopt;
+    return StartupSettings{static_cast<quint8>(*address), *port, *baud, *poll, *keep};
 }
 
 QString portDeviceKey(int portNumber)

@@ -65,6 +65,9 @@ FrontPanel::Result FrontPanel::execute(const QString& line)
     if (word == QLatin1String("silent")) {
         return silent(argument);
     }
+    if (word == QLatin1String("transceive")) {
+        return transceive(argument);
+    }
     if (!argument.isEmpty()) {
         return refused(QStringLiteral("%1 takes no argument").arg(word));
     }
@@ -94,13 +97,14 @@ QString FrontPanel::stateText() const
             .arg(m_radio->filter(vfo));
     };
     const bool onA = m_radio->currentVfo() == VirtualRadio::VfoId::A;
-    return QStringLiteral("vfo=%1 a=%2 b=%3 split=%4 scan=%5 step=%6 silent=%7")
+    return QStringLiteral("vfo=%1 a=%2 b=%3 split=%4 scan=%5 step=%6 silent=%7 transceive=%8")
         .arg(onA ? QLatin1Char('A') : QLatin1Char('B'))
         .arg(vfoText(VirtualRadio::VfoId::A), vfoText(VirtualRadio::VfoId::B))
         .arg(int(m_radio->split()))
         .arg(int(m_radio->scanning()))
         .arg(m_radio->tuningStep())
-        .arg(int(m_radio->silent()));
+        .arg(int(m_radio->silent()))
+        .arg(int(m_radio->transceive()));
 }
 
 FrontPanel::Result FrontPanel::frequency(const QString& argument)
@@ -172,4 +176,14 @@ FrontPanel::Result FrontPanel::silent(const QString& argument)
     }
     m_radio->setSilent(state == QLatin1String("on"));
     return done(QStringLiteral("silent %1").arg(state));
+}
+
+FrontPanel::Result FrontPanel::transceive(const QString& argument)
+{
+    const QString state = argument.toLower();
+    if (state != QLatin1String("on") && state != QLatin1String("off")) {
+        return refused(QStringLiteral("transceive needs on or off"));
+    }
+    m_radio->setTransceive(state == QLatin1String("on"));
+    return done(QStringLiteral("transceive %1").arg(state));
 }

@@ -17,6 +17,7 @@ class VirtualRadio;
  *   double             send the frequency and mode announcements in one write
  *   cut                send the first half of a frequency announcement, no FD
  *   silent on|off      stop (or resume) echo, answers and announcements
+ *   transceive on|off  announce (or not) the radio's own changes to address 00
  *   state              report the radio's state in the result message
  *   quit               end the program
  * Words are separated by blanks; command words are not case-sensitive.
@@ -39,7 +40,7 @@ public:
     Result execute(const QString& line);
 
     /** The whole radio on one line; each VFO as frequency/mode/filter:
-     *  "vfo=A a=145400000/5/1 b=7050000/0/1 split=0 scan=0 step=0 silent=0". */
+     *  "vfo=A a=145400000/5/1 b=7050000/0/1 split=0 scan=0 step=0 silent=0 transceive=1". */
     QString stateText() const;
 
 private:
@@ -49,6 +50,7 @@ private:
     Result raw(const QString& argument);
     Result garbage(const QString& argument);
     Result silent(const QString& argument);
+    Result transceive(const QString& argument);
 
     VirtualRadio* m_radio;
 };

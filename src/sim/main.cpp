@@ -28,6 +28,7 @@ struct Options {
     quint8 address = civ::kDefaultRadioAddress;
     QString linkPath;
     QString logPath;
+    bool transceive = true;
 };
 
 void printLine(const QString& line)
@@ -76,7 +77,12 @@ std::optional<Options> parseOptions(const QCoreApplication& app, QString* error)
     const QCommandLineOption log(QStringLiteral("log"),
                                  QStringLiteral("Log to this file (default standard error)."),
                                  QStringLiteral("file"));
-    parser.addOptions({link, address, log});
+    const QCommandLineOption transceive(
+        QStringLiteral("transceive"),
+        QStringLiteral("CI-V transceive: on announces the radio's own changes to address 00, "
+                       "off announces nothing (default on)."),
+        QStringLiteral("on|off"), QStringLiteral("on"));
+    parser.addOptions({link, address, log, transceive});
     parser.process(app);
     Options options;
     const std::optional<quint8> parsed = parseAddress(parser.value(address));
@@ -85,6 +91,12 @@ std::optional<Options> parseOptions(const QCoreApplication& app, QString* error)
         return std::nullopt;
     }
     options.address = *parsed;
+    const QString transceiveValue = parser.value(transceive).toLower();
+    if (transceiveValue != QLatin1String("on") && transceiveValue != QLatin1String("off")) {
+        *error = QStringLiteral("--transceive needs on or off");
+        return std::nullopt;
+    }
+    options.transceive = transceiveValue == QLatin1String("on");
     options.linkPath = parser.value(link);
     options.logPath = parser.value(log);
     return options;
@@ -148,6 +160,7 @@ int main(int argc, char* argv[])
         return fail(QStringLiteral("cannot open the log %1: %2").arg(options->logPath, error));
     }
     VirtualRadio radio(options->address);
+    radio.setTransceive(options->transceive);
     TerminationSignals watcher;
     if (!radio.start(&error) || !watcher.start(&error)) {
         return fail(error);
@@ -165,9 +178,10 @@ int main(int argc, char* argv[])
     StdinReader reader;
     connectFrontPanel(&reader, &panel, &log);
     reader.start();
-    log.write(
-        QStringLiteral("INFO"),
-        QStringLiteral("address %1 on %2").arg(addressText(options->address), radio.devicePath()));
+    log.write(QStringLiteral("INFO"),
+              QStringLiteral("address %1 on %2, transceive %3")
+                  .arg(addressText(options->address), radio.devicePath(),
+                       options->transceive ? QStringLiteral("on") : QStringLiteral("off")));
     const int status = app.exec();
     log.write(QStringLiteral("INFO"), QStringLiteral("stopped"));
     return status;

@@ -274,6 +274,9 @@ void VirtualRadio::send(const QByteArray& bytes)
 
 VirtualRadio::Answer VirtualRadio::execute(quint8 command, const QByteArray& data)
 {
+    if (m_refusing && command != civ::kCmdReadFrequency && command != civ::kCmdReadMode) {
+        return {civ::kNg, {}};
+    }
     switch (command) {
         case civ::kCmdReadFrequency:
             if (data.isEmpty()) {
@@ -427,12 +430,16 @@ QByteArray VirtualRadio::modeAnnounce() const
 
 void VirtualRadio::announceFrequency()
 {
-    send(frequencyAnnounce());
+    if (m_transceive) {
+        send(frequencyAnnounce());
+    }
 }
 
 void VirtualRadio::announceMode()
 {
-    send(modeAnnounce());
+    if (m_transceive) {
+        send(modeAnnounce());
+    }
 }
 
 void VirtualRadio::announcePending()

@@ -26,9 +26,11 @@ class QTimer;
  *   anything else -> FA
  * Frames to other addresses are echoed (that is the bus) but not answered.
  *
- * Transceive: a change of frequency or mode that did not come from a 05/06 on the line
- * (front panel, scanning, VFO commands) is announced to address 00:
+ * Transceive (on unless setTransceive(false)): a change of frequency or mode that did not
+ * come from a 05/06 on the line (front panel, scanning, VFO commands) is announced to
+ * address 00:
  *   FE FE 00 <addr> 00 b1..b5 FD      and      FE FE 00 <addr> 01 mode filter FD
+ * With transceive off the radio announces nothing; it still echoes and answers.
  */
 class VirtualRadio : public QObject {
     Q_OBJECT
@@ -82,6 +84,12 @@ public:
     void sendGarbage(int count);            ///< random bytes, never FD
     void setSilent(bool silent);            ///< no echo, no answers while silent
     bool silent() const { return m_silent; }
+    /** Refusing, the radio answers FA to every command but the reads (03, 04), as a radio
+     *  busy in its own menus does. */
+    void setRefusing(bool refusing) { m_refusing = refusing; }
+    /** The radio's CI-V transceive setting: off, it announces no change of its own. */
+    void setTransceive(bool on) { m_transceive = on; }
+    bool transceive() const { return m_transceive; }
 
     /** The radio's CI-V rate in baud (its menu setting); 0, the default, takes any rate.
      *  While the client's end runs at another rate, the radio cannot read what it is sent:
@@ -150,6 +158,8 @@ private:
     quint8 m_step = 0;
     bool m_silent = false;
     int m_lineRate = 0;
+    bool m_transceive = true;
+    bool m_refusing = false;
     bool m_pendingFrequency = false;  // announce after the answer to the current frame
     bool m_pendingMode = false;
     QTimer* m_scanTimer = nullptr;

@@ -10,6 +10,9 @@
 
 namespace {
 
+/** The word about the radio under the status line: light red on the frame's navy. */
+const QColor kRadioWordColour{255, 160, 160};
+
 QLabel* greenLabel(QWidget* parent, const char* name, const QString& text, const QFont& font)
 {
     auto* label = new QLabel(text, parent);
@@ -43,6 +46,13 @@ DisplayFrame::DisplayFrame(QWidget* parent) : QGroupBox(parent)
     m_lsplit->setAccessibleDescription(QStringLiteral("The radio works split"));
     showFrequency(QString());
     showMode(m_lmode->text());
+
+    m_lradio = new QLabel(this);
+    m_lradio->setObjectName(QStringLiteral("Lradio"));
+    m_lradio->setFont(look::arial(8.25, true));
+    look::paint(m_lradio, look::kNavy, kRadioWordColour);
+    look::place(m_lradio, 300, 1560, 3120, 240);
+    m_lradio->hide();
 
     m_addCurrent = new WrappingButton(QStringLiteral("ADD MEM"), this);
     m_addCurrent->setObjectName(QStringLiteral("CaddCurrMem"));
@@ -115,4 +125,15 @@ void DisplayFrame::setDimmed(bool dimmed)
     const QColor text = dimmed ? look::kDimmedText : QColor(Qt::black);
     look::paint(m_freq, look::kLightGreen, text);
     look::paint(m_lmode, look::kLightGreen, text);
+}
+
+QString DisplayFrame::radioWord() const
+{
+    return m_lradio->text();
+}
+
+void DisplayFrame::setRadioWord(const QString& word)
+{
+    m_lradio->setText(word);
+    m_lradio->setVisible(!word.isEmpty());
 }

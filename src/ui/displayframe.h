@@ -32,6 +32,10 @@ public:
 
     /** ADD MEM is offered only while the database can take a new memory. */
     void setAddMemoryEnabled(bool enabled);
+    /** A word in the display about the radio itself ("NOT ANSWERING"), Lradio; empty
+     *  hides it. */
+    QString radioWord() const;
+    void setRadioWord(const QString& word);
 
     QLabel* freq() const { return m_freq; }
     QLabel* lmode() const { return m_lmode; }
@@ -50,6 +54,7 @@ private:
     QLabel* m_freq;
     QLabel* m_lsplit;
     QLabel* m_lmode;
+    QLabel* m_lradio;
     QPushButton* m_addCurrent;
     QLineEdit* m_inStringa;
     QString m_elidedShown;  ///< the status text showStatusElided() set, while it stands

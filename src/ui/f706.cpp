@@ -9,6 +9,7 @@
 #include "protocol/civ.h"
 #include "protocol/frames.h"
 #include "radio/radiocommands.h"
+#include "radio/radiopoller.h"
 #include "radio/radiostate.h"
 #include "settings/apppath.h"
 #include "settings/inifile.h"
@@ -91,6 +92,8 @@ constexpr char kKeyboardOrder[] =
 const QString kSelectPortTitle = QStringLiteral("Impossibile impostare parametro");
 const QString kPortClosedStatus = QStringLiteral("PORT CLOSED");
 const QString kNoRadio = QStringLiteral("NO RADIO");
+/** Shown in the display while the radio does not answer. */
+const QString kNotAnsweringWord = QStringLiteral("NOT ANSWERING");
 
 /** Said when the port fails while start-up sends its frames, before the window is shown. */
 AppError lostDuringStartup(const AppError& why, int portNumber)
@@ -111,7 +114,8 @@ F706::F706(const QString& appPath, QWidget* parent)
       m_link(new SerialLink(this)),
       m_frameLog(new FrameLog(this)),
       m_radio(new RadioState(this)),
-      m_commands(new RadioCommands(m_link, m_radio, this))
+      m_commands(new RadioCommands(m_link, m_radio, this)),
+      m_poller(new RadioPoller(m_commands, m_radio, this))
 {
     setObjectName(QStringLiteral("F706"));
     setWindowTitle(QStringLiteral("Corvane"));
@@ -211,7 +215,23 @@ void F706::connectRadioState()
     connect(m_radio, &RadioState::splitChanged, m_display, &DisplayFrame::setSplitShown);
     connect(m_radio, &RadioState::radioScanChanged, m_com, &ComFrame::showRadioScan);
     connect(m_radio, &RadioState::connectionChanged, this, &F706::showConnection);
+    connect(m_radio, &RadioState::answeringChanged, this, &F706::showConnection);
+    // A port opened anew, from whichever menu or dialog: what the radio holds now, perhaps
+    // changed meanwhile, is read. (Start-up reads after its own frames.)
+    connect(m_radio, &RadioState::connectionChanged, this, [this] {
+        if (m_loaded && m_radio->isOpen())
+            m_commands->readRadio();
+    });
     connect(m_commands, &RadioCommands::writeFailed, this, &F706::showPortClosed);
+    connect(m_commands, &RadioCommands::answerMissing, this, [this](quint8 address) {
+        m_display->inStringa()->setText(
+            QStringLiteral("NO ANSWER from the radio at address %1 — check the CI-V address "
+                           "and the cable")
+                .arg(addressText(address)));
+    });
+    connect(m_commands, &RadioCommands::commandRefused, this, [this](const QString& what) {
+        m_display->inStringa()->setText(QStringLiteral("NG: the radio refused ") + what);
+    });
     m_display->setSplitShown(m_radio->split());
 }
 
@@ -219,7 +239,9 @@ void F706::showConnection()
 {
     const bool open = m_radio->isOpen();
     m_menus->tickCom(open ? m_radio->portNumber() : 0);
-    m_display->setDimmed(!open);
+    // A radio that does not answer shows as a closed port does, with a word of its own.
+    m_display->setDimmed(!open || !m_radio->answering());
+    m_display->setRadioWord(open && !m_radio->answering() ? kNotAnsweringWord : QString());
     if (open && m_noRadio) {
         m_noRadio = false;
         m_display->freq()->setText(m_radio->frequencyText());
@@ -256,15 +278,22 @@ bool F706::Form_Load(AppError* error)
     if (!settings)
         return false;
     m_commands->setRadioAddress(settings->radioAddress);
-    m_link->setBaudRate(settings->baudRate);
+    m_commands->setBaudRate(settings->baudRate);
+    m_poller->setPolling(settings->poll.period, settings->poll.untilAnnounced);
     if (!openStartupPort(settings->portNumber, error))
         return false;
 
-    if (const std::optional<AppError> lost = runStartupSequence()) {
-        if (error)
-            *error = *lost;
-        return false;
+    // STARTUP=keep leaves the radio as it is; either way the radio is then read.
+    if (!settings->keepRadio) {
+        if (const std::optional<AppError> lost = runStartupSequence()) {
+            if (error)
+                *error = *lost;
+            return false;
+        }
+        if (m_unloaded)
+            return true;
     }
+    m_commands->readRadio();
     if (!m_unloaded)
         finishStartup();
     return true;

@@ -23,6 +23,7 @@ class ModeFrame;
 class NavigationBar;
 class RadioCommands;
 class RadioSettingsController;
+class RadioPoller;
 class RadioState;
 class SerialLink;
 class StepFrame;
@@ -40,9 +41,10 @@ public:
     explicit F706(const QString& appPath, QWidget* parent = nullptr);
     ~F706() override;
 
-    /** Start-up: reads ADDR706 and COMPORT, opens the port (its menu item is ticked from
-     *  the radio state), sends VFO A, FM, split off and the pad's frequency, each followed
-     *  by 0.2 s, loads the bookmark databases and sets the scan dwell. Returns false with
+    /** Start-up: reads ADDR706, COMPORT, POLL and STARTUP, opens the port (its menu item is
+     *  ticked from the radio state), sends VFO A, FM, split off and the pad's frequency,
+     *  each followed by 0.2 s (none with STARTUP=keep), reads the radio's frequency and
+     *  mode, loads the bookmark databases and sets the scan dwell. Returns false with
      *  the error when start-up cannot go on (the port cannot be opened, or is lost while
      *  the frames are sent; the window must then not be shown). Returns true early, with
      *  isUnloaded() true, when the window was closed during a wait. */
@@ -92,6 +94,7 @@ public:
     SerialLink* link() const { return m_link; }
     RadioState* radioState() const { return m_radio; }
     RadioCommands* radioCommands() const { return m_commands; }
+    RadioPoller* radioPoller() const { return m_poller; }
     MainMenus* menus() const { return m_menus; }
     RadioSettingsController* radioSettings() const { return m_radioSettings; }
     DisplayFrame* displayFrame() const { return m_display; }
@@ -155,6 +158,7 @@ private:
     FrameLog* m_frameLog;
     RadioState* m_radio;
     RadioCommands* m_commands;
+    RadioPoller* m_poller;
     QWidget* m_client = nullptr;
     MainMenus* m_menus = nullptr;
     StepFrame* m_step = nullptr;

@@ -199,23 +199,31 @@ void TestSimProgram::frontPanelCommands_data()
     QTest::addColumn<QString>("sent");
     QTest::addColumn<QString>("state");
 
-    const QString start = "vfo=A a=145400000/5/1 b=145400000/5/1 split=0 scan=0 step=0 silent=0";
-    QTest::newRow("freq") << "freq 7050000" << true << true << "frequency 7050000"
-                          << "FEFE0048000000050700FD"
-                          << "vfo=A a=7050000/5/1 b=145400000/5/1 split=0 scan=0 step=0 silent=0";
-    QTest::newRow("mode") << "mode RTTY" << true << true << "mode 4"
-                          << "FEFE0048010401FD"
-                          << "vfo=A a=145400000/4/1 b=145400000/5/1 split=0 scan=0 step=0 silent=0";
-    QTest::newRow("vfo") << "vfo b" << true << true << "VFO B"
-                         << "FEFE0048000000404501FD"
-                            "FEFE0048010501FD"
-                         << "vfo=B a=145400000/5/1 b=145400000/5/1 split=0 scan=0 step=0 silent=0";
+    const QString start =
+        "vfo=A a=145400000/5/1 b=145400000/5/1 split=0 scan=0 step=0 silent=0 transceive=1";
+    QTest::newRow("freq")
+        << "freq 7050000" << true << true << "frequency 7050000"
+        << "FEFE0048000000050700FD"
+        << "vfo=A a=7050000/5/1 b=145400000/5/1 split=0 scan=0 step=0 silent=0 transceive=1";
+    QTest::newRow("mode")
+        << "mode RTTY" << true << true << "mode 4"
+        << "FEFE0048010401FD"
+        << "vfo=A a=145400000/4/1 b=145400000/5/1 split=0 scan=0 step=0 silent=0 transceive=1";
+    QTest::newRow("vfo")
+        << "vfo b" << true << true << "VFO B"
+        << "FEFE0048000000404501FD"
+           "FEFE0048010501FD"
+        << "vfo=B a=145400000/5/1 b=145400000/5/1 split=0 scan=0 step=0 silent=0 transceive=1";
     QTest::newRow("raw") << "raw FE FE E0 48 FB FD" << true << true << "6 bytes sent"
                          << "FEFEE048FBFD" << start;
     QTest::newRow("silent")
         << "silent on" << true << true << "silent on"
         << ""
-        << "vfo=A a=145400000/5/1 b=145400000/5/1 split=0 scan=0 step=0 silent=1";
+        << "vfo=A a=145400000/5/1 b=145400000/5/1 split=0 scan=0 step=0 silent=1 transceive=1";
+    QTest::newRow("transceive off")
+        << "transceive off" << true << true << "transceive off"
+        << ""
+        << "vfo=A a=145400000/5/1 b=145400000/5/1 split=0 scan=0 step=0 silent=0 transceive=0";
     QTest::newRow("unknown") << "tune up" << true << false << ""
                              << "" << start;
     QTest::newRow("garbage beyond the line's queue")
@@ -229,7 +237,7 @@ void TestSimProgram::frontPanelCommands_data()
         << "freq 7050000" << false << true
         << "frequency 7050000; not announced: no client has the line open"
         << ""
-        << "vfo=A a=7050000/5/1 b=145400000/5/1 split=0 scan=0 step=0 silent=0";
+        << "vfo=A a=7050000/5/1 b=145400000/5/1 split=0 scan=0 step=0 silent=0 transceive=1";
 }
 
 void TestSimProgram::frontPanelCommands()

@@ -20,8 +20,8 @@ const QString kOk = QStringLiteral("FEFEE048FBFD");
 const QString kNg = QStringLiteral("FEFEE048FAFD");
 
 /** State every test starts from: A 145.400.000 FM, B 7.050.000 LSB, on VFO A. */
-const QString kStartState =
-    QStringLiteral("vfo=A a=145400000/5/1 b=7050000/0/1 split=0 scan=0 step=0 silent=0");
+const QString kStartState = QStringLiteral(
+    "vfo=A a=145400000/5/1 b=7050000/0/1 split=0 scan=0 step=0 silent=0 transceive=1");
 
 QByteArray hex(const QString& text)
 {
@@ -156,7 +156,7 @@ void TestVirtualRadio::answers_data()
         << "FEFE48E007A0FD" << kOk << fm << with("b=7050000/0/1", "b=145400000/5/1");
     QTest::newRow("A/B exchange announces")
         << "FEFE48E007B0FD" << kOk + "FEFE0048000000050700FD" + "FEFE0048010001FD" << modeLsb
-        << "vfo=A a=7050000/0/1 b=145400000/5/1 split=0 scan=0 step=0 silent=0";
+        << "vfo=A a=7050000/0/1 b=145400000/5/1 split=0 scan=0 step=0 silent=0 transceive=1";
     QTest::newRow("VFO 02") << "FEFE48E00702FD" << kNg << fm << start;
     QTest::newRow("VFO, no data") << "FEFE48E007FD" << kNg << fm << start;
     QTest::newRow("scan start") << "FEFE48E00E01FD" << kOk << fm << with("scan=0", "scan=1");

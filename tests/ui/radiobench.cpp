@@ -1,6 +1,7 @@
 #include "radiobench.h"
 
 #include "link/delay.h"
+#include "radio/radiocommands.h"
 #include "settings/apppath.h"
 #include "settings/inifile.h"
 
@@ -12,6 +13,7 @@ namespace {
 
 const QString kSettings = QStringLiteral("SETTINGS");
 constexpr int kStartupFrames = 4;
+constexpr int kReadFrames = 2;
 constexpr int kWaitMs = 10'000;
 
 }  // namespace
@@ -45,7 +47,10 @@ bool RadioBench::startRadio(quint8 address)
         qWarning("radio: %s", qPrintable(error));
         return false;
     }
-    return setSetting(QStringLiteral("COM2"), m_radio->devicePath());
+    // No reads at rest unless a test asks for them: frame counts stay exact.
+    return setSetting(QStringLiteral("COM2"), m_radio->devicePath()) &&
+           (!setting(QStringLiteral("POLL")).isEmpty() ||
+            setSetting(QStringLiteral("POLL"), QStringLiteral("off")));
 }
 
 bool RadioBench::setSetting(const QString& key, const QString& value)
@@ -74,7 +79,11 @@ bool RadioBench::loadWindow(AppError* error)
     AppError local;
     if (!m_window->Form_Load(error ? error : &local))
         return false;
-    if (!waitForFrames(kStartupFrames))
+    // The start-up frames (none with STARTUP=keep) and the reads of frequency and mode.
+    const int expected =
+        (setting(QStringLiteral("STARTUP")) == u"keep" ? 0 : kStartupFrames) + kReadFrames;
+    const RadioCommands* commands = m_window->radioCommands();
+    if (!waitForFrames(expected) || !QTest::qWaitFor([&] { return commands->idle(); }, kWaitMs))
         return false;
     clearFrames();
     return true;

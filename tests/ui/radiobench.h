@@ -37,7 +37,8 @@ public:
     QString settingsFile() const;
 
     /** Builds the window and runs its start-up; on success waits for the four start-up
-     *  frames and forgets them. */
+     *  frames and the reads of frequency and mode, and forgets them. The settings file
+     *  says POLL=off unless the test wrote POLL before startRadio(). */
     bool loadWindow(AppError* error = nullptr);
     F706* window() const { return m_window.get(); }
     VirtualRadio& radio() { return *m_radio; }

@@ -155,6 +155,13 @@ void TestPortSelection::choosePort()
     QCOMPARE(ticked(bench.window()->menus()), QList<int>{portInUse});
     QCOMPARE(bench.window()->portNumber(), portInUse);
 
+    // The port in use is read as soon as it is open again.
+    const auto inUse = [&] { return portInUse == 1 ? secondFrames : bench.frames(); };
+    QTRY_COMPARE(inUse(), (QStringList{frameTo48("03"), frameTo48("04")}));
+    QTRY_VERIFY(bench.window()->radioCommands()->idle());
+    bench.clearFrames();
+    secondFrames.clear();
+
     bench.window()->Cstep_Click(3);
     const QString frame = frameTo48("1003");
     if (portInUse == 1)

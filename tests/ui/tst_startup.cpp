@@ -1,11 +1,12 @@
-// Start-up, its failures, quitting (also inside a wait), and what the line reports while
-// the window runs.
+// Start-up, its failures, quitting (also inside a wait), what the line reports while the
+// window runs, and how the radio is read (STARTUP, POLL) against corvane-sim's log.
 #include "radiobench.h"
 
 #include "link/delay.h"
 #include "link/seriallink.h"
 #include "memory/bookmarkfiles.h"
 #include "memory/datafreq.h"
+#include "radio/radiocommands.h"
 #include "radio/radiostate.h"
 #include "settings/apppath.h"
 #include "settings/inifile.h"
@@ -42,6 +43,8 @@ private slots:
     void lineEventsTellTheOperator();
     void lostPortIsToldOnceAndChosenAgain();
     void portLostDuringStartupStopsIt();
+    void readsOnlyWhenNeeded_data();
+    void readsOnlyWhenNeeded();
 };
 
 void TestStartup::framesLeaveTwoTenthsApart()
@@ -83,6 +86,12 @@ void TestStartup::failureStopsStartup_data()
                             << "0" << errors::kSettingsOutOfRange;
     QTest::newRow("port 5") << "COMPORT"
                             << "5" << errors::kSettingsOutOfRange;
+    QTest::newRow("POLL neither a word nor a number") << "POLL"
+                                                      << "aut" << errors::kSettingsNotNumber;
+    QTest::newRow("POLL 0 seconds") << "POLL"
+                                    << "0" << errors::kSettingsOutOfRange;
+    QTest::newRow("STARTUP unknown") << "STARTUP"
+                                     << "hold" << errors::kSettingsOutOfRange;
 }
 
 void TestStartup::failureStopsStartup()
@@ -292,11 +301,17 @@ void TestStartup::lostPortIsToldOnceAndChosenAgain()
     QCOMPARE(window->displayFrame()->splitShown(), splitShown);
     QCOMPARE(window->findChild<QLineEdit*>("InStringa")->text(), closed);
 
+    // The radio behind the new line was tuned meanwhile: the reopened port reads it.
+    bench.radio().setFrequency(21'074'000);
     window->menus()->comAction(2)->trigger();
     QVERIFY(window->link()->isOpen());
     QVERIFY(window->menus()->comAction(2)->isChecked());
     QVERIFY(!window->displayFrame()->dimmed());
     QCOMPARE(bench.messages().size(), 1);
+    QVERIFY(bench.waitForFrames(2));
+    QCOMPARE(bench.frames(), (QStringList{frameTo48("03"), frameTo48("04")}));
+    QTRY_COMPARE(window->findChild<QLabel*>("Freq")->text(), QStringLiteral("21.074.000"));
+    QTRY_VERIFY(window->radioCommands()->idle());
     bench.clearFrames();
     window->Cfm_Click();
     QVERIFY(bench.waitForFrames(1));
@@ -322,6 +337,81 @@ void TestStartup::portLostDuringStartupStopsIt()
     QVERIFY2(text.contains(QStringLiteral("went away while Corvane was starting")),
              qPrintable(text));
     QVERIFY2(!text.contains(QStringLiteral("\"Com Port\" menu")), qPrintable(text));
+}
+
+void TestStartup::readsOnlyWhenNeeded_data()
+{
+    // corvane-sim starts on 21.074.000 USB. After start-up the radio's knob is turned to
+    // 7.074.000: what the display shows then, and whether frames go on at rest.
+    QTest::addColumn<QString>("startup");
+    QTest::addColumn<QString>("poll");
+    QTest::addColumn<QString>("transceive");
+    QTest::addColumn<QStringList>("firstFrames");
+    QTest::addColumn<QString>("freqAtStart");
+    QTest::addColumn<QString>("freqAfterKnob");
+    QTest::addColumn<bool>("framesAtRest");
+    const QStringList reads{frameTo48("03"), frameTo48("04")};
+    const QStringList reset{frameTo48("0700"), frameTo48("0605"), frameTo48("0F00"),
+                            frameTo48("050000404501")};
+    // Polling until the first announcement, then silence on the line.
+    QTest::newRow("reset, auto, transceive on") << "reset"
+                                                << "auto"
+                                                << "on" << reset + reads << "145.400.000"
+                                                << "7.074.000" << false;
+    // Nothing is set; the radio is read once a second, as it never announces.
+    QTest::newRow("keep, auto, transceive off") << "keep"
+                                                << "auto"
+                                                << "off" << reads << "21.074.000"
+                                                << "7.074.000" << true;
+    QTest::newRow("reset, off, transceive off") << "reset"
+                                                << "off"
+                                                << "off" << reset + reads << "145.400.000"
+                                                << "145.400.000" << false;
+}
+
+void TestStartup::readsOnlyWhenNeeded()
+{
+    QFETCH(QString, startup);
+    QFETCH(QString, poll);
+    QFETCH(QString, transceive);
+    QFETCH(QStringList, firstFrames);
+    QFETCH(QString, freqAtStart);
+    QFETCH(QString, freqAfterKnob);
+    QFETCH(bool, framesAtRest);
+    const QStringList reads{frameTo48("03"), frameTo48("04")};
+    SimProcess sim;
+    QVERIFY2(sim.start({QStringLiteral("--transceive"), transceive}),
+             qPrintable(sim.errorString()));
+    QVERIFY(sim.command(QStringLiteral("freq 21074000")) &&
+            sim.command(QStringLiteral("mode USB")));
+    RadioBench bench;
+    QVERIFY(bench.startRadio());
+    QVERIFY(bench.setSetting(QStringLiteral("COM2"), sim.devicePath()));
+    QVERIFY(bench.setSetting(QStringLiteral("STARTUP"), startup));
+    QVERIFY(bench.setSetting(QStringLiteral("POLL"), poll));
+    F706 window(bench.appPath());
+    AppError error;
+    QVERIFY(window.Form_Load(&error));
+    auto* freq = window.findChild<QLabel*>("Freq");
+    QVERIFY(sim.waitForFrames(int(firstFrames.size())));
+    QCOMPARE(sim.frameTexts().mid(0, firstFrames.size()), firstFrames);
+    QTRY_COMPARE(freq->text(), freqAtStart);
+    QCOMPARE(window.findChild<QLabel*>("Lmode")->text(),
+             startup == u"keep" ? QStringLiteral("USB") : QStringLiteral("FM"));
+
+    QVERIFY(sim.command(QStringLiteral("freq 7074000")));
+    QTRY_COMPARE(freq->text(), freqAfterKnob);
+    QTRY_VERIFY(window.radioCommands()->idle());
+    const qsizetype atRest = sim.frames().size();
+    if (framesAtRest) {
+        QVERIFY(sim.waitForFrames(int(atRest) + 2));
+        QCOMPARE(sim.frameTexts().mid(atRest, 2), reads);
+    } else {
+        // Absence takes time to see: two poll periods of nothing.
+        QTest::qWait(2500);
+        QCOMPARE(sim.frames().size(), atRest);
+        QCOMPARE(freq->text(), freqAfterKnob);
+    }
 }
 
 QTEST_MAIN(TestStartup)

@@ -1,12 +1,21 @@
 // The upper half of the window against the virtual radio: every command button writes
-// exactly its frame, and what comes back from the line reaches the display.
+// exactly its frame, what comes back from the line reaches the display, and what the radio
+// does not confirm goes back to what it did.
 #include "radiobench.h"
 
+#include "link/seriallink.h"
+#include "net/rigctlserver.h"
+#include "radio/radiocommands.h"
+#include "radio/radiostate.h"
 #include "ui/comframe.h"
+#include "ui/displayframe.h"
+#include "ui/entrypad.h"
+#include "ui/sharingcontroller.h"
 
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTcpSocket>
 #include <QTest>
 
 class TestRadioCommands : public QObject {
@@ -24,6 +33,8 @@ private slots:
     void frameFromLineUpdatesDisplay();
     void startupLeavesKnownState();
     void otherAddressFromSettings();
+    void displayShowsWhatTheRadioConfirmed_data();
+    void displayShowsWhatTheRadioConfirmed();
 
 private:
     std::unique_ptr<RadioBench> m_bench;
@@ -163,6 +174,146 @@ void TestRadioCommands::otherAddressFromSettings()
     QVERIFY(m_bench->waitForFrames(1));
     QCOMPARE(m_bench->frames(), QStringList{QStringLiteral("FEFE58E00606FD")});
     QTRY_COMPARE(m_bench->find<QLabel>("Lmode")->text(), QStringLiteral("WFM"));
+}
+
+namespace {
+
+/** Sends one line of the rigctld protocol to the window's sharing server; its answer. */
+QByteArray networkRead(quint16 port, const QByteArray& command)
+{
+    QTcpSocket client;
+    client.connectToHost(QHostAddress::LocalHost, port);
+    if (!QTest::qWaitFor([&] { return client.state() == QAbstractSocket::ConnectedState; }))
+        return "not connected";
+    client.write(command + '\n');
+    QByteArray answer;
+    (void)QTest::qWaitFor(
+        [&] {
+            answer += client.readAll();
+            return answer.endsWith('\n');
+        },
+        10'000);
+    return answer;
+}
+
+}  // namespace
+
+void TestRadioCommands::displayShowsWhatTheRadioConfirmed_data()
+{
+    // What the radio does with SPLIT and then SEND 14.074.000 (or, for transceive off, a
+    // turn of its knob; for the lost port, the port going away), and what shows after it:
+    // the display, SPL, dimming, the word under the status line, the status line, a
+    // network client's read of the frequency. Then the knob is turned to 7.074.000 with
+    // transceive on: the word after that.
+    QTest::addColumn<QString>("radio");
+    QTest::addColumn<QString>("freq");
+    QTest::addColumn<QString>("mode");
+    QTest::addColumn<bool>("split");
+    QTest::addColumn<bool>("dimmed");
+    QTest::addColumn<QString>("word");
+    QTest::addColumn<QString>("status");
+    QTest::addColumn<QByteArray>("networkFreq");
+    QTest::addColumn<QString>("wordAfterKnob");
+    const QString noAnswer = QStringLiteral(
+        "NO ANSWER from the radio at address %1 — check the CI-V address and the cable");
+    const QString silent = QStringLiteral("NOT ANSWERING");
+    QTest::newRow("FB") << "FB"
+                        << "14.074.000"
+                        << "FM" << true << false << ""
+                        << "OK" << QByteArray("14074000\n") << "";
+    QTest::newRow("FA") << "FA"
+                        << "145.400.000"
+                        << "FM" << false << false << ""
+                        << "NG: the radio refused the frequency 14.074.000"
+                        << QByteArray("145400000\n") << "";
+    QTest::newRow("nothing") << "nothing"
+                             << "145.400.000"
+                             << "FM" << false << true << silent << noAnswer.arg("48")
+                             << QByteArray("RPRT -5\n") << "";
+    // The radio is at 72 (48), the settings say 88 (58): only echoes come back, nothing
+    // was ever confirmed, and the radio's own announcements are another radio's.
+    QTest::newRow("wrong address")
+        << "wrong address"
+        << ""
+        << "" << false << true << silent << noAnswer.arg("58") << QByteArray("RPRT -5\n") << silent;
+    QTest::newRow("transceive off") << "transceive off"
+                                    << "7.074.000"
+                                    << "FM" << false << false << ""
+                                    << "OK" << QByteArray("7074000\n") << "";
+    QTest::newRow("port lost") << "port lost"
+                               << "145.400.000"
+                               << "FM" << false << true << ""
+                               << "PORT CLOSED: " << QByteArray("RPRT -6\n") << "";
+}
+
+void TestRadioCommands::displayShowsWhatTheRadioConfirmed()
+{
+    QFETCH(QString, radio);
+    QFETCH(QString, freq);
+    QFETCH(QString, mode);
+    QFETCH(bool, split);
+    QFETCH(bool, dimmed);
+    QFETCH(QString, word);
+    QFETCH(QString, status);
+    QFETCH(QByteArray, networkFreq);
+    QFETCH(QString, wordAfterKnob);
+
+    m_bench.reset();  // its end would take the new bench's answers to message boxes
+    m_bench = std::make_unique<RadioBench>();
+    if (radio == u"transceive off")
+        QVERIFY(m_bench->setSetting(QStringLiteral("POLL"), QStringLiteral("auto")));
+    QVERIFY(m_bench->startRadio());
+    if (radio == u"wrong address")
+        QVERIFY(m_bench->setSetting(QStringLiteral("ADDR706"), QStringLiteral("88")));
+    QVERIFY(m_bench->loadWindow());
+    F706* window = m_bench->window();
+    SharingController sharing(window);
+    QString error;
+    QVERIFY2(sharing.server()->listen(QHostAddress::LocalHost, 0, &error), qPrintable(error));
+    const QString device = window->radioState()->device();
+
+    if (radio == u"transceive off") {
+        m_bench->radio().setTransceive(false);
+        m_bench->radio().setFrequency(7'074'000);  // nothing announced: only a read tells
+    } else if (radio == u"port lost") {
+        QVERIFY(m_bench->startRadio());  // the line goes away; a new radio behind COM 2
+        QTRY_VERIFY(!window->link()->isOpen());
+        status += device;
+    } else {
+        m_bench->radio().setRefusing(radio == u"FA");
+        m_bench->radio().setSilent(radio == u"nothing");
+        m_bench->click("Csplit");
+        QVERIFY(window->displayFrame()->splitShown());  // at once, before any answer
+        for (const QChar digit : QStringLiteral("014074000"))
+            window->entryPad()->pressKey(digit.digitValue());
+        m_bench->click("Csend");
+    }
+    auto* inStringa = m_bench->find<QLineEdit>("InStringa");
+    QTRY_COMPARE(inStringa->text(), status);
+    QTRY_COMPARE(m_bench->find<QLabel>("Freq")->text(), freq);
+    QTRY_VERIFY(window->radioCommands()->idle());
+    QCOMPARE(m_bench->find<QLabel>("Freq")->text(), freq);
+    QCOMPARE(m_bench->find<QLabel>("Lmode")->text(), mode);
+    QCOMPARE(window->displayFrame()->splitShown(), split);
+    QCOMPARE(window->displayFrame()->dimmed(), dimmed);
+    QCOMPARE(window->displayFrame()->radioWord(), word);
+    QCOMPARE(inStringa->text(), status);
+    QCOMPARE(networkRead(sharing.server()->port(), "f"), networkFreq);
+
+    // Asked behind the announcement, the radio's answer at 72 (48) shows that the window has
+    // read everything before it, whatever address the window itself uses.
+    m_bench->radio().setSilent(false);
+    m_bench->radio().setTransceive(true);
+    m_bench->radio().setFrequency(7'074'000);
+    if (window->link()->isOpen()) {
+        std::optional<RadioCommands::Answer> asked;
+        QVERIFY(!window->radioCommands()->askRadio(
+            0x48, [&asked](RadioCommands::Answer answer) { asked = answer; }));
+        QTRY_VERIFY(asked);
+        QCOMPARE(*asked, RadioCommands::Answer::Ok);
+    }
+    QCOMPARE(window->displayFrame()->radioWord(), wordAfterKnob);
+    QCOMPARE(window->displayFrame()->dimmed(), !wordAfterKnob.isEmpty() || radio == u"port lost");
 }
 
 QTEST_MAIN(TestRadioCommands)
