@@ -104,6 +104,7 @@ qint32 RadioCommands::baudRate() const
 
 RadioCommands::Result RadioCommands::openPort(int portNumber, const QString& device)
 {
+    abandonAll();
     int number = 0;
     QString text;
     if (!m_link->open(device, &number, &text)) {
@@ -120,14 +121,38 @@ RadioCommands::Result RadioCommands::openPort(int portNumber, const QString& dev
 void RadioCommands::closePort()
 {
     m_link->close();
+    abandonAll();
     if (m_state)
         m_state->setClosed();
 }
 
 void RadioCommands::onPortLost(int errorNumber, const QString& errorText)
 {
+    abandonAll();
     if (m_state)
         m_state->setLost(AppError{errorNumber, errorText});
+}
+
+void RadioCommands::abandonAll()
+{
+    // No answer can come over a line that is gone: what was shown unconfirmed goes back at
+    // once, and every request hears WriteFailed, not a timeout a bound later.
+    std::deque<Outstanding> outstanding = std::exchange(m_outstanding, {});
+    std::deque<Request> queued = std::exchange(m_queue, {});
+    m_answerTimer.stop();
+    const bool watched =
+        std::any_of(outstanding.begin(), outstanding.end(),
+                    [](const Outstanding& waiting) { return waiting.watch != Watch::None; });
+    if (m_state && watched)
+        m_state->rollBack(0);
+    for (Outstanding& waiting : outstanding) {
+        if (waiting.done)
+            waiting.done(Answer::WriteFailed);
+    }
+    for (Request& request : queued) {
+        if (request.done)
+            request.done(Answer::WriteFailed);
+    }
 }
 
 // ---------------------------------------------------------------- steps

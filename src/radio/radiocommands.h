@@ -32,7 +32,8 @@ class SerialLink;
  *   Ok          FB, or for a read (03/04) the radio's 03/04 frame
  *   Rejected    FA
  *   Timeout     no answer within answerBound() of the write
- *   WriteFailed the frame could not be written when its turn came
+ *   WriteFailed the frame could not be written when its turn came, or the port closed (or
+ *               was opened anew) before its answer came
  * A command that returns an error never calls its completion.
  *
  * Confirmed state. Every frame of the catalogue sent to the radio (by the window, the
@@ -193,6 +194,9 @@ private:
      *  frame awaiting one. */
     void onFrameReceived(const QString& frameText);
     void onPortLost(int errorNumber, const QString& errorText);
+    /** The port closed or is opened anew: every frame awaiting an answer and every queued
+     *  request ends with WriteFailed. */
+    void abandonAll();
     Result submit(Step step, Completion done, Watch watch = Watch::Command);
     Result writeNow(const Step& step, Completion done, Watch watch = Watch::Command);
     void pump();
