@@ -115,6 +115,7 @@ RadioCommands::Result RadioCommands::openPort(int portNumber, const QString& dev
     }
     if (m_state)
         m_state->setOpen(portNumber, device);
+    emit portOpened();
     return std::nullopt;
 }
 
@@ -327,16 +328,17 @@ void RadioCommands::onFrameReceived(const QString& frameText)
     // Only answers to this controller: FE FE E0 <radio> ... FD.
     if (textPart(frameText, 5, 2) != addressText(civ::kControllerAddress))
         return;
-    const std::optional<quint8> from = Hex2Dec(textPart(frameText, 7, 2));
+    bool isHex = false;
+    const auto from = static_cast<quint8>(textPart(frameText, 7, 2).toUInt(&isHex, 16));
     const QStringView command = textPart(frameText, 9, 2);
-    if (!from)
+    if (!isHex)
         return;
     if (command == byteText(civ::kOk))
-        settleOldestFrom(*from, Answer::Ok);
+        settleOldestFrom(from, Answer::Ok);
     else if (command == byteText(civ::kNg))
-        settleOldestFrom(*from, Answer::Rejected);
+        settleOldestFrom(from, Answer::Rejected);
     else if (command == byteText(civ::kCmdReadFrequency) || command == byteText(civ::kCmdReadMode))
-        settleOldestFrom(*from, Answer::Ok);
+        settleOldestFrom(from, Answer::Ok);
 }
 
 void RadioCommands::settleOldestFrom(quint8 address, Answer answer)

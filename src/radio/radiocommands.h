@@ -164,6 +164,8 @@ public:
 signals:
     /** A write failed: the port is closed or the line refused the bytes. */
     void writeFailed(const AppError& error);
+    /** A port was opened (also the one open before, opened again). */
+    void portOpened();
     /** A frame to the radio at address had no answer within the bound (told for reads
      *  only when the radio was answering until then). */
     void answerMissing(quint8 address);

@@ -218,8 +218,8 @@ void F706::connectRadioState()
     connect(m_radio, &RadioState::answeringChanged, this, &F706::showConnection);
     // A port opened anew, from whichever menu or dialog: what the radio holds now, perhaps
     // changed meanwhile, is read. (Start-up reads after its own frames.)
-    connect(m_radio, &RadioState::connectionChanged, this, [this] {
-        if (m_loaded && m_radio->isOpen())
+    connect(m_commands, &RadioCommands::portOpened, this, [this] {
+        if (m_loaded)
             m_commands->readRadio();
     });
     connect(m_commands, &RadioCommands::writeFailed, this, &F706::showPortClosed);

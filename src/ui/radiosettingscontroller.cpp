@@ -9,13 +9,6 @@
 #include "settings/inifile.h"
 #include "ui/messagebox.h"
 
-namespace {
-
-const QString kPollKey = QStringLiteral("POLL");
-const QString kStartupKey = QStringLiteral("STARTUP");
-
-}  // namespace
-
 RadioSettingsController::RadioSettingsController(Parts parts, QObject* parent)
     : QObject(parent), m_parts(std::move(parts)), m_byIdFolder(QLatin1String(kSerialByIdFolder))
 {
@@ -30,8 +23,10 @@ RadioSettings RadioSettingsController::current() const
     settings.line.device = portDevice(settings.line.portNumber, m_parts.settingsFile);
     settings.line.radioAddress = m_parts.commands->radioAddress();
     settings.line.baudRate = m_parts.link->baudRate();
-    settings.poll = ReadINI(m_parts.settingsFile, section, kPollKey, QStringLiteral("auto"));
-    settings.startup = ReadINI(m_parts.settingsFile, section, kStartupKey, QStringLiteral("reset"));
+    settings.poll =
+        ReadINI(m_parts.settingsFile, section, QLatin1String(kPollKey), QStringLiteral("auto"));
+    settings.startup =
+        ReadINI(m_parts.settingsFile, section, QLatin1String(kStartupKey), QStringLiteral("reset"));
     return settings;
 }
 
@@ -77,9 +72,10 @@ void RadioSettingsController::takePortBack()
 bool RadioSettingsController::apply(const RadioSettings& chosen, QString* error)
 {
     AppError failure;
-    if (!writeRadioLineSettings(m_parts.settingsFile, chosen.line,
-                                {{kPollKey, chosen.poll}, {kStartupKey, chosen.startup}},
-                                &failure)) {
+    if (!writeRadioLineSettings(
+            m_parts.settingsFile, chosen.line,
+            {{QLatin1String(kPollKey), chosen.poll}, {QLatin1String(kStartupKey), chosen.startup}},
+            &failure)) {
         *error = failure.text + QStringLiteral("\nNothing was changed.");
         return false;
     }

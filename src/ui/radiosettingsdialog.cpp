@@ -19,7 +19,6 @@ namespace {
 const QString kPollAuto = QStringLiteral("auto");
 const QString kPollOff = QStringLiteral("off");
 const QString kPollEvery = QStringLiteral("every");
-constexpr int kLongestPollSeconds = 3600;
 
 }  // namespace
 
