@@ -40,14 +40,19 @@ void RadioLineFields::addPortRows(const QList<PortOffer>& ports)
     m_portPath = new QLineEdit(this);
     m_portPath->setObjectName(QStringLiteral("PortPath"));
     m_portPath->setPlaceholderText(QStringLiteral("/dev/ttyUSB0"));
-    connect(m_portList, &QListWidget::currentItemChanged, m_portPath,
-            [this](const QListWidgetItem* item) {
-                if (item)
-                    m_portPath->setText(item->data(Qt::UserRole).toString());
-            });
+    // The path follows the port the operator selects, not the list's current row: a list
+    // that takes the focus makes its first row current without selecting it, and that must
+    // not replace the device in use.
+    connect(m_portList, &QListWidget::itemSelectionChanged, m_portPath, [this] {
+        const QList<QListWidgetItem*> selected = m_portList->selectedItems();
+        if (!selected.isEmpty())
+            m_portPath->setText(selected.first()->data(Qt::UserRole).toString());
+    });
     // A typed path is no longer the listed port: picking that port again fills it back.
-    connect(m_portPath, &QLineEdit::textEdited, m_portList,
-            [this] { m_portList->setCurrentRow(-1); });
+    connect(m_portPath, &QLineEdit::textEdited, m_portList, [this] {
+        m_portList->setCurrentRow(-1);
+        m_portList->clearSelection();
+    });
     if (!ports.isEmpty())
         m_portList->setCurrentRow(0);
     connect(m_portPath, &QLineEdit::textChanged, this, &RadioLineFields::edited);
@@ -100,6 +105,7 @@ void RadioLineFields::setDevice(const QString& device)
         }
     }
     m_portList->setCurrentRow(-1);
+    m_portList->clearSelection();
     m_portPath->setText(device);
 }
 
