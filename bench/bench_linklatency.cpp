@@ -57,10 +57,9 @@ int main(int argc, char** argv)
         return 1;
     }
     SerialLink link;
-    int number = 0;
-    QString text;
-    if (!link.open(QString::fromLocal8Bit(name), &number, &text)) {
-        std::fprintf(stderr, "open %s: %d %s\n", name, number, qPrintable(text));
+    AppError error;
+    if (!link.open(QString::fromLocal8Bit(name), &error)) {
+        std::fprintf(stderr, "open %s: %d %s\n", name, error.number, qPrintable(error.text));
         return 1;
     }
 

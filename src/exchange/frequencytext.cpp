@@ -1,5 +1,7 @@
 #include "exchange/frequencytext.h"
 
+#include "protocol/radioprofile.h"
+
 namespace frequencytext {
 
 namespace {
@@ -57,7 +59,7 @@ Parsed parse(const QString& text, int unitDigits)
 
 bool inRange(qint64 hz)
 {
-    return hz >= kLowestHz && hz <= kHighestHz;
+    return hz >= 0 && kRadioProfile.range.contains(quint64(hz));
 }
 
 QString megahertzText(qint64 hz)
@@ -73,7 +75,8 @@ QString describe(qint64 hz)
 QString outOfRange(const QString& what, qint64 hz)
 {
     return QStringLiteral("%1 %2 is outside %3 - %4")
-        .arg(what, describe(hz), describe(kLowestHz), describe(kHighestHz));
+        .arg(what, describe(hz), describe(qint64(kRadioProfile.range.lowestHz)),
+             describe(qint64(kRadioProfile.range.highestHz)));
 }
 
 Parts partsOf(qint64 hz)

@@ -10,10 +10,6 @@
  */
 namespace frequencytext {
 
-/** Lowest and highest frequency a memory may hold, in Hz (the entry pad's range). */
-constexpr qint64 kLowestHz = 30'000;
-constexpr qint64 kHighestHz = 199'999'999;
-
 /** Outcome of reading one frequency text. */
 struct Parsed {
     std::optional<qint64> hz;  ///< set when the text is a frequency
@@ -28,7 +24,7 @@ struct Parsed {
  */
 Parsed parse(const QString& text, int unitDigits);
 
-/** True when hz lies in kLowestHz..kHighestHz. */
+/** True when hz lies in the radio's range (kRadioProfile), the range a memory may hold. */
 bool inRange(qint64 hz);
 
 /** "146.520000 MHz": the text used in reasons. */

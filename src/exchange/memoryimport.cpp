@@ -277,13 +277,10 @@ void ImportRun::closeDatabase()
 
 int nameLimitOf(const QSqlDatabase& db)
 {
-    QSqlQuery query(db);
-    if (!query.exec(QStringLiteral("PRAGMA table_info(TabFreq)")))
-        return 0;
     static const QRegularExpression kSize(QStringLiteral("\\(\\s*(\\d+)\\s*\\)"));
-    while (query.next()) {
-        if (query.value(1).toString().compare(QLatin1String("Name"), Qt::CaseInsensitive) == 0) {
-            const QRegularExpressionMatch match = kSize.match(query.value(2).toString());
+    for (const sqlitefile::Column& column : sqlitefile::tabFreqColumns(db.connectionName())) {
+        if (column.name.compare(QLatin1String("Name"), Qt::CaseInsensitive) == 0) {
+            const QRegularExpressionMatch match = kSize.match(column.type);
             return match.hasMatch() ? match.captured(1).toInt() : 0;
         }
     }

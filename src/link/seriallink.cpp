@@ -132,12 +132,10 @@ const ErrorRow& rowFor(QSerialPort::SerialPortError error)
     return kErrorTable[static_cast<std::size_t>(QSerialPort::UnknownError)];
 }
 
-void setOut(int* number, QString* text, const AppError& error)
+void setOut(AppError* out, const AppError& error)
 {
-    if (number)
-        *number = error.number;
-    if (text)
-        *text = error.text;
+    if (out)
+        *out = error;
 }
 
 }  // namespace
@@ -157,11 +155,11 @@ SerialLink::~SerialLink()
     close();
 }
 
-bool SerialLink::open(const QString& device, int* errorNumber, QString* errorText)
+bool SerialLink::open(const QString& device, AppError* error)
 {
     close();
     if (device.isEmpty()) {
-        setOut(errorNumber, errorText, AppError::fromNumber(errors::kInvalidPortNumber));
+        setOut(error, AppError::fromNumber(errors::kInvalidPortNumber));
         return false;
     }
     m_port->setPortName(device);
@@ -174,7 +172,7 @@ bool SerialLink::open(const QString& device, int* errorNumber, QString* errorTex
     const bool opened = m_port->open(QIODevice::ReadWrite);
     if (!opened) {
         m_configuring = false;
-        setOut(errorNumber, errorText, openError(device));
+        setOut(error, openError(device));
         m_port->clearError();
         return false;
     }
@@ -186,7 +184,7 @@ bool SerialLink::open(const QString& device, int* errorNumber, QString* errorTex
     m_device = device;
     m_falseAlarms = 0;
     ++m_generation;
-    setOut(errorNumber, errorText, AppError{});
+    setOut(error, AppError{});
     return true;
 }
 
@@ -349,7 +347,7 @@ void SerialLink::losePort(int number)
         this,
         [this, error, generation] {
             if (generation == m_generation && !m_port->isOpen())
-                emit portLost(error.number, error.text);
+                emit portLost(error);
         },
         Qt::QueuedConnection);
 }

@@ -35,10 +35,10 @@ public:
     void setBaudRate(int baud) { m_baudRate = baud; }
     int baudRate() const { return m_baudRate; }
 
-    /** Opens device at baudRate() 8N1. On failure returns false with an error number from the
+    /** Opens device at baudRate() 8N1. On failure returns false with error: a number from the
      *  error catalogue (8002 missing, 8005 in use, 70 no permission, 8015 line settings
      *  refused) and its text, which names the device. Opening an open link reopens it. */
-    bool open(const QString& device, int* errorNumber, QString* errorText);
+    bool open(const QString& device, AppError* error);
     void close();
     bool isOpen() const;
     QString device() const;
@@ -70,7 +70,7 @@ signals:
     /** The device went away (USB cable pulled, the line's other end closed) or cannot be
      *  read or written any more: the port is closed already. Sent once, from the event
      *  loop; open() may be called again later. */
-    void portLost(int errorNumber, const QString& errorText);
+    void portLost(const AppError& error);
     /** A partial frame was dropped after the quiet gap. */
     void partialDropped(int byteCount);
 

@@ -155,6 +155,17 @@ bool prepareAndRun(QSqlQuery& query, const QString& sql, const QVariantList& val
     return query.exec();
 }
 
+QList<Column> tabFreqColumns(const QString& connection)
+{
+    QList<Column> columns;
+    QSqlQuery query = forwardQuery(connection);
+    if (!query.exec(QStringLiteral("PRAGMA table_info(TabFreq)")))
+        return columns;
+    while (query.next())
+        columns.append({query.value(1).toString(), query.value(2).toString()});
+    return columns;
+}
+
 void close(const QString& connection)
 {
     {

@@ -2,6 +2,7 @@
 
 #include "common/errorcatalogue.h"
 
+#include <QList>
 #include <QString>
 #include <QVariantList>
 
@@ -36,6 +37,15 @@ QSqlQuery forwardQuery(const QString& connection);
 
 /** Prepares sql on query, binds values to its placeholders in order and runs it. */
 bool prepareAndRun(QSqlQuery& query, const QString& sql, const QVariantList& values);
+
+/** One column of TabFreq as the file declares it: its name and declared type. */
+struct Column {
+    QString name;
+    QString type;  ///< as written in the table's definition, "TEXT (40)"
+};
+/** The columns of TabFreq on the open connection, in table order (PRAGMA table_info);
+ *  empty when the engine cannot tell. */
+QList<Column> tabFreqColumns(const QString& connection);
 
 /** Closes and removes the connection (every query on it must be gone already). */
 void close(const QString& connection);

@@ -97,12 +97,9 @@ bool ViewKeys::load(const QString& connection, const QString& path, const QStrin
 
 bool ViewKeys::findKeyColumn(AppError* error)
 {
-    QSqlQuery query = sqlitefile::forwardQuery(m_connection);
     QStringList columns;
-    if (query.exec(QStringLiteral("PRAGMA table_info(TabFreq)"))) {
-        while (query.next())
-            columns.append(query.value(1).toString().toLower());
-    }
+    for (const sqlitefile::Column& column : sqlitefile::tabFreqColumns(m_connection))
+        columns.append(column.name.toLower());
     for (const char* name : {"rowid", "_rowid_", "oid"}) {
         if (columns.contains(QLatin1String(name)))
             continue;

@@ -1,6 +1,7 @@
 #include "net/radiodescription.h"
 
 #include "net/rigctlprotocol.h"
+#include "protocol/radioprofile.h"
 
 #include <QtGlobal>
 
@@ -56,7 +57,7 @@ QByteArray range(quint64 start, quint64 end, quint64 modes, int lowMw, int highM
 QByteArray rangesAndLists()
 {
     QByteArray text;
-    text += range(kMinFrequencyHz, kMaxFrequencyHz, kAllModes, -1, -1);
+    text += range(kRadioProfile.range.lowestHz, kRadioProfile.range.highestHz, kAllModes, -1, -1);
     text += "0 0 0 0 0 0 0\n";
     for (const TxBand& band : kTxBands) {
         text += range(band.start, band.end, kSideband | kFm, 5000, band.highPowerMw);

@@ -3,30 +3,6 @@
 #include "radio/radiocommands.h"
 #include "radio/radiostate.h"
 
-namespace {
-
-RadioCommands::Completion completion(RigControl::Done done)
-{
-    return [done = std::move(done)](RadioCommands::Answer answer) {
-        switch (answer) {
-            case RadioCommands::Answer::Ok:
-                done(RigControl::Outcome::Ok);
-                return;
-            case RadioCommands::Answer::Rejected:
-                done(RigControl::Outcome::Rejected);
-                return;
-            case RadioCommands::Answer::Timeout:
-                done(RigControl::Outcome::Timeout);
-                return;
-            case RadioCommands::Answer::WriteFailed:
-                break;
-        }
-        done(RigControl::Outcome::WriteFailed);
-    };
-}
-
-}  // namespace
-
 RadioRigControl::RadioRigControl(RadioState* state, RadioCommands* commands,
                                  std::function<void()> beforeSet)
     : m_state(state), m_commands(commands), m_beforeSet(std::move(beforeSet))
@@ -44,16 +20,7 @@ RigControl::Snapshot RadioRigControl::snapshot() const
         now.frequencyHz = m_state->frequencyHz();
         now.modeCode = m_state->modeCode();
     }
-    switch (m_state->vfo()) {
-        case RadioState::VfoSelected::A:
-            now.vfo = Vfo::A;
-            break;
-        case RadioState::VfoSelected::B:
-            now.vfo = Vfo::B;
-            break;
-        case RadioState::VfoSelected::Unknown:
-            break;
-    }
+    now.vfo = m_state->vfo();
     now.split = m_state->split();
     for (const auto vfo : {RadioState::VfoSelected::A, RadioState::VfoSelected::B}) {
         if (!now.lineOpen || !now.radioAnswering)
@@ -78,30 +45,30 @@ void RadioRigControl::takeOver()
 
 bool RadioRigControl::setFrequency(quint64 hz, Done done)
 {
-    return !m_commands->setFrequency(hz, completion(std::move(done)));
+    return !m_commands->setFrequency(hz, std::move(done));
 }
 
 bool RadioRigControl::setMode(quint8 modeCode, Done done)
 {
-    return !m_commands->setMode(modeCode, completion(std::move(done)));
+    return !m_commands->setMode(modeCode, std::move(done));
 }
 
 bool RadioRigControl::selectVfo(Vfo vfo, Done done)
 {
-    return !m_commands->selectVfo(vfo == Vfo::B ? ::Vfo::B : ::Vfo::A, completion(std::move(done)));
+    return !m_commands->selectVfo(vfo == Vfo::B ? ::Vfo::B : ::Vfo::A, std::move(done));
 }
 
 bool RadioRigControl::setSplit(bool on, Done done)
 {
-    return !m_commands->setSplit(on, completion(std::move(done)));
+    return !m_commands->setSplit(on, std::move(done));
 }
 
 bool RadioRigControl::readFrequency(Done done)
 {
-    return !m_commands->readFrequency(completion(std::move(done)));
+    return !m_commands->readFrequency(std::move(done));
 }
 
 bool RadioRigControl::readMode(Done done)
 {
-    return !m_commands->readMode(completion(std::move(done)));
+    return !m_commands->readMode(std::move(done));
 }

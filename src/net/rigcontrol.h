@@ -1,5 +1,8 @@
 #pragma once
 
+#include "radio/radiocommands.h"
+#include "radio/radiostate.h"
+
 #include <QtGlobal>
 
 #include <chrono>
@@ -18,10 +21,11 @@
  */
 class RigControl {
 public:
-    enum class Vfo { Unknown, A, B };
+    /** The VFO the radio receives on, as the radio model knows it. */
+    using Vfo = RadioState::VfoSelected;
     /** The radio's answer to one request: FB (or the read's answer), FA, none in time, or
-     *  the frame could not be written when its turn came. */
-    enum class Outcome { Ok, Rejected, Timeout, WriteFailed };
+     *  the frame could not be written when its turn came (the radio model's answers). */
+    using Outcome = RadioCommands::Answer;
     using Done = std::function<void(Outcome)>;
 
     /** What the display shows now; no frequency or mode while the port is closed or the

@@ -1,13 +1,14 @@
 #include "net/rigctldispatcher.h"
 
 #include "net/radiodescription.h"
+#include "protocol/radioprofile.h"
 
 #include <QPointer>
 
 using rigctl::Code;
 using rigctl::Command;
 using rigctl::Reply;
-using Vfo = RigControl::Vfo;
+using RigVfo = RigControl::Vfo;
 
 namespace {
 
@@ -26,9 +27,9 @@ Code codeFor(RigControl::Outcome outcome)
     return Code::IoError;
 }
 
-QByteArray vfoText(Vfo vfo)
+QByteArray vfoText(RigVfo vfo)
 {
-    return vfo == Vfo::B ? QByteArrayLiteral("VFOB") : QByteArrayLiteral("VFOA");
+    return vfo == RigVfo::B ? QByteArrayLiteral("VFOB") : QByteArrayLiteral("VFOA");
 }
 
 Reply code(Code value)
@@ -37,35 +38,35 @@ Reply code(Code value)
 }
 
 /** The VFO the radio receives on (a radio of unknown VFO starts on A). */
-Vfo receiveVfo(const RigControl::Snapshot& now)
+RigVfo receiveVfo(const RigControl::Snapshot& now)
 {
-    return now.vfo == Vfo::B ? Vfo::B : Vfo::A;
+    return now.vfo == RigVfo::B ? RigVfo::B : RigVfo::A;
 }
 
-Vfo otherVfo(Vfo vfo)
+RigVfo otherVfo(RigVfo vfo)
 {
-    return vfo == Vfo::B ? Vfo::A : Vfo::B;
+    return vfo == RigVfo::B ? RigVfo::A : RigVfo::B;
 }
 
-int index(Vfo vfo)
+int index(RigVfo vfo)
 {
-    return vfo == Vfo::B ? 1 : 0;
+    return vfo == RigVfo::B ? 1 : 0;
 }
 
 std::optional<quint64> currentFrequency(const RigControl::Snapshot& now)
 {
-    return now.vfo == Vfo::Unknown ? now.frequencyHz : now.vfoFrequencyHz[index(now.vfo)];
+    return now.vfo == RigVfo::Unknown ? now.frequencyHz : now.vfoFrequencyHz[index(now.vfo)];
 }
 
 std::optional<quint8> currentMode(const RigControl::Snapshot& now)
 {
-    return now.vfo == Vfo::Unknown ? now.modeCode : now.vfoModeCode[index(now.vfo)];
+    return now.vfo == RigVfo::Unknown ? now.modeCode : now.vfoModeCode[index(now.vfo)];
 }
 
 std::optional<quint64> checkedFrequency(const QByteArray& text)
 {
     const std::optional<quint64> hz = rigctl::frequencyFromText(text);
-    if (!hz || *hz < rigctl::kMinFrequencyHz || *hz > rigctl::kMaxFrequencyHz)
+    if (!hz || !kRadioProfile.range.contains(*hz))
         return std::nullopt;
     return hz;
 }
@@ -190,7 +191,7 @@ std::optional<Reply> RigctlDispatcher::setVfo(const rigctl::Request& request, Re
         return code(Code::InvalidArgument);
     if (*vfo == rigctl::VfoName::Current)
         return code(Code::Ok);
-    const Vfo target = *vfo == rigctl::VfoName::A ? Vfo::A : Vfo::B;
+    const RigVfo target = *vfo == rigctl::VfoName::A ? RigVfo::A : RigVfo::B;
     noteVfoRequest(target);
     return submit(single([this, target](auto done) { return m_rig->selectVfo(target, done); }), 1,
                   std::move(sink));
@@ -363,7 +364,7 @@ RigctlDispatcher::Work RigctlDispatcher::onTransmitVfo(std::function<bool(RigCon
 {
     QPointer<RigctlDispatcher> self(this);
     return [self, send = std::move(send)](Finish finish) {
-        const Vfo receive = receiveVfo(self->m_rig->snapshot());
+        const RigVfo receive = receiveVfo(self->m_rig->snapshot());
         // Selects the receive VFO again, then answers with the first failure (or its own).
         auto back = [self, receive, finish](Code failed) {
             if (!self)
@@ -401,10 +402,10 @@ void RigctlDispatcher::takeOverForSet()
     m_rig->takeOver();
 }
 
-void RigctlDispatcher::noteVfoRequest(Vfo target)
+void RigctlDispatcher::noteVfoRequest(RigVfo target)
 {
     if (!m_vfoBeforeSwitch) {
-        const Vfo now = receiveVfo(m_rig->snapshot());
+        const RigVfo now = receiveVfo(m_rig->snapshot());
         if (target != now) {
             m_vfoBeforeSwitch = now;
             m_vfoSwitchGrace.start();
@@ -439,8 +440,8 @@ Reply RigctlDispatcher::modeReply(std::optional<quint8> mode) const
 
 Reply RigctlDispatcher::vfoReply() const
 {
-    const Vfo vfo = m_rig->snapshot().vfo;
-    if (vfo == Vfo::Unknown)
+    const RigVfo vfo = m_rig->snapshot().vfo;
+    if (vfo == RigVfo::Unknown)
         return code(Code::NotAvailable);  // this radio cannot be asked which VFO it uses
     return Reply{Code::Ok, {vfoText(vfo)}};
 }
@@ -448,6 +449,6 @@ Reply RigctlDispatcher::vfoReply() const
 Reply RigctlDispatcher::splitReply() const
 {
     const RigControl::Snapshot now = m_rig->snapshot();
-    const Vfo transmit = now.split ? otherVfo(receiveVfo(now)) : receiveVfo(now);
+    const RigVfo transmit = now.split ? otherVfo(receiveVfo(now)) : receiveVfo(now);
     return Reply{Code::Ok, {now.split ? "1" : "0", vfoText(transmit)}};
 }

@@ -1,5 +1,7 @@
 #include "net/rigctlprotocol.h"
 
+#include "protocol/radioprofile.h"
+
 #include <cmath>
 #include <iterator>
 
@@ -37,11 +39,17 @@ struct ModeName {
     quint8 code;
 };
 
-/** The radio's modes in code order, then Hamlib's data modes mapped onto them. */
-constexpr ModeName kModes[] = {{"LSB", 0}, {"USB", 1}, {"AM", 2},     {"CW", 3},     {"RTTY", 4},
-                               {"FM", 5},  {"WFM", 6}, {"PKTLSB", 0}, {"PKTUSB", 1}, {"PKTFM", 5}};
-constexpr int kRadioModeCount = 7;
-constexpr int kPassbandHz[kRadioModeCount] = {2400, 2400, 8000, 2400, 2400, 15000, 230000};
+/** Hamlib's data modes mapped onto the radio's modes they use. */
+constexpr ModeName kDataModes[] = {{"PKTLSB", 0}, {"PKTUSB", 1}, {"PKTFM", 5}};
+
+const RadioMode* radioMode(quint8 code)
+{
+    for (const RadioMode& mode : kRadioProfile.modes) {
+        if (mode.code == code)
+            return &mode;
+    }
+    return nullptr;
+}
 
 bool isBlank(char c)
 {
@@ -189,7 +197,12 @@ QByteArray formatReply(const Request& request, const Reply& reply)
 
 std::optional<quint8> modeCodeFromName(QByteArrayView name)
 {
-    for (const ModeName& mode : kModes) {
+    const QString text = QString::fromLatin1(name);
+    for (const RadioMode& mode : kRadioProfile.modes) {
+        if (text.compare(QStringView(mode.name), Qt::CaseInsensitive) == 0)
+            return mode.code;
+    }
+    for (const ModeName& mode : kDataModes) {
         if (name.compare(QByteArrayView(mode.name), Qt::CaseInsensitive) == 0)
             return mode.code;
     }
@@ -198,12 +211,14 @@ std::optional<quint8> modeCodeFromName(QByteArrayView name)
 
 QByteArray modeName(quint8 code)
 {
-    return code < kRadioModeCount ? QByteArray(kModes[code].name) : QByteArray();
+    const RadioMode* mode = radioMode(code);
+    return mode ? QString::fromUtf16(mode->name).toLatin1() : QByteArray();
 }
 
 int normalPassbandHz(quint8 code)
 {
-    return code < kRadioModeCount ? kPassbandHz[code] : 0;
+    const RadioMode* mode = radioMode(code);
+    return mode ? mode->normalPassbandHz : 0;
 }
 
 std::optional<VfoName> vfoFromName(QByteArrayView name)

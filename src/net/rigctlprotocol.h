@@ -105,7 +105,7 @@ QByteArray formatReply(const Request& request, const Reply& reply);
  *  the radio uses for them (PKTLSB -> LSB, PKTUSB -> USB, PKTFM -> FM). Any other name
  *  (CWR, RTTYR, AMS, ...) is std::nullopt. */
 std::optional<quint8> modeCodeFromName(QByteArrayView name);
-/** "LSB" .. "WFM" for codes 0..6. */
+/** The radio's name of the mode code ("LSB" .. "WFM"); empty for none of its modes. */
 QByteArray modeName(quint8 code);
 /** The passband a read of the mode reports, Hz: the radio's normal filter for the mode. */
 int normalPassbandHz(quint8 code);
@@ -117,9 +117,5 @@ std::optional<VfoName> vfoFromName(QByteArrayView name);
 /** A frequency argument ("14074000", "14074000.000000") rounded to Hz; std::nullopt for
  *  anything that is not a finite non-negative number. */
 std::optional<quint64> frequencyFromText(QByteArrayView text);
-
-/** The radio's reception range, Hz. */
-inline constexpr quint64 kMinFrequencyHz = 30'000;
-inline constexpr quint64 kMaxFrequencyHz = 199'999'999;
 
 }  // namespace rigctl

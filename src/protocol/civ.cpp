@@ -1,13 +1,11 @@
 #include "protocol/civ.h"
 
+#include "protocol/radioprofile.h"
+
 #include <algorithm>
 #include <array>
 
 namespace {
-
-/** The mode names, indexed by their CI-V code (00 LSB ... 06 WFM). */
-constexpr std::array<const char16_t*, 7> kModeNames = {u"LSB",  u"USB", u"AM", u"CW",
-                                                       u"RTTY", u"FM",  u"WFM"};
 
 /** A character converted as a decimal digit: only '0'-'9' convert. */
 std::optional<int> decimalDigit(QChar c)
@@ -81,16 +79,18 @@ QString addressText(quint8 address)
 
 std::optional<quint8> modeCode(QStringView name)
 {
-    for (std::size_t code = 0; code < kModeNames.size(); ++code) {
-        if (name == QStringView(kModeNames[code]))
-            return static_cast<quint8>(code);
+    for (const RadioMode& mode : kRadioProfile.modes) {
+        if (name == QStringView(mode.name))
+            return mode.code;
     }
     return std::nullopt;
 }
 
 QString modeName(quint8 code)
 {
-    if (code >= kModeNames.size())
-        return {};
-    return QString::fromUtf16(kModeNames[code]);
+    for (const RadioMode& mode : kRadioProfile.modes) {
+        if (mode.code == code)
+            return QString::fromUtf16(mode.name);
+    }
+    return {};
 }

@@ -62,8 +62,9 @@ QString addressText(quint8 address);
  *  end is cut there, so a short text never equals a longer key. */
 QStringView textPart(QStringView text, qsizetype position, qsizetype length = -1);
 
-/** Mode name -> mode code ("LSB" 0 ... "WFM" 6), exact, case-sensitive. */
+/** Mode name -> mode code, for the radio's modes (kRadioProfile: "LSB" 0 ... "WFM" 6);
+ *  exact, case-sensitive. */
 std::optional<quint8> modeCode(QStringView name);
 
-/** Mode code -> name; empty for a code above 6. */
+/** Mode code -> name; empty for a code that is none of the radio's modes. */
 QString modeName(quint8 code);

@@ -1,8 +1,10 @@
 #include "protocol/recogniser.h"
 
 #include "protocol/civ.h"
+#include "protocol/radioprofile.h"
 
 #include <array>
+#include <optional>
 
 namespace {
 
@@ -16,28 +18,46 @@ struct KnownFrame {
     const char16_t* text;
 };
 
-/** Mode announcements (01) and set-mode echoes (06), then the VFO commands (07). Only
- *  the byte after the command is read: a filter byte behind it does not matter. */
-constexpr std::array<KnownFrame, 18> kKnownFrames = {{
-    {u"0100", Target::Mode, u"LSB"},
-    {u"0600", Target::Mode, u"LSB"},
-    {u"0101", Target::Mode, u"USB"},
-    {u"0601", Target::Mode, u"USB"},
-    {u"0102", Target::Mode, u"AM"},
-    {u"0602", Target::Mode, u"AM"},
-    {u"0103", Target::Mode, u"CW"},
-    {u"0603", Target::Mode, u"CW"},
-    {u"0104", Target::Mode, u"RTTY"},
-    {u"0604", Target::Mode, u"RTTY"},
-    {u"0105", Target::Mode, u"FM"},
-    {u"0605", Target::Mode, u"FM"},
-    {u"0106", Target::Mode, u"WFM"},
-    {u"0606", Target::Mode, u"WFM"},
+/** The VFO commands (07) and what they put on the display. Only the byte after the command
+ *  is read. */
+constexpr std::array<KnownFrame, 4> kVfoFrames = {{
     {u"0700", Target::Status, u"VFO A"},
     {u"0701", Target::Status, u"VFO B"},
     {u"07A0", Target::Status, u"A = B"},
     {u"07B0", Target::Status, u"A/B"},
 }};
+
+/** Two upper-case hex digits as the byte they write; std::nullopt for anything else. */
+std::optional<int> byteOfText(QStringView text)
+{
+    if (text.size() != 2)
+        return std::nullopt;
+    int value = 0;
+    for (const QChar c : text) {
+        const char16_t u = c.unicode();
+        const int digit = u >= u'0' && u <= u'9'   ? u - u'0'
+                          : u >= u'A' && u <= u'F' ? u - u'A' + 10
+                                                   : -1;
+        if (digit < 0)
+            return std::nullopt;
+        value = value * 16 + digit;
+    }
+    return value;
+}
+
+/** A mode announcement (01) or set-mode echo (06): the mode of the byte after the command,
+ *  when it is one of the radio's modes. A filter byte behind it does not matter. */
+std::optional<DisplayUpdate> modeFrame(QStringView command, QStringView modeByte)
+{
+    if (command != u"01" && command != u"06")
+        return std::nullopt;
+    const std::optional<int> code = byteOfText(modeByte);
+    for (const RadioMode& mode : kRadioProfile.modes) {
+        if (code == mode.code)
+            return DisplayUpdate{Target::Mode, QString::fromUtf16(mode.name)};
+    }
+    return std::nullopt;
+}
 
 /** The radio is either end of the frame: it sent it (to us, to the broadcast address or
  *  to another controller), or it was sent to it (our own echo, or another controller's). */
@@ -58,8 +78,10 @@ DisplayUpdate RiconosciComando(QStringView comando, quint8 radioAddress)
     if (command == u"05" || command == u"00")
         return {Target::Frequency, BCD2STRING(textPart(comando, 11))};
 
+    if (std::optional<DisplayUpdate> mode = modeFrame(command, textPart(comando, 11, 2)))
+        return *mode;
     const QStringView key = textPart(comando, 9, 4);
-    for (const KnownFrame& known : kKnownFrames) {
+    for (const KnownFrame& known : kVfoFrames) {
         if (key == QStringView(known.key))
             return {known.target, QString::fromUtf16(known.text)};
     }

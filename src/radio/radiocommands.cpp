@@ -3,6 +3,7 @@
 #include "link/delay.h"
 #include "link/seriallink.h"
 #include "protocol/civ.h"
+#include "protocol/radioprofile.h"
 #include "radio/radiostate.h"
 
 #include <QPointer>
@@ -105,10 +106,8 @@ qint32 RadioCommands::baudRate() const
 RadioCommands::Result RadioCommands::openPort(int portNumber, const QString& device)
 {
     abandonAll();
-    int number = 0;
-    QString text;
-    if (!m_link->open(device, &number, &text)) {
-        const AppError error{number, text};
+    AppError error;
+    if (!m_link->open(device, &error)) {
         if (m_state)
             m_state->setOpenFailed(portNumber, device, error);
         return error;
@@ -127,11 +126,11 @@ void RadioCommands::closePort()
         m_state->setClosed();
 }
 
-void RadioCommands::onPortLost(int errorNumber, const QString& errorText)
+void RadioCommands::onPortLost(const AppError& error)
 {
     abandonAll();
     if (m_state)
-        m_state->setLost(AppError{errorNumber, errorText});
+        m_state->setLost(error);
 }
 
 void RadioCommands::abandonAll()
@@ -193,7 +192,7 @@ std::optional<RadioCommands::Step> RadioCommands::padFrequencyStep(QStringView d
 
 RadioCommands::Result RadioCommands::setFrequency(quint64 hz, Completion done)
 {
-    if (hz < kMinFrequencyHz || hz > kMaxFrequencyHz)
+    if (!kRadioProfile.range.contains(hz))
         return outOfRange(
             QStringLiteral("frequency %1 Hz outside 30 kHz .. 199.999999 MHz").arg(hz));
     return setFrequencyFromPad(nineDigits(hz), std::move(done));
@@ -209,8 +208,9 @@ RadioCommands::Result RadioCommands::setFrequencyFromPad(QStringView digits, Com
 
 RadioCommands::Result RadioCommands::setMode(quint8 modeCode, Completion done)
 {
-    if (modeCode > kMaxModeCode)
-        return outOfRange(QStringLiteral("mode code %1 above 6").arg(modeCode));
+    if (modeName(modeCode).isEmpty())
+        return outOfRange(
+            QStringLiteral("mode code %1 is none of the radio's modes").arg(modeCode));
     return submit(modeStep(modeCode), std::move(done));
 }
 

@@ -70,10 +70,6 @@ public:
      *  at 9600 baud, 223 ms at 19 200, 1667 ms at 300. A radio that is off never answers. */
     static std::chrono::milliseconds answerBoundFor(qint32 baud);
     std::chrono::milliseconds answerBound() const;
-    /** Lowest and highest frequency the radio tunes, Hz. */
-    static constexpr quint64 kMinFrequencyHz = 30'000;
-    static constexpr quint64 kMaxFrequencyHz = 199'999'999;
-    static constexpr quint8 kMaxModeCode = 6;
 
     RadioCommands(SerialLink* link, RadioState* state, QObject* parent = nullptr);
 
@@ -92,7 +88,7 @@ public:
     /** Closes the port (RadioState: Closed). */
     void closePort();
 
-    /** 05: frequency in Hz, kMinFrequencyHz .. kMaxFrequencyHz. */
+    /** 05: frequency in Hz, within the radio's range (kRadioProfile). */
     Result setFrequency(quint64 hz, Completion done = {});
     /** 05 from the entry pad's nine digits (100 MHz down to 1 Hz), as the pad holds them. */
     Result setFrequencyFromPad(QStringView nineDigits, Completion done = {});
@@ -195,7 +191,7 @@ private:
     /** Every received frame: RadioState reads it first, then an answer settles the oldest
      *  frame awaiting one. */
     void onFrameReceived(const QString& frameText);
-    void onPortLost(int errorNumber, const QString& errorText);
+    void onPortLost(const AppError& error);
     /** The port closed or is opened anew: every frame awaiting an answer and every queued
      *  request ends with WriteFailed. */
     void abandonAll();

@@ -514,13 +514,13 @@ void F706::onLineEvent(int code)
     m_lineEventShowing = false;
 }
 
-void F706::onPortLost(int errorNumber, const QString& errorText)
+void F706::onPortLost(const AppError& error)
 {
     // During start-up the window is not shown yet: Form_Load tells it in its own words.
     if (!m_loaded)
         return;
     showMessage(this, QMessageBox::Warning, QString(),
-                numberedErrorMessage({errorNumber, errorText}) +
+                numberedErrorMessage(error) +
                     QStringLiteral("\r\nWhen the device is back, choose \"COM %1\" again from "
                                    "the \"Com Port\" menu.")
                         .arg(m_radio->portNumber()));

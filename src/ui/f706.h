@@ -139,7 +139,7 @@ private:
     void showConnection();
     void showPortClosed();
     void onLineEvent(int code);
-    void onPortLost(int errorNumber, const QString& errorText);
+    void onPortLost(const AppError& error);
     std::optional<AppError> reopenPort(int portNumber);
     void showComDevices();
     bool keyBelongsToFocus() const;

@@ -133,6 +133,17 @@ ViewOrder MemoryExchange::viewOrder() const
     return m_viewOrder();
 }
 
+void MemoryExchange::startJob(const QString& label, const QString& unit,
+                              std::function<void(const ExchangeCallbacks&)> work,
+                              std::function<void()> done)
+{
+    m_job = new ExchangeJob(m_window, label, unit, std::move(work));
+    connect(m_job, &ExchangeJob::finished, this, std::move(done));
+    m_import->setEnabled(false);
+    m_export->setEnabled(false);
+    m_job->start();
+}
+
 void MemoryExchange::finishJob()
 {
     m_job->deleteLater();
@@ -169,19 +180,17 @@ void MemoryExchange::startPreview(std::optional<MemoryFormat> format)
     m_run->refused.clear();
     const std::shared_ptr<ImportRun> run = m_run;
     // The reading counts the file's lines, not its rows: the bar alone shows how far it is.
-    m_job = new ExchangeJob(m_window, QStringLiteral("Reading %1").arg(run->file), QString(),
-                            [run](const ExchangeCallbacks& base) {
-                                ImportOptions options;
-                                options.format = run->format;
-                                options.dryRun = true;
-                                run->preview = importMemories(
-                                    run->file, run->database, options,
-                                    collecting(base, &run->refused, ImportDialog::kMaxListedRows));
-                            });
-    connect(m_job, &ExchangeJob::finished, this, &MemoryExchange::onPreviewDone);
-    m_import->setEnabled(false);
-    m_export->setEnabled(false);
-    m_job->start();
+    startJob(
+        QStringLiteral("Reading %1").arg(run->file), QString(),
+        [run](const ExchangeCallbacks& base) {
+            ImportOptions options;
+            options.format = run->format;
+            options.dryRun = true;
+            run->preview =
+                importMemories(run->file, run->database, options,
+                               collecting(base, &run->refused, ImportDialog::kMaxListedRows));
+        },
+        [this] { onPreviewDone(); });
 }
 
 void MemoryExchange::onPreviewDone()
@@ -212,19 +221,16 @@ void MemoryExchange::startImport()
     run->format = m_dialog->format();
     const bool goodRowsOnly = m_dialog->importsGoodRowsOnly();
     // The preview counted the rows; the bar shows how far through the file the import is.
-    m_job = new ExchangeJob(
-        m_window,
+    startJob(
         QStringLiteral("Adding %1 memories from %2").arg(run->preview.added).arg(run->file),
-        QString(), [run, goodRowsOnly](const ExchangeCallbacks& callbacks) {
+        QString(),
+        [run, goodRowsOnly](const ExchangeCallbacks& callbacks) {
             ImportOptions options;
             options.format = run->format;
             options.skipBad = goodRowsOnly;
             run->result = importMemories(run->file, run->database, options, callbacks);
-        });
-    connect(m_job, &ExchangeJob::finished, this, &MemoryExchange::onImportDone);
-    m_import->setEnabled(false);
-    m_export->setEnabled(false);
-    m_job->start();
+        },
+        [this] { onImportDone(); });
 }
 
 void MemoryExchange::onImportDone()
@@ -272,17 +278,13 @@ void MemoryExchange::Mexport_Click()
     m_exportResult = result;
     m_exportIssues = issues;
     const QString file = choice.path;
-    m_job = new ExchangeJob(m_window, QStringLiteral("Writing %1").arg(file),
-                            QStringLiteral("rows"), [=](const ExchangeCallbacks& base) {
-                                *result = exportMemories(
-                                    database, file, format, order,
-                                    collecting(base, issues.get(), kListedInMessage));
-                            });
-    connect(m_job, &ExchangeJob::finished, this,
-            [this, file, format] { onExportDone(file, format); });
-    m_import->setEnabled(false);
-    m_export->setEnabled(false);
-    m_job->start();
+    startJob(
+        QStringLiteral("Writing %1").arg(file), QStringLiteral("rows"),
+        [=](const ExchangeCallbacks& base) {
+            *result = exportMemories(database, file, format, order,
+                                     collecting(base, issues.get(), kListedInMessage));
+        },
+        [this, file, format] { onExportDone(file, format); });
 }
 
 void MemoryExchange::onExportDone(const QString& file, MemoryFormat format)

@@ -60,6 +60,10 @@ private:
     void startImport();
     void onImportDone();
     void onExportDone(const QString& file, MemoryFormat format);
+    /** Runs work on its own thread behind a progress dialog labelled label; done is called
+     *  when it has ended. Import and export are off meanwhile. */
+    void startJob(const QString& label, const QString& unit,
+                  std::function<void(const ExchangeCallbacks&)> work, std::function<void()> done);
     void finishJob();
 
     QWidget* m_window;

@@ -20,13 +20,8 @@ bool RadioCheck::start(const QString& device, int baudRate, quint8 address, AppE
 {
     cancel();
     m_link->setBaudRate(baudRate);
-    int number = 0;
-    QString text;
-    if (!m_link->open(device, &number, &text)) {
-        if (error)
-            *error = AppError{number, text};
+    if (!m_link->open(device, error))
         return false;
-    }
     m_outcome = Outcome{device, baudRate, address, std::nullopt, {}, AppError{}};
     m_toAsk = {address};
     for (const RadioModel& model : kRadioModels) {

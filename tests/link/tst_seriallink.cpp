@@ -79,11 +79,11 @@ void TestSerialLink::cleanup()
 
 bool TestSerialLink::openLink(SerialLink& link)
 {
-    int number = -1;
-    QString text;
-    const bool opened = link.open(m_radio->devicePath(), &number, &text);
+    AppError error;
+    const bool opened = link.open(m_radio->devicePath(), &error);
     if (!opened)
-        qWarning("open %s: %d %s", qPrintable(m_radio->devicePath()), number, qPrintable(text));
+        qWarning("open %s: %d %s", qPrintable(m_radio->devicePath()), error.number,
+                 qPrintable(error.text));
     return opened;
 }
 
@@ -217,9 +217,10 @@ void TestSerialLink::openFails()
     QFETCH(int, number);
 
     SerialLink link;
-    int gotNumber = 0;
-    QString text;
-    QVERIFY(!link.open(device, &gotNumber, &text));
+    AppError error;
+    QVERIFY(!link.open(device, &error));
+    const int gotNumber = error.number;
+    const QString text = error.text;
     QCOMPARE(gotNumber, number);
     QVERIFY2(text.startsWith(standardErrorText(number)), qPrintable(text));
     QVERIFY2(text.contains(device), qPrintable(text));
@@ -230,9 +231,10 @@ void TestSerialLink::openFails()
 void TestSerialLink::portAlreadyInUse()
 {
     SerialLink second;
-    int number = 0;
-    QString text;
-    QVERIFY(!second.open(m_radio->devicePath(), &number, &text));
+    AppError error;
+    QVERIFY(!second.open(m_radio->devicePath(), &error));
+    const int number = error.number;
+    const QString text = error.text;
     QCOMPARE(number, errors::kPortAlreadyOpen);
     QVERIFY2(text.contains(m_radio->devicePath()), qPrintable(text));
 
@@ -273,8 +275,9 @@ void TestSerialLink::portLostOnceWithoutSpinning()
     QVERIFY(lost.wait());
     QVERIFY(!m_link->isOpen());
     // A hang-up is the device's removal, not a failed read.
-    QCOMPARE(lost.at(0).at(0).toInt(), errors::kPortRemoved);
-    QCOMPARE(lost.at(0).at(1).toString(), "The serial device was removed (" + device + ")");
+    const AppError lostError = lost.at(0).at(0).value<AppError>();
+    QCOMPARE(lostError.number, errors::kPortRemoved);
+    QCOMPARE(lostError.text, "The serial device was removed (" + device + ")");
 
     // No second notice and no spinning on the dead descriptor.
     const double cpuBefore = cpuMs();
@@ -341,9 +344,8 @@ void TestSerialLink::throughSimProgram()
     SimProcess sim;
     QVERIFY2(sim.start(), qPrintable(sim.errorString()));
     SerialLink link;
-    int number = 0;
-    QString text;
-    QVERIFY2(link.open(sim.devicePath(), &number, &text), qPrintable(text));
+    AppError opening;
+    QVERIFY2(link.open(sim.devicePath(), &opening), qPrintable(opening.text));
     QSignalSpy frames(&link, &SerialLink::frameReceived);
     QSignalSpy dropped(&link, &SerialLink::partialDropped);
     QSignalSpy lost(&link, &SerialLink::portLost);
@@ -367,7 +369,7 @@ void TestSerialLink::throughSimProgram()
 
     QVERIFY(sim.stop());
     QTRY_COMPARE(lost.count(), 1);
-    QCOMPARE(lost.at(0).at(0).toInt(), errors::kPortRemoved);
+    QCOMPARE(lost.at(0).at(0).value<AppError>().number, errors::kPortRemoved);
     QVERIFY(!link.isOpen());
 }
 

@@ -93,8 +93,8 @@ void TestBookmarkScan::init()
     QString error;
     QVERIFY2(m_radio->start(&error), qPrintable(error));
     m_link = std::make_unique<SerialLink>();
-    int number = 0;
-    QVERIFY2(m_link->open(m_radio->devicePath(), &number, &error), qPrintable(error));
+    AppError opening;
+    QVERIFY2(m_link->open(m_radio->devicePath(), &opening), qPrintable(opening.text));
     m_state = std::make_unique<RadioState>();
     m_commands = std::make_unique<RadioCommands>(m_link.get(), m_state.get());
     m_received.clear();

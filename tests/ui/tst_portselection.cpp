@@ -127,7 +127,7 @@ void TestPortSelection::choosePort()
     QVERIFY(bench.loadWindow());
     SerialLink holder;  // another program holds the second radio's line as COM 4
     if (choice == 4)
-        QVERIFY(holder.open(second.devicePath(), nullptr, nullptr));
+        QVERIFY(holder.open(second.devicePath(), nullptr));
     // A settings file longer than files may grow: its new text cannot be written, while the
     // port's small lock file still can.
     std::optional<FileSizeLimit> frozen;

@@ -138,7 +138,7 @@ void TestStartup::startWithoutTheRadio()
                      "HOME.MDB"));
     SerialLink holder;  // another program holds the radio's line
     if (port == "busy") {
-        QVERIFY(holder.open(bench.radio().devicePath(), nullptr, nullptr));
+        QVERIFY(holder.open(bench.radio().devicePath(), nullptr));
     } else {
         QString device = "/dev/corvane-no-such-port";
         if (port == "file") {
