@@ -4,6 +4,8 @@
 #include <QStringDecoder>
 #include <QTemporaryFile>
 
+#include <cstring>
+
 namespace {
 
 constexpr qint64 kBlockBytes = 64 * 1024;
@@ -36,15 +38,6 @@ bool isControlByte(unsigned char c)
     return (c < 0x20 && c != '\t' && c != '\n' && c != '\r' && c != '\f' && c != 0x1A) || c == 0x7F;
 }
 
-bool isBlankText(const QString& text)
-{
-    for (QChar c : text) {
-        if (c != QLatin1Char(' ') && c != QLatin1Char('\t'))
-            return false;
-    }
-    return true;
-}
-
 /** In the first bytes of a file without a byte-order mark: NUL bytes in every other place,
  *  the mark of UTF-16 text. */
 bool looksLikeUtf16(QByteArrayView start)
@@ -61,8 +54,9 @@ bool looksLikeUtf16(QByteArrayView start)
 
 }  // namespace
 
-CsvReader::CsvReader(QIODevice* device, QChar separator) : m_device(device), m_separator(separator)
+CsvReader::CsvReader(QIODevice* device, QChar separator) : m_device(device)
 {
+    setSeparator(separator);
 }
 
 CsvReader::~CsvReader() = default;
@@ -227,139 +221,202 @@ bool CsvReader::rewind()
 {
     m_line = 0;
     m_error.clear();
+    m_begin = m_end = 0;
     return m_device->seek(m_skipBytes);
 }
 
-QString CsvReader::decodeLine(QByteArrayView bytes) const
+bool CsvReader::readPhysicalLine(QByteArrayView* text, QByteArrayView* ending)
 {
-    if (!bytes.isValidUtf8())
-        return fromWindows1252(bytes);
-    // A byte-order mark inside the text (a name that begins with U+FEFF) is a character:
-    // only the one at the very start of the file was taken off.
-    if (bytes.startsWith(kBom))
-        return QChar(0xFEFF) + QString::fromUtf8(bytes.sliced(kBom.size()));
-    return QString::fromUtf8(bytes);
-}
-
-bool CsvReader::readPhysicalLine(QString* text, QString* ending)
-{
-    if (m_device->atEnd())
-        return false;
-    // One small buffer for every line (readLine(maxSize) would allocate its whole maximum
-    // each time); a longer line is read in pieces up to the limit.
-    constexpr qint64 kPieceBytes = 64 * 1024;
-    if (m_buffer.size() < kPieceBytes + 1)
-        m_buffer.resize(kPieceBytes + 1);
-    QByteArray bytes;
-    while (!bytes.endsWith('\n') && bytes.size() <= kMaxLineBytes && !m_device->atEnd()) {
-        const qint64 length = m_device->readLine(m_buffer.data(), m_buffer.size());
-        if (length <= 0)
+    // The device is read in blocks; a line is found in them with memchr and handed out as a
+    // view. A line longer than the buffer's block makes the buffer grow, up to the limit.
+    const char* newline = nullptr;
+    for (;;) {
+        const qsizetype have = m_end - m_begin;
+        newline = have > 0 ? static_cast<const char*>(
+                                 std::memchr(m_buffer.constData() + m_begin, '\n', size_t(have)))
+                           : nullptr;
+        if (newline != nullptr || have > kMaxLineBytes || m_device->atEnd())
             break;
-        bytes.append(m_buffer.constData(), length);
+        if (m_begin > 0) {
+            std::memmove(m_buffer.data(), m_buffer.constData() + m_begin, size_t(have));
+            m_begin = 0;
+            m_end = have;
+        }
+        if (m_buffer.size() - m_end < kBlockBytes)
+            m_buffer.resize(m_end + kBlockBytes);
+        const qint64 length = m_device->read(m_buffer.data() + m_end, kBlockBytes);
+        if (length <= 0) {
+            if (have > 0)
+                break;  // what is there is the last line
+            m_error = QStringLiteral("line %1 cannot be read: %2")
+                          .arg(m_line + 1)
+                          .arg(m_device->errorString());
+            return false;
+        }
+        m_end += length;
     }
-    if (bytes.isEmpty()) {
-        m_error = QStringLiteral("line %1 cannot be read: %2")
-                      .arg(m_line + 1)
-                      .arg(m_device->errorString());
-        return false;
-    }
-    if (bytes.size() > kMaxLineBytes + 1 ||
-        (bytes.size() > kMaxLineBytes && !bytes.endsWith('\n'))) {
+    const qsizetype lineEnd = newline != nullptr ? newline - m_buffer.constData() : m_end;
+    if (lineEnd == m_begin && newline == nullptr)
+        return false;  // the end of the file
+    if (lineEnd - m_begin > kMaxLineBytes) {
         m_error = QStringLiteral("line %1 is longer than %2 bytes: this is not a list of memories")
                       .arg(m_line + 1)
                       .arg(kMaxLineBytes);
         return false;
     }
     ++m_line;
-    qsizetype cut = bytes.size();
-    if (bytes.endsWith('\n'))
-        cut -= bytes.endsWith("\r\n") ? 2 : 1;
-    *ending = QString::fromLatin1(bytes.mid(cut));
-    bytes.truncate(cut);
-    *text = decodeLine(bytes);
+    QByteArrayView bytes(m_buffer.constData() + m_begin, lineEnd - m_begin);
+    m_begin = newline != nullptr ? lineEnd + 1 : lineEnd;
+    *ending = {};
+    if (newline != nullptr) {
+        const bool crlf = bytes.endsWith('\r');
+        if (crlf)
+            bytes.chop(1);
+        *ending = crlf ? QByteArrayView("\r\n") : QByteArrayView("\n");
+    }
+    if (bytes.isValidUtf8()) {
+        *text = bytes;
+    } else {
+        m_converted1252 = fromWindows1252(bytes).toUtf8();
+        *text = m_converted1252;
+    }
     return true;
 }
 
+namespace {
+
+/** The length of UTF-8 text in UTF-16 code units (a character beyond the BMP takes two). */
+qsizetype utf16Length(QByteArrayView utf8)
+{
+    qsizetype units = 0;
+    for (const char byte : utf8) {
+        const auto c = static_cast<unsigned char>(byte);
+        units += (c & 0xC0) != 0x80 ? 1 : 0;
+        units += c >= 0xF0 ? 1 : 0;
+    }
+    return units;
+}
+
+bool isBlankText(QByteArrayView text)
+{
+    for (const char c : text) {
+        if (c != ' ' && c != '\t')
+            return false;
+    }
+    return true;
+}
+
+}  // namespace
+
 bool CsvReader::next(CsvRecord* record)
 {
-    QString text;
-    QString ending;
+    QByteArrayView text;
+    QByteArrayView ending;
     if (!readPhysicalLine(&text, &ending))
         return false;
-    *record = CsvRecord{};
     record->line = m_line;
     record->blank = isBlankText(text);
-    record->comment = text.startsWith(QLatin1Char('#'));
+    record->comment = text.startsWith('#');
+    record->m_text.resize(0);  // keeps its room for the next record
+    record->m_fields.clear();
     SplitState state;
     splitFields(text, record, &state);
+    if (!state.inQuotes)
+        return true;
     // A quoted field runs on over line breaks, which stay in it as they were written; only
     // the new line is split, going on from where the last one ended.
-    qint64 recordBytes = text.size();
+    qint64 recordLength = utf16Length(text);
+    QByteArray lineBreak = ending.toByteArray();
     while (state.inQuotes) {
-        QString more;
-        QString moreEnding;
+        QByteArrayView more;
+        QByteArrayView moreEnding;
         if (!readPhysicalLine(&more, &moreEnding)) {
             if (m_error.isEmpty())
                 m_error =
                     QStringLiteral("line %1: a quoted field is never closed").arg(record->line);
             return false;
         }
-        recordBytes += more.size();
-        if (recordBytes > kMaxLineBytes) {
+        recordLength += utf16Length(more);
+        if (recordLength > kMaxLineBytes) {
             m_error = QStringLiteral("line %1: a quoted field runs on for more than %2 bytes")
                           .arg(record->line)
                           .arg(kMaxLineBytes);
             return false;
         }
         record->blank = false;
-        splitFields(ending + more, record, &state);
-        ending = moreEnding;
+        splitFields(lineBreak, record, &state);
+        splitFields(more, record, &state);
+        lineBreak = moreEnding.toByteArray();
     }
     return true;
 }
 
-void CsvReader::splitFields(const QString& text, CsvRecord* record, SplitState* state) const
+void CsvReader::splitFields(QByteArrayView text, CsvRecord* record, SplitState* state) const
 {
-    const QChar quote(u'"');
-    QString& field = state->field;
+    // Separators and quotes are ASCII, never part of a longer UTF-8 character: the bytes
+    // split as the characters would.
+    constexpr char quote = '"';
+    QByteArray& out = record->m_text;
+    qsizetype length = out.size();
+    out.resize(length + text.size());  // the fields of a piece never outgrow it
+    char* const to = out.data();
     bool& quoted = state->quoted;
     bool& inQuotes = state->inQuotes;
-    const QStringView all(text);
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        const QChar c = text.at(i);
+    const qsizetype size = text.size();
+    const char* const data = text.data();
+    const auto copyUpTo = [&](qsizetype i, char stop) {
+        const void* found = std::memchr(data + i, stop, size_t(size - i));
+        const qsizetype end = found == nullptr ? size : static_cast<const char*>(found) - data;
+        std::memcpy(to + length, data + i, size_t(end - i));
+        length += end - i;
+        return end - 1;
+    };
+    for (qsizetype i = 0; i < size; ++i) {
+        const char c = data[i];
         if (inQuotes) {
             if (c != quote) {
-                // The run up to the next quote at once.
-                qsizetype end = text.indexOf(quote, i);
-                if (end < 0)
-                    end = text.size();
-                field += all.sliced(i, end - i);
-                i = end - 1;
-            } else if (i + 1 < text.size() && text.at(i + 1) == quote) {
-                field += quote, ++i;
+                i = copyUpTo(i, quote);  // the run up to the next quote at once
+            } else if (i + 1 < size && data[i + 1] == quote) {
+                to[length++] = quote, ++i;
             } else {
                 inQuotes = false;
             }
         } else if (c == m_separator) {
-            record->fields.append(field);
-            record->quoted.append(quoted);
-            field.clear();
+            record->m_fields.push_back({state->begin, length - state->begin, quoted});
+            state->begin = length;
             quoted = false;
-        } else if (c == quote && m_quoting && field.isEmpty() && !quoted) {
+        } else if (c == quote && m_quoting && length == state->begin && !quoted) {
             inQuotes = quoted = true;
         } else {
             // A quote inside an unquoted field is an ordinary character: the run goes on
             // up to the next separator.
-            qsizetype end = text.indexOf(m_separator, i + 1);
-            if (end < 0)
-                end = text.size();
-            field += all.sliced(i, end - i);
-            i = end - 1;
+            to[length++] = c;
+            if (i + 1 < size)
+                i = copyUpTo(i + 1, m_separator);
         }
     }
+    out.resize(length);
     if (inQuotes)
         return;  // the field goes on in the next line
-    record->fields.append(field);
-    record->quoted.append(quoted);
-    *state = SplitState{};
+    record->m_fields.push_back({state->begin, length - state->begin, quoted});
+    *state = SplitState{length};
+}
+
+QString CsvRecord::field(qsizetype i) const
+{
+    const QByteArrayView utf8 = bytes(i);
+    // A byte-order mark inside the text (a name that begins with U+FEFF) is a character:
+    // only the one at the very start of the file was taken off.
+    if (utf8.startsWith(kBom))
+        return QChar(0xFEFF) + QString::fromUtf8(utf8.sliced(kBom.size()));
+    return QString::fromUtf8(utf8);
+}
+
+QStringList CsvRecord::fields() const
+{
+    QStringList all;
+    all.reserve(size());
+    for (qsizetype i = 0; i < size(); ++i)
+        all.append(field(i));
+    return all;
 }

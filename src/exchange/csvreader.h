@@ -1,20 +1,48 @@
 #pragma once
 
-#include <QList>
+#include <QByteArray>
 #include <QString>
 #include <QStringList>
 
 #include <memory>
+#include <vector>
 
 class QIODevice;
 
-/** One record of a delimited text file. */
-struct CsvRecord {
+/**
+ * One record of a delimited text file. The fields are kept as UTF-8 bytes (a line read as
+ * Windows-1252 is converted) and made text only when asked: most columns of a CHIRP row are
+ * never looked at.
+ */
+class CsvRecord {
+public:
     qint64 line = 0;       ///< line of the file where the record starts, from 1
-    QStringList fields;    ///< the fields, quotes removed
-    QList<bool> quoted;    ///< per field: it was written in quotes (own CSV: "" is empty, not null)
     bool blank = false;    ///< the line is empty or blanks only
     bool comment = false;  ///< the line starts with '#'
+
+    qsizetype size() const { return qsizetype(m_fields.size()); }
+    /** Field i, quotes removed, as text. */
+    QString field(qsizetype i) const;
+    /** Field i, quotes removed, as UTF-8. */
+    QByteArrayView bytes(qsizetype i) const
+    {
+        const Field& f = m_fields[std::size_t(i)];
+        return QByteArrayView(m_text).sliced(f.begin, f.size);
+    }
+    /** Field i was written in quotes (own CSV: "" is empty, not null). */
+    bool quoted(qsizetype i) const { return m_fields[std::size_t(i)].quoted; }
+    /** Every field as text. */
+    QStringList fields() const;
+
+private:
+    friend class CsvReader;
+    struct Field {
+        qsizetype begin = 0;
+        qsizetype size = 0;
+        bool quoted = false;
+    };
+    QByteArray m_text;  ///< the fields' bytes back to back
+    std::vector<Field> m_fields;
 };
 
 /**
@@ -51,7 +79,8 @@ public:
 
     /** Starts again at the first record (after the byte-order mark). */
     bool rewind();
-    void setSeparator(QChar separator) { m_separator = separator; }
+    /** An ASCII character (or QChar(0): whole lines). */
+    void setSeparator(QChar separator) { m_separator = char(separator.unicode() & 0x7F); }
     /** Off: double quotes are ordinary characters (gqrx never quotes). On by default. */
     void setQuoting(bool on) { m_quoting = on; }
 
@@ -65,26 +94,30 @@ public:
 private:
     bool convertUtf16(bool littleEndian, QString* error);
     bool scan(QString* error);
-    bool readPhysicalLine(QString* text, QString* ending);
-    QString decodeLine(QByteArrayView bytes) const;
+    /** The next line as UTF-8 without its line break (valid until the next call), and the
+     *  line break. */
+    bool readPhysicalLine(QByteArrayView* text, QByteArrayView* ending);
     /** Where splitting a record stands between two of its lines: the field being read. */
     struct SplitState {
-        QString field;
+        qsizetype begin = 0;  ///< where the field's bytes begin in the record
         bool quoted = false;
         bool inQuotes = false;  ///< a quoted field runs on into the next line
     };
     /** Splits one more piece of a record's text into its fields, going on from state. */
-    void splitFields(const QString& text, CsvRecord* record, SplitState* state) const;
+    void splitFields(QByteArrayView text, CsvRecord* record, SplitState* state) const;
 
     QIODevice* m_device;
     std::unique_ptr<QIODevice> m_converted;  ///< UTF-16 input as UTF-8
     QString m_sourceEncoding;                ///< "UTF-8", "UTF-16 LE with byte-order mark", ...
-    QChar m_separator;
+    char m_separator;
     bool m_quoting = true;
     qint64 m_skipBytes = 0;  ///< a UTF-8 byte-order mark at the start
     QString m_encodingName;
     qint64 m_lineCount = 0;
     qint64 m_line = 0;
     QString m_error;
-    QByteArray m_buffer;
+    QByteArray m_buffer;    ///< bytes read ahead from the device
+    qsizetype m_begin = 0;  ///< the unread part of m_buffer
+    qsizetype m_end = 0;
+    QByteArray m_converted1252;  ///< the current line, read as Windows-1252, in UTF-8
 };

@@ -2,6 +2,8 @@
 
 #include "protocol/radioprofile.h"
 
+#include <array>
+
 namespace frequencytext {
 
 namespace {
@@ -14,29 +16,30 @@ bool isDigit(QChar c)
     return c >= QLatin1Char('0') && c <= QLatin1Char('9');
 }
 
-bool isThreeDigits(const QString& text)
+bool isThreeDigits(QStringView text)
 {
     return text.size() == 3 && isDigit(text.at(0)) && isDigit(text.at(1)) && isDigit(text.at(2));
 }
 
-Parsed refuse(const QString& text, const QString& why)
+Parsed refuse(QStringView text, const QString& why)
 {
     return {std::nullopt, QStringLiteral("\"%1\" is not a frequency: %2").arg(text, why)};
 }
 
 }  // namespace
 
-Parsed parse(const QString& text, int unitDigits)
+Parsed parse(QStringView text, int unitDigits)
 {
-    const QString body = text.trimmed();
+    // Views only: read for every row of an import, this allocates nothing unless it refuses.
+    const QStringView body = text.trimmed();
     if (body.isEmpty())
         return {std::nullopt, QStringLiteral("the frequency is empty")};
     const qsizetype point = body.indexOf(QLatin1Char('.'));
-    const QString whole = point < 0 ? body : body.left(point);
-    QString fraction = point < 0 ? QString() : body.mid(point + 1);
+    const QStringView whole = point < 0 ? body : body.first(point);
+    QStringView fraction = point < 0 ? QStringView() : body.sliced(point + 1);
     if (whole.isEmpty() && fraction.isEmpty())
         return refuse(text, QStringLiteral("no digits"));
-    for (const QString& part : {whole, fraction}) {
+    for (const QStringView part : {whole, fraction}) {
         for (QChar c : part) {
             if (!isDigit(c))
                 return refuse(text, QStringLiteral("it holds \"%1\"").arg(c));
@@ -46,14 +49,16 @@ Parsed parse(const QString& text, int unitDigits)
         fraction.chop(1);
     if (fraction.size() > unitDigits)
         return refuse(text, QStringLiteral("it is finer than 1 Hz"));
-    QString digits = whole;
+    QStringView digits = whole;
     while (digits.startsWith(QLatin1Char('0')))
-        digits.remove(0, 1);
+        digits = digits.sliced(1);
     if (digits.size() > kMaxIntegerDigits)
         return refuse(text, QStringLiteral("it is far too large"));
     qint64 hz = 0;
-    for (QChar c : digits + fraction.leftJustified(unitDigits, QLatin1Char('0')))
+    for (QChar c : digits)
         hz = hz * 10 + (c.unicode() - u'0');
+    for (qsizetype i = 0; i < unitDigits; ++i)
+        hz = hz * 10 + (i < fraction.size() ? fraction.at(i).unicode() - u'0' : 0);
     return {hz, QString()};
 }
 
@@ -81,17 +86,30 @@ QString outOfRange(const QString& what, qint64 hz)
 
 Parts partsOf(qint64 hz)
 {
+    // "000" to "999" made once and shared: an import makes up to six parts a row.
+    static const std::array<QString, 1000> kThreeDigits = [] {
+        std::array<QString, 1000> texts;
+        for (int value = 0; value < 1000; ++value)
+            texts[std::size_t(value)] = QStringLiteral("%1").arg(value, 3, 10, QLatin1Char('0'));
+        return texts;
+    }();
     const auto three = [](qint64 value) {
-        return QStringLiteral("%1").arg(value, 3, 10, QLatin1Char('0'));
+        return value >= 0 && value < 1000
+                   ? kThreeDigits[std::size_t(value)]
+                   : QStringLiteral("%1").arg(value, 3, 10, QLatin1Char('0'));
     };
     return {three(hz / 1'000'000), three(hz / 1000 % 1000), three(hz % 1000)};
 }
 
-std::optional<qint64> fromParts(const QString& mhz, const QString& khz, const QString& hz)
+std::optional<qint64> fromParts(QStringView mhz, QStringView khz, QStringView hz)
 {
     if (!isThreeDigits(mhz) || !isThreeDigits(khz) || !isThreeDigits(hz))
         return std::nullopt;
-    return mhz.toLongLong() * 1'000'000 + khz.toLongLong() * 1000 + hz.toLongLong();
+    const auto value = [](QStringView digits) {
+        return (digits.at(0).unicode() - u'0') * 100 + (digits.at(1).unicode() - u'0') * 10 +
+               (digits.at(2).unicode() - u'0');
+    };
+    return qint64(value(mhz)) * 1'000'000 + value(khz) * 1000 + value(hz);
 }
 
 Typed readTyped(const QString& text)

@@ -22,7 +22,7 @@ struct Parsed {
  * than 1 Hz, a sign, an exponent or any other character is refused with a reason that
  * names the text.
  */
-Parsed parse(const QString& text, int unitDigits);
+Parsed parse(QStringView text, int unitDigits);
 
 /** True when hz lies in the radio's range (kRadioProfile), the range a memory may hold. */
 bool inRange(qint64 hz);
@@ -43,7 +43,7 @@ struct Parts {
 Parts partsOf(qint64 hz);
 
 /** The frequency of three stored parts, when each is exactly three digits. */
-std::optional<qint64> fromParts(const QString& mhz, const QString& khz, const QString& hz);
+std::optional<qint64> fromParts(QStringView mhz, QStringView khz, QStringView hz);
 
 /** The unit a typed frequency is read in (readTyped). */
 enum class TypedUnit { MHz, kHz, Hz };

@@ -9,8 +9,11 @@
 #include <QFile>
 #include <QRegularExpression>
 #include <QSqlDatabase>
+#include <QSqlDriver>
 #include <QSqlError>
 #include <QSqlQuery>
+
+#include <sqlite3.h>
 
 namespace {
 
@@ -20,6 +23,127 @@ constexpr qint64 kReportEvery = 1000;
 constexpr int kGuessLines = 20;
 
 const QString kUnchanged = QStringLiteral("nothing was imported; the database is as it was");
+
+/**
+ * The INSERT of every row, run on the connection's own SQLite handle (the same connection,
+ * inside its transaction): binding through QSqlQuery names every placeholder anew for each
+ * value, which cost more per row than SQLite's own work. Values are bound as Qt's driver
+ * binds them, so what is stored is the same.
+ */
+class RowInsert {
+public:
+    RowInsert() = default;
+    RowInsert(const RowInsert&) = delete;
+    RowInsert& operator=(const RowInsert&) = delete;
+    ~RowInsert() { sqlite3_finalize(m_statement); }
+
+    bool prepare(const QSqlDatabase& db, const char* sql)
+    {
+        const QVariant handle = db.driver()->handle();
+        if (!handle.isValid() || qstrcmp(handle.typeName(), "sqlite3*") != 0 ||
+            *static_cast<sqlite3* const*>(handle.constData()) == nullptr) {
+            m_error = QSqlError(QString(), QStringLiteral("the SQLite driver gives no handle"),
+                                QSqlError::ConnectionError);
+            return false;
+        }
+        m_db = *static_cast<sqlite3* const*>(handle.constData());
+        return check(sqlite3_prepare_v2(m_db, sql, -1, &m_statement, nullptr));
+    }
+
+    bool insert(const StoredRow& row)
+    {
+        sqlite3_reset(m_statement);
+        // The name goes in as UTF-8 bytes made text by SQLite (CAST in the statement): text
+        // handed over as UTF-16 loses a leading U+FEFF (SQLite takes it for a byte-order mark).
+        const QVariant& name = row[memcol::kName];
+        const bool nameNull = isNull(name);
+        if (!nameNull)
+            m_name = name.toString().toUtf8();
+        if (!check(nameNull ? sqlite3_bind_null(m_statement, 1)
+                            : sqlite3_bind_blob(m_statement, 1, m_name.constData(),
+                                                int(m_name.size()), SQLITE_STATIC)))
+            return false;
+        for (int c = 1; c < int(row.size()); ++c) {
+            if (!bind(c + 1, row[c]))
+                return false;
+        }
+        const int result = sqlite3_step(m_statement);
+        if (result == SQLITE_DONE)
+            return true;
+        sqlite3_reset(m_statement);
+        return check(result);
+    }
+
+    QSqlError lastError() const { return m_error; }
+
+private:
+    /** Null as Qt's driver takes it: no value, or a null string. */
+    static bool isNull(const QVariant& value)
+    {
+        if (value.isNull())
+            return true;
+        if (value.typeId() == QMetaType::QString)
+            return static_cast<const QString*>(value.constData())->isNull();
+        return false;
+    }
+
+    bool bind(int index, const QVariant& value)
+    {
+        if (isNull(value))
+            return check(sqlite3_bind_null(m_statement, index));
+        switch (value.typeId()) {
+            case QMetaType::QString: {
+                // As UTF-8, the database's own encoding: SQLite has nothing to convert.
+                QByteArray& utf8 = m_utf8[std::size_t(index)];
+                toUtf8(*static_cast<const QString*>(value.constData()), &utf8);
+                return check(sqlite3_bind_text(m_statement, index, utf8.constData(),
+                                               int(utf8.size()), SQLITE_STATIC));
+            }
+            case QMetaType::Int:
+            case QMetaType::LongLong:
+            case QMetaType::Bool:
+                return check(sqlite3_bind_int64(m_statement, index, value.toLongLong()));
+            default: {
+                const QString text = value.toString();
+                return check(sqlite3_bind_text16(m_statement, index, text.utf16(),
+                                                 int(text.size() * sizeof(QChar)),
+                                                 SQLITE_TRANSIENT));
+            }
+        }
+    }
+
+    /** text as UTF-8 in out, reusing its room (the values of a row are short). */
+    static void toUtf8(const QString& text, QByteArray* out)
+    {
+        const qsizetype size = text.size();
+        const QChar* const units = text.constData();
+        out->resize(size);
+        char* const bytes = out->data();
+        for (qsizetype i = 0; i < size; ++i) {
+            if (units[i].unicode() >= 0x80) {
+                *out = text.toUtf8();
+                return;
+            }
+            bytes[i] = char(units[i].unicode());
+        }
+    }
+
+    /** True for SQLITE_OK; else the error as Qt's driver reports it. */
+    bool check(int result)
+    {
+        if (result == SQLITE_OK)
+            return true;
+        m_error = QSqlError(QString(), QString::fromUtf8(sqlite3_errmsg(m_db)),
+                            QSqlError::StatementError, QString::number(result));
+        return false;
+    }
+
+    sqlite3* m_db = nullptr;
+    sqlite3_stmt* m_statement = nullptr;
+    QByteArray m_name;
+    std::array<QByteArray, std::tuple_size_v<StoredRow> + 1> m_utf8;  ///< by placeholder
+    QSqlError m_error;
+};
 
 /** One import: the file, the reader, the database connection and the counts. */
 class ImportRun {
@@ -57,7 +181,7 @@ private:
     std::unique_ptr<RowMapper> m_mapper;
     QString m_connection;
     bool m_inTransaction = false;
-    std::optional<QSqlQuery> m_insert;
+    std::optional<RowInsert> m_insert;
     int m_nameLimit = 0;
     ImportResult m_result;
 };
@@ -108,7 +232,7 @@ bool ImportRun::chooseFormat()
     CsvRecord record;
     m_reader.setSeparator(QChar(0));  // whole lines
     while (lines.size() < kGuessLines && m_reader.next(&record))
-        lines.append(record.fields.join(QString()));
+        lines.append(record.fields().join(QString()));
     const FormatGuess guess = guessFormat(lines);
     if (m_options.format) {
         m_result.format = *m_options.format;
@@ -153,12 +277,10 @@ bool ImportRun::openDatabase()
         return fail(sqlitefile::errorFor(begin.lastError(), m_dbPath, errors::kDatabaseError).text +
                     QStringLiteral("; ") + kUnchanged);
     m_inTransaction = true;
-    m_insert.emplace(db);
-    // The name goes in as UTF-8 bytes made text by SQLite: text handed over as UTF-16 loses
-    // a leading U+FEFF (SQLite takes it for a byte-order mark), and a name may begin so.
-    if (!m_insert->prepare(QStringLiteral("INSERT INTO TabFreq (Name, MHz, KHz, Hz, Mode, sMHz, "
-                                          "sKHz, sHz, Split, Scan) VALUES (CAST(? AS TEXT),"
-                                          "?,?,?,?,?,?,?,?,?)")))
+    m_insert.emplace();
+    if (!m_insert->prepare(db,
+                           "INSERT INTO TabFreq (Name, MHz, KHz, Hz, Mode, sMHz, sKHz, sHz, "
+                           "Split, Scan) VALUES (CAST(? AS TEXT),?,?,?,?,?,?,?,?,?)"))
         return fail(
             sqlitefile::errorFor(m_insert->lastError(), m_dbPath, errors::kDatabaseError).text +
             QStringLiteral("; ") + kUnchanged);
@@ -215,11 +337,7 @@ bool ImportRun::handle(const CsvRecord& record)
     // Once a row is refused without skipBad nothing will be written: the rest is only checked.
     if (m_options.dryRun || (m_result.refused > 0 && !m_options.skipBad))
         return true;
-    const QVariant& name = mapped.row[memcol::kName];
-    m_insert->bindValue(0, name.isNull() ? name : QVariant(name.toString().toUtf8()));
-    for (int c = 1; c < 10; ++c)
-        m_insert->bindValue(c, mapped.row[c]);
-    if (!m_insert->exec())
+    if (!m_insert->insert(mapped.row))
         return fail(
             sqlitefile::errorFor(m_insert->lastError(), m_dbPath, errors::kDatabaseError).text +
             QStringLiteral(" at line %1; ").arg(record.line) + kUnchanged);

@@ -19,6 +19,12 @@ QString textOf(const QVariant& value)
     return value.isNull() ? QString() : value.toString();
 }
 
+/** The text a text value holds, without a copy. */
+QStringView viewOf(const QVariant& value)
+{
+    return *static_cast<const QString*>(value.constData());
+}
+
 /** The stored form of a value in a reason: "null", or the text in quotes. */
 QString shown(const QVariant& value)
 {
@@ -29,13 +35,12 @@ QString shown(const QVariant& value)
 std::optional<QString> frequencyBreak(const StoredRow& row, int first, const QString& what)
 {
     for (int c = first; c < first + 3; ++c) {
-        if (!isText(row[c]) || !frequencytext::fromParts(row[c].toString(), QStringLiteral("000"),
-                                                         QStringLiteral("000")))
+        if (!isText(row[c]) || !frequencytext::fromParts(viewOf(row[c]), u"000", u"000"))
             return QStringLiteral("%1 is %2, not three digits")
                 .arg(QString::fromLatin1(kMemoryFields[c]), shown(row[c]));
     }
-    const qint64 hz = *frequencytext::fromParts(row[first].toString(), row[first + 1].toString(),
-                                                row[first + 2].toString());
+    const qint64 hz = *frequencytext::fromParts(viewOf(row[first]), viewOf(row[first + 1]),
+                                                viewOf(row[first + 2]));
     if (!frequencytext::inRange(hz))
         return frequencytext::outOfRange(what, hz);
     return std::nullopt;
@@ -56,8 +61,9 @@ std::optional<QString> splitBreak(const StoredRow& row)
     const QVariant& flag = row[memcol::kSplit];
     bool isNumber = false;
     const int value = flag.toInt(&isNumber);
+    // A stored integer is its own number; only text is compared with its number's text.
     if (flag.isNull() || !isNumber || (value != 0 && value != 1) ||
-        flag.toString() != QString::number(value))
+        (flag.typeId() != QMetaType::Int && flag.toString() != QString::number(value)))
         return QStringLiteral("Split is %1, not 0 or 1").arg(shown(flag));
     if ((value == 1) != filled)
         return filled ? QStringLiteral("Split is 0 but a split frequency is given")
@@ -94,13 +100,13 @@ std::optional<QString> ruleBreak(const StoredRow& row, int nameLimit)
     if (auto reason = frequencyBreak(row, memcol::kMHz, QStringLiteral("the frequency")))
         return reason;
     const QVariant& mode = row[memcol::kMode];
-    if (!isText(mode) || !modeCode(mode.toString()))
+    if (!isText(mode) || !modeCode(viewOf(mode)))
         return QStringLiteral("the mode %1 is not one of %2").arg(shown(mode), modeList());
     if (auto reason = splitBreak(row))
         return reason;
     const QVariant& scan = row[memcol::kScan];
     if (!scan.isNull() &&
-        (!isText(scan) || !(scan.toString().isEmpty() || scan.toString() == QLatin1String("Y"))))
+        (!isText(scan) || !(viewOf(scan).isEmpty() || viewOf(scan) == QLatin1String("Y"))))
         return QStringLiteral("Scan is %1, not \"Y\" or empty").arg(shown(scan));
     return std::nullopt;
 }

@@ -55,36 +55,58 @@ public:
     MappedRecord map(const CsvRecord& record) override;
 
 private:
+    /** The columns read, found by name in the header. */
+    enum Column {
+        kFrequency,
+        kMode,
+        kName,
+        kDuplex,
+        kOffset,
+        kSkip,
+        kTone,
+        kRToneFreq,
+        kCToneFreq,
+        kDtcsCode,
+        kCrossMode,
+        kColumnCount
+    };
     MappedRecord readHeader(const CsvRecord& record);
     MappedRecord readMemory(const CsvRecord& record) const;
     std::optional<std::optional<qint64>> transmitFrequency(const CsvRecord& record, qint64 rx,
                                                            QString* reason) const;
     QStringList lostParts(const CsvRecord& record) const;
-    QString field(const CsvRecord& record, const QString& column) const;
+    QString field(const CsvRecord& record, Column column) const;
 
-    QHash<QString, int> m_columns;        // lower-case name -> position
-    mutable QHash<QString, int> m_asked;  // name as asked -> position
+    std::array<int, kColumnCount> m_positions{};  ///< place in the row, -1 when none
+    bool m_headerRead = false;
     qsizetype m_fieldCount = 0;
 };
 
 MappedRecord ChirpMapper::map(const CsvRecord& record)
 {
-    if (record.blank || record.fields.first().startsWith(QLatin1Char('#')))
+    if (record.blank || record.bytes(0).startsWith('#'))
         return skip();
-    return m_columns.isEmpty() ? readHeader(record) : readMemory(record);
+    return m_headerRead ? readMemory(record) : readHeader(record);
 }
 
 MappedRecord ChirpMapper::readHeader(const CsvRecord& record)
 {
     // CHIRP reads columns by name and takes the first of a name given twice.
-    for (int i = 0; i < record.fields.size(); ++i) {
-        const QString name = record.fields.at(i).trimmed().toLower();
-        if (!m_columns.contains(name))
-            m_columns.insert(name, i);
+    QHash<QString, int> columns;  // lower-case name -> position
+    for (int i = 0; i < record.size(); ++i) {
+        const QString name = record.field(i).trimmed().toLower();
+        if (!columns.contains(name))
+            columns.insert(name, i);
     }
-    m_fieldCount = record.fields.size();
+    m_headerRead = true;
+    m_fieldCount = record.size();
+    static const char* const kNames[kColumnCount] = {
+        "frequency", "mode",      "name",      "duplex",   "offset",   "skip",
+        "tone",      "rtonefreq", "ctonefreq", "dtcscode", "crossmode"};
+    for (int c = 0; c < kColumnCount; ++c)
+        m_positions[std::size_t(c)] = columns.value(QString::fromLatin1(kNames[c]), -1);
     for (const char* needed : {"Frequency", "Mode"}) {
-        if (!m_columns.contains(QString::fromLatin1(needed).toLower()))
+        if (!columns.contains(QString::fromLatin1(needed).toLower()))
             return fatal(
                 QStringLiteral("line %1: the header has no column \"%2\"; a CHIRP CSV file "
                                "starts with Location,Name,Frequency,...")
@@ -94,37 +116,33 @@ MappedRecord ChirpMapper::readHeader(const CsvRecord& record)
     return skip();
 }
 
-QString ChirpMapper::field(const CsvRecord& record, const QString& column) const
+QString ChirpMapper::field(const CsvRecord& record, Column column) const
 {
-    // Asked with the same few names for every row: their places are kept as asked.
-    auto known = m_asked.constFind(column);
-    if (known == m_asked.constEnd())
-        known = m_asked.insert(column, m_columns.value(column.toLower(), -1));
-    const int position = *known;
-    return position < 0 || position >= record.fields.size() ? QString()
-                                                            : record.fields.at(position);
+    const int position = m_positions[std::size_t(column)];
+    return position < 0 || position >= record.size() ? QString() : record.field(position);
 }
 
 MappedRecord ChirpMapper::readMemory(const CsvRecord& record) const
 {
     // As CHIRP reads its rows: fields beyond the header's (older CHIRP wrote one more, empty)
     // are passed over, and a short row is refused only when it ends before a column needed.
-    for (const char* needed : {"Frequency", "Mode"}) {
-        const QString column = QString::fromLatin1(needed);
-        if (m_columns.value(column.toLower()) >= record.fields.size())
+    for (const Column needed : {kFrequency, kMode}) {
+        const int position = m_positions[std::size_t(needed)];
+        if (position >= record.size())
             return refused(QStringLiteral("the row has %1 fields; it ends before the column %2 "
                                           "(field %3 of the header's %4)")
-                               .arg(record.fields.size())
-                               .arg(column)
-                               .arg(m_columns.value(column.toLower()) + 1)
+                               .arg(record.size())
+                               .arg(needed == kFrequency ? QStringLiteral("Frequency")
+                                                         : QStringLiteral("Mode"))
+                               .arg(position + 1)
                                .arg(m_fieldCount));
     }
     QString reason;
-    const auto rx = frequencyField(field(record, QStringLiteral("Frequency")), 6,
-                                   QStringLiteral("the frequency"), &reason);
+    const auto rx =
+        frequencyField(field(record, kFrequency), 6, QStringLiteral("the frequency"), &reason);
     if (!rx)
         return refused(reason);
-    const QString chirpMode = field(record, QStringLiteral("Mode"));
+    const QString chirpMode = field(record, kMode);
     const std::optional<QString> mode = modeForChirp(chirpMode);
     if (!mode)
         return refused(QStringLiteral("the mode \"%1\" is not one of this radio's modes (%2)")
@@ -132,14 +150,13 @@ MappedRecord ChirpMapper::readMemory(const CsvRecord& record) const
     const auto tx = transmitFrequency(record, *rx, &reason);
     if (!tx)
         return refused(reason);
-    const QString skipText = field(record, QStringLiteral("Skip")).trimmed();
+    const QString skipText = field(record, kSkip).trimmed();
     if (!skipText.isEmpty() && skipText.compare(QLatin1String("S"), Qt::CaseInsensitive) != 0 &&
         skipText.compare(QLatin1String("P"), Qt::CaseInsensitive) != 0)
         return refused(QStringLiteral("Skip is \"%1\", not empty, S or P").arg(skipText));
     const bool scanned = skipText.compare(QLatin1String("S"), Qt::CaseInsensitive) != 0;
-    return memory(
-        memoryrules::makeRow(field(record, QStringLiteral("Name")), *rx, *mode, *tx, scanned),
-        lostParts(record).join(QStringLiteral("; ")));
+    return memory(memoryrules::makeRow(field(record, kName), *rx, *mode, *tx, scanned),
+                  lostParts(record).join(QStringLiteral("; ")));
 }
 
 /** What a CHIRP memory holds that this radio's memories cannot: transmitting forbidden
@@ -147,28 +164,28 @@ MappedRecord ChirpMapper::readMemory(const CsvRecord& record) const
 QStringList ChirpMapper::lostParts(const CsvRecord& record) const
 {
     QStringList lost;
-    if (field(record, QStringLiteral("Duplex")).trimmed().toLower() == QLatin1String("off"))
+    if (field(record, kDuplex).trimmed().toLower() == QLatin1String("off"))
         lost.append(
             QStringLiteral("Duplex \"off\" (transmitting forbidden) is not kept: this "
                            "radio's memories cannot forbid transmitting"));
-    const QString tone = field(record, QStringLiteral("Tone")).trimmed();
+    const QString tone = field(record, kTone).trimmed();
     const QString kept = QStringLiteral(" is not kept: this radio's memories hold no tones");
     if (tone.compare(QLatin1String("Tone"), Qt::CaseInsensitive) == 0)
-        lost.append(QStringLiteral("the CTCSS tone %1 Hz (Tone)")
-                        .arg(field(record, QStringLiteral("rToneFreq")).trimmed()) +
-                    kept);
+        lost.append(
+            QStringLiteral("the CTCSS tone %1 Hz (Tone)").arg(field(record, kRToneFreq).trimmed()) +
+            kept);
     else if (tone.compare(QLatin1String("TSQL"), Qt::CaseInsensitive) == 0)
         lost.append(QStringLiteral("the CTCSS tone squelch %1 Hz (TSQL)")
-                        .arg(field(record, QStringLiteral("cToneFreq")).trimmed()) +
+                        .arg(field(record, kCToneFreq).trimmed()) +
                     kept);
     else if (tone.compare(QLatin1String("DTCS"), Qt::CaseInsensitive) == 0)
-        lost.append(QStringLiteral("the DCS code %1 (DTCS)")
-                        .arg(field(record, QStringLiteral("DtcsCode")).trimmed()) +
-                    kept);
+        lost.append(
+            QStringLiteral("the DCS code %1 (DTCS)").arg(field(record, kDtcsCode).trimmed()) +
+            kept);
     else if (!tone.isEmpty())
-        lost.append(QStringLiteral("the tone mode %1 (%2)")
-                        .arg(tone, field(record, QStringLiteral("CrossMode")).trimmed()) +
-                    kept);
+        lost.append(
+            QStringLiteral("the tone mode %1 (%2)").arg(tone, field(record, kCrossMode).trimmed()) +
+            kept);
     return lost;
 }
 
@@ -178,7 +195,7 @@ std::optional<std::optional<qint64>> ChirpMapper::transmitFrequency(const CsvRec
                                                                     qint64 rx,
                                                                     QString* reason) const
 {
-    const QString duplex = field(record, QStringLiteral("Duplex")).trimmed().toLower();
+    const QString duplex = field(record, kDuplex).trimmed().toLower();
     if (duplex.isEmpty() || duplex == QLatin1String("off"))
         return std::optional<qint64>();
     if (duplex != QLatin1String("+") && duplex != QLatin1String("-") &&
@@ -186,8 +203,7 @@ std::optional<std::optional<qint64>> ChirpMapper::transmitFrequency(const CsvRec
         *reason = QStringLiteral("Duplex is \"%1\", not empty, +, -, split or off").arg(duplex);
         return std::nullopt;
     }
-    const frequencytext::Parsed offset =
-        frequencytext::parse(field(record, QStringLiteral("Offset")), 6);
+    const frequencytext::Parsed offset = frequencytext::parse(field(record, kOffset), 6);
     if (!offset.hz) {
         *reason = QStringLiteral("the offset: ") + offset.reason;
         return std::nullopt;
@@ -230,7 +246,7 @@ MappedRecord GqrxMapper::map(const CsvRecord& record)
     }
     if (record.comment)
         return skip();
-    const qsizetype count = record.fields.size();
+    const qsizetype count = record.size();
     if (!m_commaForm && m_inTagTable && count == 2)
         return skip();  // "tag name ; #colour"
     const bool bookmark = m_commaForm ? count == 4 : (count == 5 || count == 6);
@@ -239,11 +255,10 @@ MappedRecord GqrxMapper::map(const CsvRecord& record)
             fieldCountReason(count, m_commaForm ? 4 : 5, QStringLiteral("a gqrx bookmark")));
     m_inTagTable = false;
     QString reason;
-    const auto hz =
-        frequencyField(record.fields.at(0), 0, QStringLiteral("the frequency"), &reason);
+    const auto hz = frequencyField(record.field(0), 0, QStringLiteral("the frequency"), &reason);
     if (!hz)
         return refused(reason);
-    const QString modulation = record.fields.at(2).trimmed();
+    const QString modulation = record.field(2).trimmed();
     std::optional<QString> mode = modeForGqrx(modulation);
     QString remark;
     if (!mode && modulation == QLatin1String("Unknown")) {
@@ -259,9 +274,8 @@ MappedRecord GqrxMapper::map(const CsvRecord& record)
     if (!mode)
         return refused(QStringLiteral("the modulation \"%1\" has no mode on this radio (%2)")
                            .arg(modulation, memoryrules::modeList()));
-    return memory(
-        memoryrules::makeRow(record.fields.at(1).trimmed(), *hz, *mode, std::nullopt, false),
-        remark);
+    return memory(memoryrules::makeRow(record.field(1).trimmed(), *hz, *mode, std::nullopt, false),
+                  remark);
 }
 
 // ---------------------------------------------------------------- own CSV
@@ -278,26 +292,27 @@ private:
 
 MappedRecord OwnCsvMapper::map(const CsvRecord& record)
 {
-    if (record.blank && record.fields.size() == 1 && !record.quoted.first())
+    if (record.blank && record.size() == 1 && !record.quoted(0))
         return skip();
     if (m_fieldCount == 0)
         return readHeader(record);
-    if (record.fields.size() != m_fieldCount)
-        return refused(
-            fieldCountReason(record.fields.size(), m_fieldCount, QStringLiteral("the header")));
+    if (record.size() != m_fieldCount)
+        return refused(fieldCountReason(record.size(), m_fieldCount, QStringLiteral("the header")));
     StoredRow row;
     for (int c = 0; c < 10; ++c) {
         const int p = m_positions[c];
-        const QString& text = record.fields.at(p);
-        if (text.isEmpty() && !record.quoted.at(p))
-            continue;  // an empty field without quotes is null; "" is the empty text
-        bool isNumber = false;
-        const int flag = text.toInt(&isNumber);
-        const bool storedFlag =
-            isNumber && (text == QLatin1String("0") || text == QLatin1String("1"));
-        // A null QString would be stored as NULL: the empty text must be a real one.
-        const QString value = text.isEmpty() ? QStringLiteral("") : text;
-        row[c] = c == memcol::kSplit && storedFlag ? QVariant(flag) : QVariant(value);
+        if (record.bytes(p).isEmpty()) {
+            // An empty field without quotes is null; "" is the empty text (a null QString
+            // would be stored as NULL: it must be a real one).
+            if (record.quoted(p))
+                row[c] = QStringLiteral("");
+            continue;
+        }
+        const QString text = record.field(p);
+        if (c == memcol::kSplit && (text == QLatin1String("0") || text == QLatin1String("1")))
+            row[c] = text == QLatin1String("1") ? 1 : 0;
+        else
+            row[c] = text;
     }
     return memory(std::move(row));
 }
@@ -305,8 +320,8 @@ MappedRecord OwnCsvMapper::map(const CsvRecord& record)
 MappedRecord OwnCsvMapper::readHeader(const CsvRecord& record)
 {
     m_positions.fill(-1);
-    for (int i = 0; i < record.fields.size(); ++i) {
-        const QString name = record.fields.at(i).trimmed();
+    for (int i = 0; i < record.size(); ++i) {
+        const QString name = record.field(i).trimmed();
         int column = -1;
         for (int c = 0; c < 10; ++c) {
             if (name.compare(QString::fromLatin1(kMemoryFields[c]), Qt::CaseInsensitive) == 0)
@@ -321,11 +336,11 @@ MappedRecord OwnCsvMapper::readHeader(const CsvRecord& record)
                     .arg(name));
         m_positions[column] = i;
     }
-    if (record.fields.size() != 10)
+    if (record.size() != 10)
         return fatal(QStringLiteral("line %1: the header has %2 of the ten columns "
                                     "Name,MHz,KHz,Hz,Mode,sMHz,sKHz,sHz,Split,Scan")
                          .arg(record.line)
-                         .arg(record.fields.size()));
+                         .arg(record.size()));
     m_fieldCount = 10;
     return skip();
 }
