@@ -11,8 +11,8 @@
 //   last/mid  right after a change of view, a jump to the last / middle row painted;
 //             name_middle_after_idle: the same once the keys were read ahead while idle
 //   find_*    the find filter typed over a view until the first screen is painted (a part
-//             of a name, a frequency start, a text that finds nothing), with the rows
-//             found and a jump to the last of them
+//             of a name, a frequency start, a text that finds nothing; find_freq* over the
+//             frequency view), with the rows found and a jump to the last of them
 //   scroll    one screen further down, painted
 //   peak      peak memory of the process (ru_maxrss), MiB; the file is filled by another
 //             process, so this is the grid's own
@@ -236,11 +236,17 @@ void runSize(int rows, QTextStream& out)
         }
     }
     // The find filter, typed into the field over a view: a part of a name, the start of a
-    // frequency in MHz, and a text that finds nothing (every row is looked at).
+    // frequency in MHz, and a text that finds nothing (every row is looked at); over the
+    // name view and over the frequency view, whose index holds no names.
     const QList<std::tuple<QString, ViewOrder, QString>> finds = {
         {QStringLiteral("find_name"), ViewOrder::ByName, QStringLiteral("ory 0001")},
+        {QStringLiteral("find_nothing"), ViewOrder::ByName, QStringLiteral("no such memory")},
+        {QStringLiteral("find_name_by_freq"), ViewOrder::ByName, QStringLiteral("145.5")},
         {QStringLiteral("find_freq"), ViewOrder::ByFrequency, QStringLiteral("145.5")},
-        {QStringLiteral("find_nothing"), ViewOrder::ByName, QStringLiteral("no such memory")}};
+        {QStringLiteral("find_freq_digits"), ViewOrder::ByFrequency, QStringLiteral("14507")},
+        {QStringLiteral("find_freq_by_name"), ViewOrder::ByFrequency, QStringLiteral("ory 0001")},
+        {QStringLiteral("find_freq_nothing"), ViewOrder::ByFrequency,
+         QStringLiteral("no such memory")}};
     for (const auto& [label, order, text] : finds) {
         const QString sql = viewQuery(order, false);
         const auto find = [&] {

@@ -48,7 +48,7 @@ QString KeysetReader::orderBy(bool descending) const
     return QStringLiteral(" ORDER BY ") + columns.join(QLatin1Char(','));
 }
 
-QStringList KeysetReader::baseConditions(QVariantList* binds) const
+QStringList KeysetReader::filters(QVariantList* binds) const
 {
     QStringList conditions;
     if (m_shape.onlyScan)
@@ -57,6 +57,27 @@ QStringList KeysetReader::baseConditions(QVariantList* binds) const
         conditions.append(m_shape.find.sql);
         binds->append(m_shape.find.binds);
     }
+    return conditions;
+}
+
+bool KeysetReader::findsByKey() const
+{
+    return m_shape.findByKey && !m_shape.find.sql.isEmpty();
+}
+
+QStringList KeysetReader::baseConditions(QVariantList* binds) const
+{
+    if (!findsByKey())
+        return filters(binds);
+    // The keys found are gathered once, by the inner statement alone, through an index that
+    // holds Name (with the scan filter inside, the marked rows' index). The unary plus keeps
+    // the engine from reading the view by these keys and sorting them: the order's index is
+    // walked, and each of its entries is checked against the keys without the table.
+    QStringList conditions;
+    if (m_shape.onlyScan)
+        conditions.append(QStringLiteral("Scan='Y'"));  // lets the marked rows' index serve
+    conditions.append(QStringLiteral("+%1 IN (SELECT %1 FROM TabFreq%2)")
+                          .arg(m_keyColumn, whereOf(filters(binds))));
     return conditions;
 }
 
@@ -105,6 +126,11 @@ bool KeysetReader::counted(const QString& fromWhere, const QVariantList& binds, 
 bool KeysetReader::count(qint64* result, AppError* error) const
 {
     QVariantList binds;
+    // A find the order's index cannot serve is counted through the index the engine finds
+    // holding every column the filters read, in one pass.
+    if (findsByKey())
+        return counted(QStringLiteral(" FROM TabFreq") + whereOf(filters(&binds)), binds, result,
+                       error);
     const QString where = whereOf(baseConditions(&binds));
     return counted(from() + where, binds, result, error);
 }

@@ -67,7 +67,13 @@ public:
 private:
     QString from() const;
     QString orderBy(bool descending = false) const;
-    /** The view's filters; their values are appended to binds. */
+    /** The view's filters as they are written (scan, find); their values are appended to
+     *  binds. */
+    QStringList filters(QVariantList* binds) const;
+    /** A find that picks its rows by key (ViewShape::findByKey). */
+    bool findsByKey() const;
+    /** The view's filters in the form its statements read them (see findByKey); their values
+     *  are appended to binds. */
     QStringList baseConditions(QVariantList* binds) const;
     QString afterCursor(const KeysetCursor& cursor, int level, QVariantList* binds) const;
     bool counted(const QString& fromWhere, const QVariantList& binds, qint64* result,

@@ -117,7 +117,11 @@ std::optional<ViewShape> viewShapeOf(const QString& recordSource)
     for (ViewOrder order : {ViewOrder::None, ViewOrder::ByName, ViewOrder::ByFrequency}) {
         for (bool onlyScan : {false, true}) {
             if (recordSource == viewQuery(order, onlyScan))
-                return ViewShape{orderColumnsOf(order), onlyScan, indexOf(order, onlyScan), {}};
+                return ViewShape{orderColumnsOf(order),
+                                 onlyScan,
+                                 indexOf(order, onlyScan),
+                                 {},
+                                 order == ViewOrder::ByFrequency};
         }
     }
     return std::nullopt;

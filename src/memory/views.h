@@ -44,6 +44,10 @@ struct ViewShape {
     bool onlyScan = false;     ///< the filter Scan='Y'
     QString index;             ///< index to read the view through; empty: the engine's choice
     ViewCondition find;        ///< the find filter (findCondition), on top of onlyScan
+    /** The order's index does not hold Name, which the find reads: the found rows are
+     *  picked by their keys, gathered once per statement through an index that holds every
+     *  column the find reads, so that the order's index is read without the table. */
+    bool findByKey = false;
 };
 
 /** The shape of a record source, exactly one of the six view texts or "TabFreq"; nullopt

@@ -246,6 +246,18 @@ private slots:
         for (const QString& row : walked(*data))
             names << row.section('|', 1, 1);
         QCOMPARE(names, fixture::rowsOf(path, "SELECT Name FROM TabFreq ORDER BY Name,MHz,KHz,Hz"));
+        // A find in the frequency view picks its rows by this key; equal frequencies keep
+        // the row order.
+        auto found = opened(path, viewQuery(ViewOrder::ByFrequency, false));
+        found->setFindText("LTA");
+        AppError findError;
+        QVERIFY2(found->refresh(&findError), qPrintable(findError.text));
+        QCOMPARE(found->isWindowed(), !readOnly);
+        QStringList foundNames;
+        for (const QString& row : walked(*found))
+            foundNames << row.section('|', 1, 1);
+        QCOMPARE(foundNames, (QStringList{"delta", "Delta"}));
+        found.reset();
         if (readOnly) {
             QVERIFY(data->isReadOnly());
             QCOMPARE(fixture::bytesOf(path), bytes);
