@@ -3,6 +3,7 @@
 #include "radiobench.h"
 
 #include "link/delay.h"
+#include "link/framelog.h"
 #include "link/seriallink.h"
 #include "memory/bookmarkfiles.h"
 #include "memory/datafreq.h"
@@ -16,6 +17,7 @@
 #include "support/simprocess.h"
 #include "ui/displayframe.h"
 #include "ui/firststartdialog.h"
+#include "ui/helpmenu.h"
 #include "ui/mainmenus.h"
 #include "ui/programstart.h"
 
@@ -25,6 +27,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QTableView>
 #include <QTest>
 #include <QTimer>
@@ -45,6 +48,7 @@ private slots:
     void portLostDuringStartupStopsIt();
     void readsOnlyWhenNeeded_data();
     void readsOnlyWhenNeeded();
+    void frameLogHoldsEveryFrame();
 };
 
 void TestStartup::framesLeaveTwoTenthsApart()
@@ -412,6 +416,89 @@ void TestStartup::readsOnlyWhenNeeded()
         QCOMPARE(sim.frames().size(), atRest);
         QCOMPARE(freq->text(), freqAfterKnob);
     }
+}
+
+// --log-frames: the start-up's frames and everything the radio wrote back (echoes, answers)
+// are in the file, in order, each with its time; unticking the menu item ends the log.
+void TestStartup::frameLogHoldsEveryFrame()
+{
+    SimProcess sim;
+    QVERIFY2(sim.start(), qPrintable(sim.errorString()));
+    RadioBench bench;
+    QVERIFY(bench.startRadio());
+    QVERIFY(bench.setSetting(QStringLiteral("COM2"), sim.devicePath()));
+    const QString logPath = bench.appPath() + QStringLiteral("frames.log");
+    int exitCode = -1;
+    std::unique_ptr<F706> window =
+        startMainWindow(bench.appPath(), &exitCode, QLatin1String(kSerialByIdFolder), logPath);
+    QVERIFY(window);
+    QAction* toggle = window->helpMenu()->logFramesAction();
+    QVERIFY(toggle->isChecked());
+    QVERIFY(sim.waitForFrames(6));  // the four start-up frames, then frequency and mode read
+    QTRY_VERIFY(window->radioCommands()->idle());
+    QTRY_COMPARE(window->findChild<QLabel*>("Lmode")->text(), QStringLiteral("FM"));
+
+    // The log's lines after its header: the frames each way and the times.
+    static const QRegularExpression kLine(
+        QStringLiteral("^\\[ *(\\d+\\.\\d{3}) s\\] (to radio    |from radio  )"
+                       "((?:[0-9A-F]{2} )+FD)$"));
+    QStringList header, sent, received, malformed;
+    QList<double> sentAt;
+    const auto readLog = [&] {
+        for (QStringList* list : {&header, &sent, &received, &malformed})
+            list->clear();
+        sentAt.clear();
+        QStringList lines = QString::fromUtf8(fixture::bytesOf(logPath)).split('\n');
+        header << lines.takeFirst();
+        double previous = 0;
+        for (const QString& line : lines) {
+            const QRegularExpressionMatch match = kLine.match(line);
+            const double seconds = match.captured(1).toDouble();
+            if (!match.hasMatch() || seconds < previous) {
+                malformed << line;
+                continue;
+            }
+            previous = seconds;
+            const QString frame = match.captured(3).remove(' ');
+            if (match.captured(2).startsWith(QStringLiteral("to"))) {
+                sent << frame;
+                sentAt << seconds;
+            } else {
+                received << frame;
+            }
+        }
+        return received.join(QString());
+    };
+    // Everything the radio wrote to the line (echoes and answers), from its own log.
+    const auto writtenByRadio = [&] {
+        QString written;
+        for (const QString& line : sim.logLines()) {
+            if (line.section(' ', 1, 1) == QLatin1String("TX"))
+                written += line.section(' ', 2, 2);
+        }
+        return written;
+    };
+    QTRY_COMPARE(readLog(), writtenByRadio());
+    QVERIFY2(header.first().startsWith(QStringLiteral("Corvane ")) &&
+                 header.first().contains(QStringLiteral(" frame log, started ")),
+             qPrintable(header.first()));
+    QCOMPARE(malformed, QStringList{QString()});  // only the end of the last line
+    QCOMPARE(sent, sim.frameTexts());
+    QVERIFY(received.contains(QStringLiteral("FEFEE048FBFD")));  // the radio's OK
+    for (int i = 1; i < 4; ++i)  // the start-up's frames, two tenths apart
+        QVERIFY2(sentAt[i] - sentAt[i - 1] > 0.19, qPrintable(QString::number(sentAt[i])));
+
+    // Unticked: the log ends; a frame sent later is not in it.
+    toggle->trigger();
+    QVERIFY(!toggle->isChecked());
+    QVERIFY(!window->frameLog()->isRunning());
+    const QByteArray before = fixture::bytesOf(logPath);
+    sim.clearFrames();
+    window->Cfm_Click();
+    QVERIFY(sim.waitForFrames(1));
+    QTRY_VERIFY(window->radioCommands()->idle());
+    QCOMPARE(fixture::bytesOf(logPath), before);
+    QVERIFY(bench.messages().isEmpty());
 }
 
 QTEST_MAIN(TestStartup)
