@@ -2,6 +2,8 @@
 
 #include "protocol/radioprofile.h"
 
+#include <QStringList>
+
 #include <array>
 
 namespace frequencytext {
@@ -64,7 +66,7 @@ Parsed parse(QStringView text, int unitDigits)
 
 bool inRange(qint64 hz)
 {
-    return hz >= 0 && kRadioProfile.range.contains(quint64(hz));
+    return hz >= 0 && radioprofile::current().receives(quint64(hz));
 }
 
 QString megahertzText(qint64 hz)
@@ -79,9 +81,12 @@ QString describe(qint64 hz)
 
 QString outOfRange(const QString& what, qint64 hz)
 {
-    return QStringLiteral("%1 %2 is outside %3 - %4")
-        .arg(what, describe(hz), describe(qint64(kRadioProfile.range.lowestHz)),
-             describe(qint64(kRadioProfile.range.highestHz)));
+    QStringList ranges;
+    for (const FrequencyRange& range : radioprofile::current().ranges)
+        ranges.append(QStringLiteral("%1 - %2").arg(describe(qint64(range.lowestHz)),
+                                                    describe(qint64(range.highestHz))));
+    return QStringLiteral("%1 %2 is outside %3")
+        .arg(what, describe(hz), ranges.join(QStringLiteral(" and ")));
 }
 
 Parts partsOf(qint64 hz)

@@ -24,7 +24,7 @@ struct Parsed {
  */
 Parsed parse(QStringView text, int unitDigits);
 
-/** True when hz lies in the radio's range (kRadioProfile), the range a memory may hold. */
+/** True when the radio in use receives hz (radioprofile::current()): what a memory may hold. */
 bool inRange(qint64 hz);
 
 /** "146.520000 MHz": the text used in reasons. */

@@ -4,6 +4,7 @@
 #include "exchange/memoryimport.h"
 #include "exchange/memoryrules.h"
 #include "memory/datafreq.h"
+#include "protocol/radioprofile.h"
 
 #include <QFile>
 #include <QHash>
@@ -17,7 +18,8 @@ namespace {
 
 /** Options that take a value, by name without the dashes. */
 const QStringList kValueOptions = {QStringLiteral("format"), QStringLiteral("order"),
-                                   QStringLiteral("report"), QStringLiteral("default-mode")};
+                                   QStringLiteral("report"), QStringLiteral("default-mode"),
+                                   QStringLiteral("radio")};
 
 /** On a terminal at most this many row messages are printed; --report FILE has them all. */
 constexpr qint64 kShownIssues = 20;
@@ -26,7 +28,7 @@ constexpr qint64 kShownIssues = 20;
 struct CommandLine {
     QString command;
     QStringList files;
-    QHash<QString, QString> values;  // --format, --order, --report, --default-mode
+    QHash<QString, QString> values;  // --format, --order, --report, --default-mode, --radio
     QStringList given;               // the options given, by name, in order
     bool skipBad = false;
     bool help = false;
@@ -63,6 +65,24 @@ CommandLine parse(const QStringList& arguments)
         }
     }
     return line;
+}
+
+/** The native model named name (case aside), or nullptr. */
+const RadioProfile* nativeProfileNamed(const QString& name)
+{
+    for (const RadioProfile* profile : kNativeProfiles) {
+        if (profile->displayName().compare(name, Qt::CaseInsensitive) == 0)
+            return profile;
+    }
+    return nullptr;
+}
+
+QString nativeProfileNames()
+{
+    QStringList names;
+    for (const RadioProfile* profile : kNativeProfiles)
+        names.append(profile->displayName());
+    return names.join(QStringLiteral(", "));
 }
 
 /** Draws "what done/total" over the last progress line on a terminal. */
@@ -324,11 +344,11 @@ QString usage()
     return QStringLiteral(
         "Usage:\n"
         "  corvane-memories import FILE DB.MDB [--format chirp|gqrx|csv] [--skip-bad]\n"
-        "                   [--default-mode MODE] [--report REPORT]\n"
+        "                   [--default-mode MODE] [--report REPORT] [--radio MODEL]\n"
         "      Adds the memories of FILE to the bookmark database DB.MDB, in one step: all\n"
         "      go in or none do. The format is guessed from the file unless given. Every row\n"
-        "      must hold a frequency of 30 kHz to 199.999999 MHz (and a split frequency in\n"
-        "      the same range) and one of the modes LSB, USB, AM, CW, RTTY, FM, WFM; refused\n"
+        "      must hold a frequency the radio receives (and a split frequency too) and one\n"
+        "      of the modes LSB, USB, AM, CW, RTTY, FM, WFM; refused\n"
         "      rows are listed with their line and reason. Without --skip-bad one refused\n"
         "      row means nothing is imported; with it the good rows go in. What the radio\n"
         "      cannot hold (a CTCSS tone, transmitting forbidden) is left out and listed as\n"
@@ -341,8 +361,10 @@ QString usage()
         "  corvane-memories list DB.MDB [--order none|name|freq]\n"
         "      Prints one memory a line, the ten columns as the grid shows them, tab-separated\n"
         "      (tabs, line breaks and control characters in them shown as \\t, \\n, \\xNN).\n"
-        "  corvane-memories check DB.MDB\n"
+        "  corvane-memories check DB.MDB [--radio MODEL]\n"
         "      Checks the file's integrity and that every row keeps the rules above.\n"
+        "      --radio names the radio whose frequencies the rules take: IC-706, IC-706MKII\n"
+        "      (the default) or IC-706MKIIG, which also receives 400 to 470 MHz.\n"
         "  corvane-memories --version\n"
         "\n"
         "Formats: chirp = CHIRP generic CSV; gqrx = gqrx bookmarks.csv (current and older\n"
@@ -370,11 +392,11 @@ int run(const QStringList& arguments, QTextStream& out, QTextStream& err, bool p
         {QStringLiteral("import"),
          {2,
           {QStringLiteral("format"), QStringLiteral("skip-bad"), QStringLiteral("report"),
-           QStringLiteral("default-mode")}}},
+           QStringLiteral("default-mode"), QStringLiteral("radio")}}},
         {QStringLiteral("export"),
          {2, {QStringLiteral("format"), QStringLiteral("order"), QStringLiteral("report")}}},
         {QStringLiteral("list"), {1, {QStringLiteral("order")}}},
-        {QStringLiteral("check"), {1, {}}}};
+        {QStringLiteral("check"), {1, {QStringLiteral("radio")}}}};
     QString error = line.error;
     const auto command = kCommands.constFind(line.command);
     if (error.isEmpty() && command == kCommands.constEnd())
@@ -388,6 +410,13 @@ int run(const QStringList& arguments, QTextStream& out, QTextStream& err, bool p
     }
     if (!error.isEmpty())
         return usageError(err, escaped(error));
+    if (line.values.contains(QStringLiteral("radio"))) {
+        const RadioProfile* profile =
+            nativeProfileNamed(line.values.value(QStringLiteral("radio")));
+        if (!profile)
+            return usageError(err, QStringLiteral("--radio takes one of ") + nativeProfileNames());
+        radioprofile::setCurrent(*profile);
+    }
     if (line.command == QLatin1String("import"))
         return runImport(line, out, err, progressLine);
     if (line.command == QLatin1String("export"))

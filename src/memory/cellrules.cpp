@@ -2,6 +2,7 @@
 
 #include "memory/datafreq.h"
 #include "protocol/civ.h"
+#include "protocol/radioprofile.h"
 
 #include <QRegularExpression>
 
@@ -58,6 +59,20 @@ Range rangeOf(int column)
     return {0, 999};
 }
 
+/** Above 200 MHz a megahertz cell takes what the radio in use receives: 400 to 470 for an
+ *  IC-706MKIIG, nothing for the others. */
+bool receivedMegahertz(int column, int megahertz)
+{
+    if ((column != memcol::kMHz && column != memcol::kSMHz) || megahertz <= 200)
+        return false;
+    const quint64 from = quint64(megahertz) * 1'000'000;
+    for (const FrequencyRange& range : radioprofile::current().ranges) {
+        if (range.lowestHz <= from + 999'999 && range.highestHz >= from)
+            return true;
+    }
+    return false;
+}
+
 bool isSplitPart(int column)
 {
     return column == memcol::kSMHz || column == memcol::kSKHz || column == memcol::kSHz;
@@ -104,7 +119,8 @@ CellVerdict frequencyRule(int column, const QString& typed, const QString& previ
         return refused(typed, kErrorBeforeUpdate, CellVerdict::Icon::Critical);
 
     const Range range = rangeOf(column);
-    if (number.value < range.low || number.value > range.high) {
+    if ((number.value < range.low || number.value > range.high) &&
+        !receivedMegahertz(column, number.value)) {
         const bool keepEmpty = split && previous.isEmpty();
         return refused(keepEmpty ? previous : padded(previous), kWrongFrequency);
     }

@@ -54,10 +54,21 @@ QByteArray range(quint64 start, quint64 end, quint64 modes, int lowMw, int highM
            hex(kVfos) + " 0x0\n";
 }
 
+/** 30 kHz, 199.999999 MHz, 400 MHz. */
+QByteArray readable(quint64 hz)
+{
+    if (hz < 1'000'000 && hz % 1000 == 0)
+        return QByteArray::number(hz / 1000) + " kHz";
+    if (hz % 1'000'000 == 0)
+        return QByteArray::number(hz / 1'000'000) + " MHz";
+    return QByteArray::number(double(hz) / 1e6, 'f', 6) + " MHz";
+}
+
 QByteArray rangesAndLists()
 {
     QByteArray text;
-    text += range(kRadioProfile.range.lowestHz, kRadioProfile.range.highestHz, kAllModes, -1, -1);
+    for (const FrequencyRange& received : radioprofile::current().ranges)
+        text += range(received.lowestHz, received.highestHz, kAllModes, -1, -1);
     text += "0 0 0 0 0 0 0\n";
     for (const TxBand& band : kTxBands) {
         text += range(band.start, band.end, kSideband | kFm, 5000, band.highPowerMw);
@@ -77,7 +88,7 @@ QByteArray rangesAndLists()
 
 QByteArray dumpStateText()
 {
-    QByteArray text = "1\n" + QByteArray::number(kHamlibModel) + "\n0\n";
+    QByteArray text = "1\n" + QByteArray::number(radioprofile::current().hamlibModel) + "\n0\n";
     text += rangesAndLists();
     text += "0\n0\n0\n0\n";                    // RIT, XIT, IF shift: none; no announces
     text += "10\n20\n";                        // preamp 10 dB, attenuator 20 dB
@@ -86,7 +97,7 @@ QByteArray dumpStateText()
     text += "has_set_vfo=1\nhas_get_vfo=1\nhas_set_freq=1\nhas_get_freq=1\n";
     text += "has_set_conf=0\nhas_get_conf=0\nhas_power2mW=0\nhas_mW2power=0\n";
     text += "timeout=" + QByteArray::number(kClientTimeoutMs) + '\n';
-    text += "rig_model=" + QByteArray::number(kHamlibModel) + '\n';
+    text += "rig_model=" + QByteArray::number(radioprofile::current().hamlibModel) + '\n';
     text += "rigctld_version=Corvane " CORVANE_VERSION_TEXT "\n";
     text += "done\n";
     return text;
@@ -94,14 +105,18 @@ QByteArray dumpStateText()
 
 QByteArray dumpCapsText()
 {
-    QByteArray text = "Caps dump for model: " + QByteArray::number(kHamlibModel) + '\n';
-    text += "Model name:\tIC-706MKII (through Corvane)\n";
+    QByteArray text =
+        "Caps dump for model: " + QByteArray::number(radioprofile::current().hamlibModel) + '\n';
+    text +=
+        "Model name:\t" + radioprofile::current().displayName().toLatin1() + " (through Corvane)\n";
     text += "Mfg name:\tIcom\n";
     text += "Rig type:\tMobile\nPTT type:\tNone\nPort type:\tNetwork link\n";
     text += "Has targetable VFO: N\n";
     text += "Mode list: LSB USB AM CW RTTY FM WFM\n";
     text += "VFO list: VFOA VFOB\n";
-    text += "Receive range: 30 kHz - 199.999999 MHz\n";
+    for (const FrequencyRange& received : radioprofile::current().ranges)
+        text += "Receive range: " + readable(received.lowestHz) + " - " +
+                readable(received.highestHz) + '\n';
     text += "Can set Frequency:\tY\nCan get Frequency:\tY\n";
     text += "Can set Mode:\tY\nCan get Mode:\tY\n";
     text += "Can set VFO:\tY\nCan get VFO:\tY\n";

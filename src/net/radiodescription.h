@@ -8,8 +8,6 @@
  */
 namespace rigctl {
 
-/** Hamlib's model number of the radio, reported in both texts. */
-inline constexpr int kHamlibModel = 3010;
 /** How long a client should wait for one answer, ms: the radio's answer time plus room
  *  for requests of other clients queued before it. Clients add their own network margin. */
 inline constexpr int kClientTimeoutMs = 3000;

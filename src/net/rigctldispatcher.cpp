@@ -66,7 +66,7 @@ std::optional<quint8> currentMode(const RigControl::Snapshot& now)
 std::optional<quint64> checkedFrequency(const QByteArray& text)
 {
     const std::optional<quint64> hz = rigctl::frequencyFromText(text);
-    if (!hz || !kRadioProfile.range.contains(*hz))
+    if (!hz || !radioprofile::current().receives(*hz))
         return std::nullopt;
     return hz;
 }

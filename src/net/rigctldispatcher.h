@@ -21,7 +21,7 @@
  * frequency and mode (i, x) are those last known of the transmit VFO: with split on,
  * the VFO not selected.
  *
- * Sets are checked first (range 30 kHz .. 199.999999 MHz, the mode table, VFO names) and
+ * Sets are checked first (the frequencies the radio in use receives, the mode table, VFO names) and
  * refused with "RPRT -1" before anything is sent; a valid set answers with the radio's
  * verdict: FB 0, FA -9, no answer -5, port closed or write failed -6. Setting the split
  * frequency or mode (I, X) selects the transmit VFO, sets it and selects the receive VFO

@@ -192,9 +192,11 @@ std::optional<RadioCommands::Step> RadioCommands::padFrequencyStep(QStringView d
 
 RadioCommands::Result RadioCommands::setFrequency(quint64 hz, Completion done)
 {
-    if (!kRadioProfile.range.contains(hz))
-        return outOfRange(
-            QStringLiteral("frequency %1 Hz outside 30 kHz .. 199.999999 MHz").arg(hz));
+    const RadioProfile& profile = radioprofile::current();
+    if (!profile.receives(hz))
+        return outOfRange(QStringLiteral("frequency %1 Hz is not received by the %2")
+                              .arg(hz)
+                              .arg(profile.displayName()));
     return setFrequencyFromPad(nineDigits(hz), std::move(done));
 }
 

@@ -88,7 +88,7 @@ public:
     /** Closes the port (RadioState: Closed). */
     void closePort();
 
-    /** 05: frequency in Hz, within the radio's range (kRadioProfile). */
+    /** 05: frequency in Hz, one the radio in use receives (radioprofile::current()). */
     Result setFrequency(quint64 hz, Completion done = {});
     /** 05 from the entry pad's nine digits (100 MHz down to 1 Hz), as the pad holds them. */
     Result setFrequencyFromPad(QStringView nineDigits, Completion done = {});

@@ -2,6 +2,7 @@
 
 #include "protocol/civ.h"
 #include "protocol/frames.h"
+#include "protocol/radioprofile.h"
 #include "sim/ptyline.h"
 #include "sim/simcodec.h"
 
@@ -309,7 +310,7 @@ VirtualRadio::Answer VirtualRadio::execute(quint8 command, const QByteArray& dat
 VirtualRadio::Answer VirtualRadio::setFrequencyFromLine(const QByteArray& data)
 {
     const std::optional<quint64> hz = simcodec::frequencyFromBytes(data);
-    if (!hz || *hz < kMinFrequency || *hz > kMaxFrequency) {
+    if (!hz || !radioprofile::nativeAt(m_address).receives(*hz)) {
         return {civ::kNg, {}};
     }
     m_frequency[current()] = *hz;
@@ -457,8 +458,9 @@ void VirtualRadio::announcePending()
 void VirtualRadio::scanStep()
 {
     quint64 next = frequency() + tuningStepHz(m_step);
-    if (next > kMaxFrequency) {
-        next = kMinFrequency;  // the scan wraps round the band edges
+    const RadioProfile& profile = radioprofile::nativeAt(m_address);
+    if (!profile.receives(next)) {
+        next = profile.lowestHz();  // the scan wraps round past the last frequency received
     }
     m_frequency[current()] = next;
     announceFrequency();

@@ -17,14 +17,13 @@ class QTimer;
  * Answers, to the address that asked, for frames addressed to address():
  *   03            -> 03 b1..b5        frequency of the current VFO (BCD, LSB pair first)
  *   04            -> 04 mode filter   mode of the current VFO
- *   05 b1..b5     -> FB, or FA outside 30 kHz .. 199.999999 MHz or for bad BCD
- *   06 m [filter] -> FB, or FA for a mode code above 06 or a filter outside 01..03
- *   07 00|01|A0|B0 -> FB  (select A, select B, copy current VFO to the other, swap A/B)
- *   0E 00|01      -> FB  (scan stop/start: steps the frequency by the tuning step)
- *   0F 00|01      -> FB  (split off/on);  0F alone -> 0F 00|01 (split state)
- *   10 00..09     -> FB  (tuning step);   10 alone -> 10 ss (step code)
- *   anything else -> FA
- * Frames to other addresses are echoed (that is the bus) but not answered.
+ *   05 b1..b5     -> FB, or FA outside the frequencies its model receives (by address) or for bad
+ * BCD 06 m [filter] -> FB, or FA for a mode code above 06 or a filter outside 01..03 07 00|01|A0|B0
+ * -> FB  (select A, select B, copy current VFO to the other, swap A/B) 0E 00|01      -> FB  (scan
+ * stop/start: steps the frequency by the tuning step) 0F 00|01      -> FB  (split off/on);  0F
+ * alone -> 0F 00|01 (split state) 10 00..09     -> FB  (tuning step);   10 alone -> 10 ss (step
+ * code) anything else -> FA Frames to other addresses are echoed (that is the bus) but not
+ * answered.
  *
  * Transceive (on unless setTransceive(false)): a change of frequency or mode that did not
  * come from a 05/06 on the line (front panel, scanning, VFO commands) is announced to
@@ -37,11 +36,9 @@ class VirtualRadio : public QObject {
 public:
     enum class VfoId { A, B };
 
-    static constexpr quint64 kMinFrequency = 30'000;       ///< lowest frequency it tunes, Hz
-    static constexpr quint64 kMaxFrequency = 199'999'999;  ///< highest frequency it tunes, Hz
-    static constexpr quint8 kMaxModeCode = 0x06;           ///< WFM
-    static constexpr quint8 kMaxStepCode = 0x09;           ///< 100 kHz
-    static constexpr quint8 kDefaultFilter = 0x01;         ///< filter byte of a bare 06 m
+    static constexpr quint8 kMaxModeCode = 0x06;    ///< WFM
+    static constexpr quint8 kMaxStepCode = 0x09;    ///< 100 kHz
+    static constexpr quint8 kDefaultFilter = 0x01;  ///< filter byte of a bare 06 m
 
     explicit VirtualRadio(quint8 address = 0x48, QObject* parent = nullptr);
     ~VirtualRadio() override;

@@ -1,6 +1,7 @@
 #include "ui/entrypad.h"
 
 #include "exchange/frequencytext.h"
+#include "protocol/radioprofile.h"
 #include "ui/filledshape.h"
 #include "ui/uilook.h"
 
@@ -14,7 +15,6 @@ namespace {
 
 /** Bounds of a frequency the pad lets SEND: both comparisons are strict. */
 constexpr qint32 kLowestExcluded = 50'000;
-constexpr qint32 kHighestExcluded = 200'000'000;
 
 constexpr int kDigitLefts[EntryPad::kDigitCount] = {225,  450,  675,  1080, 1305,
                                                     1530, 1890, 2115, 2340};
@@ -268,7 +268,7 @@ void EntryPad::checkEntry()
 {
     bool ok = false;
     const qint32 hertz = m_entry.toInt(&ok);
-    if (ok && hertz > kLowestExcluded && hertz < kHighestExcluded) {
+    if (ok && hertz > kLowestExcluded && radioprofile::current().receives(quint64(hertz))) {
         m_send->setEnabled(true);
         return;
     }

@@ -13,7 +13,8 @@ class QPushButton;
  * The entry is the pad's value: the digits keyed so far, drawn in the labels and never
  * read back from them. PosCifra is the index of the digit written last (kNoDigit for an
  * empty entry); 8 means the entry is complete, so the next key starts a new one. SEND is
- * enabled only for a complete entry of 50 001 .. 199 999 999 Hz. The pad never touches
+ * enabled only for a complete entry above 50 000 Hz that the radio in use receives
+ * (50 001 .. 199 999 999 Hz, and 400 .. 470 MHz for an IC-706MKIIG). The pad never touches
  * ADD MEM.
  *
  * From the keyboard, the entry may also be typed the way operators write frequencies: a

@@ -8,6 +8,7 @@
 #include "memory/datafreq.h"
 #include "protocol/civ.h"
 #include "protocol/frames.h"
+#include "protocol/radioprofile.h"
 #include "radio/radiocommands.h"
 #include "radio/radiopoller.h"
 #include "radio/radiostate.h"
@@ -278,6 +279,7 @@ bool F706::Form_Load(AppError* error)
     if (!settings)
         return false;
     m_commands->setRadioAddress(settings->radioAddress);
+    radioprofile::setCurrent(radioprofile::nativeAt(settings->radioAddress));
     m_commands->setBaudRate(settings->baudRate);
     m_poller->setPolling(settings->poll.period, settings->poll.untilAnnounced);
     if (!openStartupPort(settings->portNumber, error))

@@ -24,9 +24,9 @@ bool RadioCheck::start(const QString& device, int baudRate, quint8 address, AppE
         return false;
     m_outcome = Outcome{device, baudRate, address, std::nullopt, {}, AppError{}};
     m_toAsk = {address};
-    for (const RadioModel& model : kRadioModels) {
-        if (model.address != address)
-            m_toAsk.append(model.address);
+    for (const RadioProfile* model : kNativeProfiles) {
+        if (model->defaultAddress != address)
+            m_toAsk.append(model->defaultAddress);
     }
     // Fresh commands for every check: no read of an earlier check is still waiting there
     // to take this one's answer.

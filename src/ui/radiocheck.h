@@ -2,6 +2,7 @@
 
 #include "common/errorcatalogue.h"
 #include "protocol/civ.h"
+#include "protocol/radioprofile.h"
 
 #include <QList>
 #include <QObject>
@@ -12,20 +13,6 @@
 class RadioCommands;
 class SerialLink;
 
-/** A radio model and its factory CI-V address. */
-struct RadioModel {
-    const char* name;
-    quint8 address;
-};
-
-/** The models offered, original IC-706 first (its address is the one used when ADDR706 is
- *  absent). Their addresses are the ones the check tries when the radio is silent. */
-inline constexpr RadioModel kRadioModels[] = {
-    {"IC-706", civ::kDefaultRadioAddress},
-    {"IC-706MKII", 0x4E},
-    {"IC-706MKIIG", 0x58},
-};
-
 /** "88 (0x58)": a CI-V address as the operator sets it (decimal) and as the manual lists
  *  it (hexadecimal). */
 QString addressCaption(quint8 address);
@@ -33,9 +20,9 @@ QString addressCaption(quint8 address);
 /**
  * Asks whether a radio answers on a serial line: opens the device at the rate given, sends
  * a frequency read (03) to the address given and waits for the answer; when none comes,
- * asks at the other addresses of kRadioModels in turn. Never waits on the caller's thread:
- * start() returns at once and finished() follows from the event loop, after at most one
- * answer time per address tried. The line is closed again when the check ends.
+ * asks at the factory addresses of the other native models (kNativeProfiles) in turn. Never waits
+ * on the caller's thread: start() returns at once and finished() follows from the event loop, after
+ * at most one answer time per address tried. The line is closed again when the check ends.
  */
 class RadioCheck : public QObject {
     Q_OBJECT

@@ -12,10 +12,10 @@
 
 namespace {
 
-QString modelText(const RadioModel& model)
+QString modelText(const RadioProfile& model)
 {
     return QStringLiteral("%1 (address %2)")
-        .arg(QLatin1String(model.name), addressCaption(model.address));
+        .arg(model.displayName(), addressCaption(model.defaultAddress));
 }
 
 }  // namespace
@@ -66,12 +66,12 @@ void RadioLineFields::addRadioRows()
 {
     m_model = new QComboBox(this);
     m_model->setObjectName(QStringLiteral("RadioModel"));
-    for (const RadioModel& model : kRadioModels)
-        m_model->addItem(modelText(model), model.address);
+    for (const RadioProfile* model : kNativeProfiles)
+        m_model->addItem(modelText(*model), model->defaultAddress);
     m_address = new QSpinBox(this);
     m_address->setObjectName(QStringLiteral("RadioAddress"));
     m_address->setRange(0, kHighestRadioAddress);
-    m_address->setValue(kRadioModels[0].address);
+    m_address->setValue(kNativeProfiles[0]->defaultAddress);
     m_address->setToolTip(QStringLiteral("CI-V address in decimal, as set in the radio's menu"));
     connect(m_model, &QComboBox::currentIndexChanged, m_address,
             [this](int index) { m_address->setValue(m_model->itemData(index).toInt()); });

@@ -14,7 +14,7 @@ class QSpinBox;
 /**
  * The radio's line as the operator chooses it, in the first-start dialog and in "Radio
  * settings…": the system's serial ports (PortList; picking one fills PortPath, where a path
- * can also be typed), the radio model (RadioModel) filling in the CI-V address
+ * can also be typed), the radio model (a native RadioProfile) filling in the CI-V address
  * (RadioAddress), and the baud rate (BaudRate).
  */
 class RadioLineFields : public QWidget {

@@ -3,6 +3,7 @@
 #include "common/errormessage.h"
 #include "link/portnames.h"
 #include "link/seriallink.h"
+#include "protocol/radioprofile.h"
 #include "radio/radiocommands.h"
 #include "radio/radiostate.h"
 #include "settings/apppath.h"
@@ -83,6 +84,7 @@ bool RadioSettingsController::apply(const RadioSettings& chosen, QString* error)
     if (m_parts.devicesChanged)
         m_parts.devicesChanged();
     m_parts.commands->setRadioAddress(chosen.line.radioAddress);
+    radioprofile::setCurrent(radioprofile::nativeAt(chosen.line.radioAddress));
     m_parts.link->setBaudRate(chosen.line.baudRate);
     if (const RadioCommands::Result failed =
             m_parts.commands->openPort(chosen.line.portNumber, chosen.line.device)) {

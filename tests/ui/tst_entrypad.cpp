@@ -1,7 +1,15 @@
 // The frequency entry pad: its state table on the pad alone, then the keyboard through the
-// window against the virtual radio: which keys reach the pad and which Return sends.
+// window against the virtual radio: which keys reach the pad and which Return sends. Then
+// every native radio model's frequencies through each place that checks one: the pad, the
+// grid's MHz cell, the import rules and a network client's set.
+#include "net/fakerig.h"
 #include "radiobench.h"
 
+#include "exchange/memoryrules.h"
+#include "memory/cellrules.h"
+#include "memory/datafreq.h"
+#include "net/rigctldispatcher.h"
+#include "protocol/radioprofile.h"
 #include "ui/entrypad.h"
 
 #include <QApplication>
@@ -9,6 +17,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QSignalSpy>
 #include <QTableView>
 #include <QTest>
@@ -20,6 +29,9 @@ private slots:
     void keyedEntries();
     void keyboard_data();
     void keyboard();
+    void modelFrequencies_data();
+    void modelFrequencies();
+    void mkiigWindowSends70cm();
 };
 
 void TestEntryPad::keyedEntries_data()
@@ -77,6 +89,105 @@ void TestEntryPad::keyedEntries()
     if (refused)
         QCOMPARE(status.first().first().toString(), QStringLiteral("WRONG FREQUENCY\r\n"));
     QVERIFY(pad.findChild<QPushButton*>(QStringLiteral("CaddMain"))->isEnabled());
+}
+
+void TestEntryPad::modelFrequencies_data()
+{
+    QTest::addColumn<QString>("model");
+    QTest::addColumn<qint64>("hz");
+    QTest::addColumn<bool>("pad");
+    QTest::addColumn<bool>("grid");  // the MHz cell, which knows only its own three digits
+    QTest::addColumn<bool>("import");
+    QTest::addColumn<bool>("rigctl");
+
+    // The MKII and the original keep their limits exactly: the pad 50 001 .. 199 999 999 Hz,
+    // the MHz cell 1 .. 200, a memory and a client's set 30 kHz .. 199.999999 MHz.
+    QTest::newRow("MKII 2 m") << "IC-706MKII" << 145'500'000LL << true << true << true << true;
+    QTest::newRow("MKII top") << "IC-706MKII" << 199'999'999LL << true << true << true << true;
+    QTest::newRow("MKII 200 MHz") << "IC-706MKII" << 200'000'000LL << false << true << false
+                                  << false;
+    QTest::newRow("MKII 40 kHz") << "IC-706MKII" << 40'000LL << false << false << true << true;
+    QTest::newRow("MKII 70 cm") << "IC-706MKII" << 435'000'000LL << false << false << false
+                                << false;
+    QTest::newRow("IC-706 70 cm") << "IC-706" << 435'000'000LL << false << false << false << false;
+    // The MKIIG also receives 400 to 470 MHz.
+    QTest::newRow("MKIIG 2 m") << "IC-706MKIIG" << 145'500'000LL << true << true << true << true;
+    QTest::newRow("MKIIG 70 cm") << "IC-706MKIIG" << 435'000'000LL << true << true << true << true;
+    QTest::newRow("MKIIG 400 MHz")
+        << "IC-706MKIIG" << 400'000'000LL << true << true << true << true;
+    QTest::newRow("MKIIG 470 MHz")
+        << "IC-706MKIIG" << 470'000'000LL << true << true << true << true;
+    QTest::newRow("MKIIG just above 470")
+        << "IC-706MKIIG" << 470'000'001LL << false << true << false << false;
+    QTest::newRow("MKIIG just below 400")
+        << "IC-706MKIIG" << 399'999'999LL << false << false << false << false;
+    QTest::newRow("MKIIG 300 MHz")
+        << "IC-706MKIIG" << 300'000'000LL << false << false << false << false;
+}
+
+void TestEntryPad::modelFrequencies()
+{
+    QFETCH(QString, model);
+    QFETCH(qint64, hz);
+    QFETCH(bool, pad);
+    QFETCH(bool, grid);
+    QFETCH(bool, import);
+    QFETCH(bool, rigctl);
+
+    const RadioProfile* profile = nullptr;
+    for (const RadioProfile* native : kNativeProfiles) {
+        if (native->displayName() == model)
+            profile = native;
+    }
+    QVERIFY(profile);
+    QCOMPARE(&radioprofile::nativeAt(profile->defaultAddress), profile);
+    radioprofile::setCurrent(*profile);
+    const auto restore = qScopeGuard([] { radioprofile::setCurrent(kRadioProfile); });
+
+    EntryPad entry;
+    for (QChar key : QStringLiteral("%1").arg(hz, 9, 10, QLatin1Char('0')))
+        QTest::mouseClick(entry.findChild<QPushButton*>(QStringLiteral("Tasto_%1").arg(key)),
+                          Qt::LeftButton);
+    QCOMPARE(entry.sendEnabled(), pad);
+
+    const CellVerdict cell =
+        checkCellEdit(memcol::kMHz, QString::number(hz / 1'000'000), QStringLiteral("145"));
+    QCOMPARE(!cell.cancel, grid);
+
+    const StoredRow row =
+        memoryrules::makeRow(QStringLiteral("x"), hz, QStringLiteral("FM"), std::nullopt, false);
+    QCOMPARE(!memoryrules::ruleBreak(row, 40).has_value(), import);
+
+    FakeRig rig;
+    rig.state.lineOpen = true;
+    RigctlDispatcher dispatcher(&rig);
+    const QList<rigctl::Request> set = rigctl::parseLine(QByteArray("F ") + QByteArray::number(hz));
+    QCOMPARE(set.size(), 1);
+    const std::optional<rigctl::Reply> reply = dispatcher.execute(set.first(), [](const auto&) {});
+    const bool refused = reply && reply->code == rigctl::Code::InvalidArgument;
+    QCOMPARE(!refused, rigctl);
+    if (rigctl)
+        QTRY_VERIFY(rig.sent.contains(QStringLiteral("F %1").arg(hz)));
+    else
+        QVERIFY(rig.sent.isEmpty());
+}
+
+void TestEntryPad::mkiigWindowSends70cm()
+{
+    // The window at ADDR706=88 drives an IC-706MKIIG: the pad takes 435 MHz, the radio
+    // confirms it, and the display shows it.
+    RadioBench bench;
+    QVERIFY(bench.startRadio(0x58));
+    QVERIFY(bench.setSetting(QStringLiteral("ADDR706"), QStringLiteral("88")));
+    QVERIFY(bench.loadWindow());
+    const auto restore = qScopeGuard([] { radioprofile::setCurrent(kRadioProfile); });
+    QCOMPARE(radioprofile::current().displayName(), QStringLiteral("IC-706MKIIG"));
+    for (QChar key : QStringLiteral("435000000"))
+        bench.click(qPrintable(QStringLiteral("Tasto_%1").arg(key)));
+    bench.click("Csend");
+    QTRY_COMPARE(bench.radio().frequency(), quint64(435'000'000));
+    QVERIFY(bench.waitForFrames(1));
+    QCOMPARE(bench.frames().first(), QStringLiteral("FEFE58E0050000003504FD"));
 }
 
 namespace {
