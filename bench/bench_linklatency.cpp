@@ -3,6 +3,7 @@
 // the radio on the master side, a frame every few milliseconds, so the link's thread is
 // idle in its event loop when each frame arrives, as in the program.
 
+#include "benchfigures.h"
 #include "link/seriallink.h"
 
 #include <QCoreApplication>
@@ -35,13 +36,6 @@ QByteArray frameNumber(int i)
     frame += bcd(i / 100);
     frame += QByteArray::fromHex("404501FD");
     return frame;
-}
-
-double percentile(std::vector<double> values, double p)
-{
-    std::sort(values.begin(), values.end());
-    const auto at = static_cast<std::size_t>(p * static_cast<double>(values.size() - 1) + 0.5);
-    return values.at(at);
 }
 
 }  // namespace
@@ -103,8 +97,8 @@ int main(int argc, char** argv)
     std::printf(
         "pty -> frameReceived latency over %zu of %d frames: p50 %.0f us, p99 %.0f us, "
         "max %.0f us\n",
-        latencies.size(), kFrames, percentile(latencies, 0.5), percentile(latencies, 0.99),
-        percentile(latencies, 1.0));
+        latencies.size(), kFrames, bench::percentile(latencies, 0.5),
+        bench::percentile(latencies, 0.99), bench::percentile(latencies, 1.0));
     link.close();
     ::close(slave);
     ::close(master);

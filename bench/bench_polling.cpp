@@ -9,6 +9,7 @@
 //
 //   bench_polling [idle seconds]      (default 30; the knob is turned 10 times)
 
+#include "benchfigures.h"
 #include "radio/radiocommands.h"
 #include "settings/apppath.h"
 #include "settings/inifile.h"
@@ -39,17 +40,7 @@ constexpr int kGiveUpMs = 30'000;
 template <typename Done>
 bool waitUntil(Done done, int timeoutMs = kGiveUpMs)
 {
-    QEventLoop loop;
-    QTimer poll;
-    const auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
-    QObject::connect(&poll, &QTimer::timeout, &loop, [&] {
-        if (done() || Clock::now() > deadline)
-            loop.quit();
-    });
-    poll.start(1);
-    if (!done())
-        loop.exec();
-    return done();
+    return bench::waitUntil(done, timeoutMs);
 }
 
 /** Runs events for the whole time, without spinning. */
@@ -67,15 +58,6 @@ QString displayText(quint64 hz)
         .arg(hz / 1'000'000)
         .arg(hz / 1000 % 1000, 3, 10, QLatin1Char('0'))
         .arg(hz % 1000, 3, 10, QLatin1Char('0'));
-}
-
-double percentile(std::vector<double> values, double p)
-{
-    if (values.empty())
-        return 0;
-    std::sort(values.begin(), values.end());
-    const auto at = static_cast<std::size_t>(p * static_cast<double>(values.size() - 1) + 0.5);
-    return values.at(at);
 }
 
 bool run(bool transceive, int idleSeconds)
@@ -127,7 +109,7 @@ bool run(bool transceive, int idleSeconds)
     std::printf(
         "transceive %-3s  knob -> display p50 %7.1f ms  worst %7.1f ms   "
         "frames at rest %.1f/s   idle CPU %.3f %% (%d s)\n",
-        transceive ? "on" : "off", percentile(millis, 0.5),
+        transceive ? "on" : "off", bench::percentile(millis, 0.5),
         *std::max_element(millis.begin(), millis.end()), framesPerSecond, cpuPercent, idleSeconds);
     std::fflush(stdout);
     return true;

@@ -11,6 +11,7 @@
 //   bench_rigctl [count]            (default 1000 reads and 300 sets)
 //   bench_rigctl wsjtx [seconds]    (default 180)
 
+#include "benchfigures.h"
 #include "link/seriallink.h"
 #include "net/radiorigcontrol.h"
 #include "net/rigctlserver.h"
@@ -37,30 +38,11 @@ namespace {
 using Clock = std::chrono::steady_clock;
 constexpr int kGiveUpMs = 120'000;
 
-double percentile(std::vector<double> values, double p)
-{
-    if (values.empty())
-        return 0;
-    std::sort(values.begin(), values.end());
-    const auto at = static_cast<std::size_t>(p * static_cast<double>(values.size() - 1) + 0.5);
-    return values.at(at);
-}
-
-/** Waits (running events) until done() or the give-up time. */
+/** Runs events until done() or the give-up time; true when done. */
 template <typename Done>
 bool waitUntil(Done done, int timeoutMs = kGiveUpMs)
 {
-    QEventLoop loop;
-    QTimer poll;
-    const auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
-    QObject::connect(&poll, &QTimer::timeout, &loop, [&] {
-        if (done() || Clock::now() > deadline)
-            loop.quit();
-    });
-    poll.start(1);
-    if (!done())
-        loop.exec();
-    return done();
+    return bench::waitUntil(done, timeoutMs);
 }
 
 /** Sends the requests one at a time, each when the previous answer's line came; returns
@@ -119,7 +101,7 @@ void report(const char* server, const char* what, const std::vector<double>& mic
         return;
     }
     std::printf("%-22s %-26s n=%-5zu p50 %9.1f us   p99 %9.1f us\n", server, what, micros.size(),
-                percentile(micros, 0.5), percentile(micros, 0.99));
+                bench::percentile(micros, 0.5), bench::percentile(micros, 0.99));
 }
 
 quint16 freePort()
