@@ -4,7 +4,7 @@ set -euo pipefail
 
 packages=(
     cmake g++ make pkgconf
-    qt6-base-dev qt6-serialport-dev libqt6sql6-sqlite libgl-dev
+    qt6-base-dev qt6-serialport-dev libqt6sql6-sqlite libsqlite3-dev libgl-dev
     clang libclang-rt-14-dev
     fonts-liberation2
     xvfb xauth

@@ -400,10 +400,27 @@ void TestMemoryFormats::filesAsPeopleHaveThem_data()
         << QStringList{"Zürich|145|500|000|FM|~|~|~|0|Y", "Café|145|600|000|FM|~|~|~|0|Y"};
     for (const bool littleEndian : {true, false}) {
         QTest::addRow("UTF-16 %s with byte-order mark", littleEndian ? "LE" : "BE")
-            << utf16("Location,Name,Frequency,Mode\r\n1,Zürich €,145.5,FM\r\n", littleEndian)
+            << utf16(
+                   "Location,Name,Frequency,Mode\r\n1,Zürich €,145.5,FM\r\n"
+                   "2,\"a \"\"€\"\"\r\nb\",145.6,FM\r\n",
+                   littleEndian)
             << QStringLiteral("UTF-16 %1 with byte-order mark").arg(littleEndian ? "LE" : "BE")
-            << QStringList{"Zürich €|145|500|000|FM|~|~|~|0|Y"};
+            << QStringList{"Zürich €|145|500|000|FM|~|~|~|0|Y",
+                           "a \"€\"\r\nb|145|600|000|FM|~|~|~|0|Y"};
     }
+    QTest::newRow("a quoted field over lines of two encodings")
+        << header + "1,\"Zürich\r\nCaf\xE9 \"\"x\"\"\",145.5,FM\r\n2,Ost,145.6,FM\r\n"
+        << "UTF-8; 1 of its lines, not valid UTF-8, read as Windows-1252 (the first: line 3)"
+        << QStringList{"Zürich\r\nCafé \"x\"|145|500|000|FM|~|~|~|0|Y",
+                       "Ost|145|600|000|FM|~|~|~|0|Y"};
+    // The file is read in blocks of 64 KiB: this line runs over the first block's end with
+    // "é" cut in two there.
+    const QByteArray longName = QByteArray(65536 - header.size() - 3, 'a') + "éb";
+    QTest::newRow("a line longer than the read block")
+        << header + "1," + longName + ",145.5,FM\n2,Ost,145.6,FM\n"
+        << "UTF-8"
+        << QStringList{QString::fromUtf8(longName) + "|145|500|000|FM|~|~|~|0|Y",
+                       "Ost|145|600|000|FM|~|~|~|0|Y"};
     QTest::newRow("quoted fields with commas, quotes and a line break")
         << header + "1,\"Rep, \"\"North\"\"\",145.5,FM\n2,\"two\r\nlines\",145.6,FM\n"
         << "UTF-8"
