@@ -2,6 +2,8 @@
 //   bench_exchange [ROWS]            (default 100000)
 // Each step runs in a child process of its own (this program, re-run with "step ..."), so
 // the peak memory printed is that step's alone; "baseline" is the process doing nothing.
+// Last, the CHIRP and own-CSV imports are set against the floor, sqlite3 .import of the
+// same rows into the same table: each runs three times and the fastest of each counts.
 #include "exchange/memoryexport.h"
 #include "exchange/memoryimport.h"
 
@@ -12,6 +14,8 @@
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTextStream>
+
+#include <algorithm>
 
 #include <sys/resource.h>
 
@@ -148,10 +152,30 @@ int main(int argc, char** argv)
         !dumpStoredRows(db, stored) || !QFile::copy(QStringLiteral(CORVANE_TEMPLATE_PATH), floorDb))
         return ok ? 0 : 1;
     QFile::setPermissions(floorDb, QFile::ReadOwner | QFile::WriteOwner);
-    const qint64 floorMs = child({"floor", stored, floorDb});
-    if (floorMs > 0)
-        QTextStream(stdout) << "import / sqlite3 .import floor: CHIRP "
-                            << QString::number(double(importMs) / floorMs, 'f', 2) << "x, own CSV "
-                            << QString::number(double(ownMs) / floorMs, 'f', 2) << "x\n";
-    return ok && floorMs >= 0 ? 0 : 1;
+    qint64 floorMs = child({"floor", stored, floorDb});
+    if (floorMs <= 0)
+        return 1;
+    // The machine's load moves a single run by a third: both imports and the floor run twice
+    // more, in turn, each into a fresh copy of the template, and the fastest of each counts.
+    qint64 bestImportMs = importMs;
+    qint64 bestOwnMs = ownMs;
+    const QString again = dir.filePath("AGAIN.MDB");
+    const auto runAgain = [&](qint64* bestMs, const QStringList& args) {
+        QFile::remove(again);
+        const qint64 ms = QFile::copy(QStringLiteral(CORVANE_TEMPLATE_PATH), again) &&
+                                  QFile::setPermissions(again, QFile::ReadOwner | QFile::WriteOwner)
+                              ? child(args)
+                              : -1;
+        ok = ok && ms > 0;
+        *bestMs = ms > 0 ? std::min(*bestMs, ms) : *bestMs;
+    };
+    for (int round = 0; round < 2; ++round) {
+        runAgain(&bestImportMs, {"import", chirp, again, "chirp"});
+        runAgain(&bestOwnMs, {"import", dir.filePath("out.csv"), again, "csv"});
+        runAgain(&floorMs, {"floor", stored, again});
+    }
+    QTextStream(stdout) << "import / sqlite3 .import floor, fastest of 3 each: CHIRP "
+                        << QString::number(double(bestImportMs) / floorMs, 'f', 2) << "x, own CSV "
+                        << QString::number(double(bestOwnMs) / floorMs, 'f', 2) << "x\n";
+    return ok ? 0 : 1;
 }
