@@ -3,8 +3,9 @@
 // never (until the end), with FA, with no answer, with a failed write, or cannot be
 // written to at all. No sockets: each session reads from a channel fed here.
 //
-// Input: byte 0 picks the radio's answer time (bit 0) and the reply budget (bits 1-2);
-// then a list of steps, each a step byte and what it needs:
+// Input: byte 0 picks the radio's answer time (bit 0), the reply budget (bits 1-2), and
+// whether the line timeout (bit 3) and the VFO switch grace (bit 4) run out at the next turn
+// of the event loop or never; then a list of steps, each a step byte and what it needs:
 //   0x00..0x7f  client (bit 6) sends the next (bits 0..5) + 1 bytes
 //   0x80..0x87  the radio answers requests from now on: Ok, FA, no answer, write failed,
 //               held, held then no answer, or cannot be written (nothing sent)
@@ -14,7 +15,11 @@
 //   0xc0..0xff  the server's radio VFO / split state changes (what the display shows)
 // Rules: a session writes one reply per request it runs, never more; after both clients
 // end, every request of every complete line before the end (up to a quit) is answered
-// once the radio has answered, and the server has no clients left.
+// once the radio has answered (a client closed for a passed bound or the line timeout
+// excepted), and the server has no clients left.
+//
+// The radio and the server are made once; each input starts from the same state and leaves
+// no client, request or event behind.
 
 #include "net/fakerig.h"
 #include "net/rigctlchannel.h"
@@ -27,6 +32,7 @@
 #include <QPointer>
 #include <QTimer>
 
+#include <chrono>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -36,11 +42,30 @@ namespace {
 
 /** What one client sent, and how the server treated it. */
 struct Client {
-    QByteArray sent;  ///< every byte, for counting the requests
+    QByteArray line;  ///< sent after the last line end
+    int owed = 0;     ///< requests in the complete lines sent, up to and including a quit
+    bool quit = false;
     int replies = 0;
-    bool aborted = false;  ///< closed by the server at once (a bound was passed)
+    bool aborted = false;  ///< closed by the server at once (a bound or the line timeout)
     bool reset = false;    ///< the client dropped the connection
     bool closed = false;
+
+    /** Counts the requests of the lines bytes completes (each line parsed once). */
+    void send(const QByteArray& bytes)
+    {
+        line += bytes;
+        qsizetype end = 0;
+        while (!quit && (end = line.indexOf('\n')) >= 0) {
+            for (const rigctl::Request& request : rigctl::parseLine(line.first(end))) {
+                ++owed;
+                if (request.entry != nullptr && request.entry->command == rigctl::Command::Quit) {
+                    quit = true;
+                    break;
+                }
+            }
+            line.remove(0, end + 1);
+        }
+    }
 };
 
 /** A client as the session sees it: input fed by the harness, replies counted. */
@@ -96,21 +121,6 @@ private:
     Client* m_client;
 };
 
-/** Requests in the complete lines of sent, up to and including a quit. */
-int requestsOwed(const QByteArray& sent)
-{
-    int owed = 0;
-    const QList<QByteArray> lines = sent.split('\n');
-    for (qsizetype i = 0; i + 1 < lines.size(); ++i) {
-        for (const rigctl::Request& request : rigctl::parseLine(lines[i])) {
-            ++owed;
-            if (request.entry != nullptr && request.entry->command == rigctl::Command::Quit)
-                return owed;
-        }
-    }
-    return owed;
-}
-
 void setRadio(FakeRig& rig, quint8 step)
 {
     rig.hold = false;
@@ -153,21 +163,35 @@ void changeState(FakeRig& rig, quint8 step)
         rig.state.vfoModeCode[0].reset();
 }
 
-}  // namespace
-
-namespace {
-
-void run(const uint8_t* data, size_t size)
-{
-    Client clients[2];  // outlive the server, whose sessions report to them
+/** The radio and the server, made once and used by every input: each input starts from the
+ *  same state and ends with no client and no request left. */
+struct Bench {
     FakeRig rig;
-    rig.state = knownState();
-    // Times the event loop never reaches (nothing waits on the clock here): a reply budget
-    // of 0 (every request expires at the next turn of the loop) or of hours, against an
-    // answer time of 0 or of an hour (then a queue of two is already too long).
-    rig.answerTime = std::chrono::hours(data[0] & 1);
-    RigctlServer server(&rig);
-    server.dispatcher()->setReplyBudget(std::chrono::hours((data[0] >> 1) & 3));
+    RigctlServer server{&rig};
+
+    void reset(quint8 timing)
+    {
+        rig.state = knownState();
+        rig.sent.clear();
+        setRadio(rig, 0);
+        // Times are 0 or hours: nothing waits on the clock. A reply budget of 0 (every request
+        // expires at once) or of hours, against an answer time of 0 or of an hour (then a
+        // queue of two is already too long); the line timeout and the VFO switch grace end
+        // at the next turn of the event loop, or never.
+        rig.answerTime = std::chrono::hours(timing & 1);
+        RigctlDispatcher* dispatcher = server.dispatcher();
+        dispatcher->setReplyBudget(std::chrono::hours((timing >> 1) & 3));
+        server.setLineTimeout(std::chrono::hours((timing & 8) != 0 ? 0 : 24));
+        dispatcher->setVfoSwitchGrace(std::chrono::hours((timing & 16) != 0 ? 0 : 24));
+    }
+};
+
+void run(Bench& bench, const uint8_t* data, size_t size)
+{
+    FakeRig& rig = bench.rig;
+    RigctlServer& server = bench.server;
+    bench.reset(data[0]);
+    Client clients[2];  // outlive the sessions, which report to them
     QPointer<FakeChannel> channels[2];
     for (int i = 0; i < 2; ++i) {
         channels[i] = new FakeChannel(&clients[i]);
@@ -186,7 +210,7 @@ void run(const uint8_t* data, size_t size)
             FakeChannel* channel = channels[i];
             if (channel == nullptr || channel->ended || channel->gone)
                 continue;
-            clients[i].sent += bytes;
+            clients[i].send(bytes);
             channel->input += bytes;
             emit channel->readyRead();
         } else if (step < 0x88) {
@@ -210,12 +234,13 @@ void run(const uint8_t* data, size_t size)
             changeState(rig, step);
         }
         for (const Client& client : clients) {
-            if (client.replies > requestsOwed(client.sent))
+            if (client.replies > client.owed)
                 FakeChannel::fail("more replies than requests");
         }
     }
 
-    // The end: both clients stop sending, the radio answers whatever it held.
+    // The end: both clients stop sending, the radio answers whatever it held and from now
+    // on at once, until every client is closed and every request the radio took answered.
     for (FakeChannel* channel : channels) {
         if (channel != nullptr && !channel->gone) {
             channel->ended = true;
@@ -223,18 +248,22 @@ void run(const uint8_t* data, size_t size)
         }
     }
     setRadio(rig, 0);
-    for (int round = 0; round < 1000 && server.clientCount() > 0; ++round) {
+    for (int round = 0; round < 1000 && (server.clientCount() > 0 || rig.unanswered > 0); ++round) {
         rig.release();
         QCoreApplication::processEvents();
     }
-    if (server.clientCount() != 0)
-        FakeChannel::fail("a client never finished");
+    if (server.clientCount() != 0 || rig.unanswered != 0)
+        FakeChannel::fail("a client or a request never finished");
     for (const Client& client : clients) {
         if (!client.closed)
             FakeChannel::fail("a client left open");
-        if (!client.aborted && !client.reset && client.replies != requestsOwed(client.sent))
+        if (!client.aborted && !client.reset && client.replies != client.owed)
             FakeChannel::fail("a request without its one reply");
     }
+    // What is left for the event loop concerns clients gone (answers they no longer wait
+    // for, sessions and channels to delete): now, so the next input starts from nothing.
+    QCoreApplication::sendPostedEvents();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }
 
 }  // namespace
@@ -243,7 +272,7 @@ void run(const uint8_t* data, size_t size)
  *  allocates for timers and posted events from one input to the next; libFuzzer takes that
  *  for a leak and scans the whole heap after every input, a hundredfold slower. A real leak
  *  per input still shows as a growing RSS (-rss_limit_mb); "-detect_leaks=1" brings the
- *  check back. */
+ *  check back. Qt's own event loop (not GLib's) serves the inputs: it does less a turn. */
 extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv)
 {
     static char noLeakCheck[] = "-detect_leaks=0";
@@ -253,6 +282,7 @@ extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv)
     arguments.push_back(nullptr);
     *argc += 1;
     *argv = arguments.data();
+    qputenv("QT_NO_GLIB", "1");
     return 0;
 }
 
@@ -262,10 +292,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     static char name[] = "fuzz_rigctl";
     static char* argv[] = {name, nullptr};
     static QCoreApplication app(argc, argv);
+    static Bench bench;
     if (size < 1)
         return 0;
-    run(data, size);
-    // Sessions and channels are deleted later: now, so each input frees what it allocated.
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    run(bench, data, size);
     return 0;
 }

@@ -5,6 +5,8 @@
 
 #include <QPointer>
 
+#include <algorithm>
+
 using rigctl::Code;
 using rigctl::Command;
 using rigctl::Reply;
@@ -99,6 +101,9 @@ RigctlDispatcher::RigctlDispatcher(RigControl* rig, QObject* parent)
     m_vfoSwitchGrace.setSingleShot(true);
     m_vfoSwitchGrace.setInterval(kVfoSwitchGrace);
     connect(&m_vfoSwitchGrace, &QTimer::timeout, this, &RigctlDispatcher::onVfoSwitchGraceOver);
+    m_deadline.setSingleShot(true);
+    m_deadline.setTimerType(Qt::PreciseTimer);  // a coarse one may fire 5 % late
+    connect(&m_deadline, &QTimer::timeout, this, &RigctlDispatcher::onDeadline);
 }
 
 std::optional<Reply> RigctlDispatcher::execute(const rigctl::Request& request, ReplySink sink)
@@ -282,11 +287,8 @@ std::optional<Reply> RigctlDispatcher::submit(Work work, int frames, ReplySink s
     job->sinks.push_back(std::move(sink));
     job->read = read;
     m_queue.push_back(job);
-    QTimer::singleShot(m_replyBudget, this, [this, weak = std::weak_ptr<Job>(job)] {
-        if (const JobPointer expired = weak.lock())
-            expire(expired);
-    });
     pump();
+    armDeadline();
     return std::nullopt;
 }
 
@@ -324,6 +326,7 @@ void RigctlDispatcher::finishJob(const JobPointer& job, const Reply& reply)
         m_running.reset();
     answer(job, reply);
     pump();
+    armDeadline();
 }
 
 void RigctlDispatcher::answer(const JobPointer& job, const Reply& reply)
@@ -345,11 +348,41 @@ void RigctlDispatcher::answer(const JobPointer& job, const Reply& reply)
         sink(reply);
 }
 
-void RigctlDispatcher::expire(const JobPointer& job)
+void RigctlDispatcher::armDeadline()
 {
-    answer(job, code(Code::Timeout));
-    // One that was not sent yet never is; the one on the line finishes in its own time.
-    std::erase(m_queue, job);
+    std::optional<Clock::time_point> next;
+    const auto consider = [&next](const JobPointer& job) {
+        if (!job->answered && (!next || job->deadline < *next))
+            next = job->deadline;
+    };
+    if (m_running)
+        consider(m_running);
+    std::for_each(m_queue.cbegin(), m_queue.cend(), consider);
+    if (!next) {
+        m_deadline.stop();
+        return;
+    }
+    const auto left = std::chrono::ceil<std::chrono::milliseconds>(*next - Clock::now());
+    m_deadline.start(std::max(left, std::chrono::milliseconds(0)));
+}
+
+void RigctlDispatcher::onDeadline()
+{
+    // Every job whose budget is used up answers -5. One that was not sent yet never is; the
+    // one on the line finishes in its own time.
+    const auto now = Clock::now();
+    std::vector<JobPointer> expired;
+    if (m_running && m_running->deadline <= now)
+        expired.push_back(m_running);
+    std::erase_if(m_queue, [&expired, now](const JobPointer& job) {
+        if (job->deadline > now)
+            return false;
+        expired.push_back(job);
+        return true;
+    });
+    for (const JobPointer& job : expired)
+        answer(job, code(Code::Timeout));
+    armDeadline();
 }
 
 RigctlDispatcher::Work RigctlDispatcher::single(std::function<bool(RigControl::Done)> send)

@@ -58,6 +58,8 @@ public:
     /** The longest time from a request to its reply (default: the advertised timeout less
      *  kReplyMargin). */
     void setReplyBudget(std::chrono::milliseconds budget) { m_replyBudget = budget; }
+    /** How long a VFO switch may stay without counting as a change (default kVfoSwitchGrace). */
+    void setVfoSwitchGrace(std::chrono::milliseconds grace) { m_vfoSwitchGrace.setInterval(grace); }
 
 private:
     using Reply = rigctl::Reply;
@@ -86,7 +88,9 @@ private:
     void pump();
     void finishJob(const JobPointer& job, const Reply& reply);
     void answer(const JobPointer& job, const Reply& reply);
-    void expire(const JobPointer& job);
+    /** Starts the deadline timer for the earliest job not answered yet (stops it if none). */
+    void armDeadline();
+    void onDeadline();
 
     /** Work that sends one request and answers with the radio's verdict. */
     Work single(std::function<bool(RigControl::Done)> send);
@@ -110,6 +114,7 @@ private:
     Clock::time_point m_runningWorstEnd;
     const Job* m_starting = nullptr;  ///< the job whose work is being started
     bool m_pumping = false;
+    QTimer m_deadline;
     /** The VFO a client switched away from, until it switches back or sets something. */
     std::optional<RigControl::Vfo> m_vfoBeforeSwitch;
     QTimer m_vfoSwitchGrace;

@@ -31,7 +31,8 @@ private:
 RigctlServer::RigctlServer(RigControl* rig, QObject* parent)
     : QObject(parent),
       m_server(new Listener([this](qintptr descriptor) { onIncoming(descriptor); }, this)),
-      m_dispatcher(new RigctlDispatcher(rig, this))
+      m_dispatcher(new RigctlDispatcher(rig, this)),
+      m_lineTimeout(RigctlSession::kLineTimeout)
 {
 }
 
@@ -104,6 +105,7 @@ void RigctlServer::addClient(RigctlChannel* channel)
         return;
     }
     auto* session = new RigctlSession(channel, m_dispatcher, this);
+    session->setLineTimeout(m_lineTimeout);
     connect(session, &RigctlSession::closed, this, [this, session] { onSessionClosed(session); });
     m_sessions.append(session);
     emit clientCountChanged(clientCount());

@@ -7,6 +7,8 @@
 #include <QObject>
 #include <QString>
 
+#include <chrono>
+
 class QTcpServer;
 class RigControl;
 class RigctlChannel;
@@ -46,6 +48,9 @@ public:
     /** Who may connect from beyond this computer; an empty list lets everyone in (only
      *  sensible while listening on loopback). */
     void setAllowList(const AllowList& allowList) { m_allowList = allowList; }
+    /** How long a client may hold an unfinished line (RigctlSession::kLineTimeout unless
+     *  set); applies to clients connecting from now on. */
+    void setLineTimeout(std::chrono::milliseconds timeout) { m_lineTimeout = timeout; }
     /** Serves a client connected some other way (tests feed a session directly); the
      *  server takes ownership of channel. */
     void addClient(RigctlChannel* channel);
@@ -74,4 +79,5 @@ private:
     QList<RigctlSession*> m_sessions;
     AllowList m_allowList;
     int m_refused = 0;
+    std::chrono::milliseconds m_lineTimeout;
 };

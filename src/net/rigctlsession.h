@@ -40,6 +40,8 @@ public:
     /** Takes ownership of channel. */
     RigctlSession(RigctlChannel* channel, RigctlDispatcher* dispatcher, QObject* parent = nullptr);
 
+    /** Changes kLineTimeout (before start()). */
+    void setLineTimeout(std::chrono::milliseconds timeout) { m_lineTimer.setInterval(timeout); }
     /** Serves what the client already sent; later input is served as it arrives. */
     void start();
     /** Closes the connection at once; closed() follows. */

@@ -30,6 +30,8 @@ public:
     bool hold = false;
     QList<std::function<void()>> held;
     int takeOvers = 0;
+    /** Requests sent and not answered yet (held ones included). */
+    int unanswered = 0;
     /** How long the radio takes to answer (a silent radio: Timeout after answerTime). */
     std::chrono::milliseconds delay{0};
     std::chrono::milliseconds answerTime{1000};
@@ -94,8 +96,10 @@ private:
         if (!writable)
             return false;
         sent.append(text);
+        ++unanswered;
         const Outcome outcome = nextOutcome;
-        auto answer = [done, outcome, apply] {
+        auto answer = [this, done, outcome, apply] {
+            --unanswered;
             if (outcome == Outcome::Ok)
                 apply();
             done(outcome);

@@ -1,13 +1,15 @@
 // Bad input from the network is normal input: junk, a megabyte line, a client that never
 // reads, a thousand connections opened and dropped, more clients than allowed (idle,
-// dripping or busy), a client gone mid-request or half-closed, a silent radio behind queued
-// sets, a client from an address not allowed. Through all of it a well-behaved client stays
-// served within the advertised timeout, nothing reaches the radio that was not asked for,
-// and the server's memory stays bounded.
+// dripping or busy), a client gone mid-request or half-closed, a connection that never
+// completes a line, a silent radio behind queued sets, a client from an address not
+// allowed. Through all of it a well-behaved client stays served within the advertised
+// timeout, nothing reaches the radio that was not asked for, and the server's memory stays
+// bounded. A VFO switch left in place stops the bookmark scan once its grace is over.
 
 #include "fakerig.h"
 #include "net/allowlist.h"
 #include "net/radiodescription.h"
+#include "net/rigctldispatcher.h"
 #include "net/rigctlserver.h"
 #include "net/rigctlsession.h"
 
@@ -94,6 +96,8 @@ private slots:
     void clientGoneMidRequest();
     void halfClose_data();
     void halfClose();
+    void timeouts_data();
+    void timeouts();
     void noReplyLaterThanAdvertised();
     void allowList_data();
     void allowList();
@@ -255,6 +259,61 @@ void TestRigctlAbuse::halfClose()
     QCOMPARE(receiveToEnd(client.get()), reply);
     QCOMPARE(m_rig->sent, sent);
     QTRY_COMPARE(m_server->clientCount(), 0);
+}
+
+void TestRigctlAbuse::timeouts_data()
+{
+    QTest::addColumn<QByteArray>("request");
+    QTest::addColumn<QByteArray>("reply");
+    QTest::addColumn<bool>("closed");
+    QTest::addColumn<int>("takeOvers");
+
+    QTest::newRow("nothing sent: closed") << QByteArray() << QByteArray() << true << 0;
+    QTest::newRow("part of a line: closed") << QByteArray("F 70") << QByteArray() << true << 0;
+    QTest::newRow("quiet after a complete line: kept")
+        << QByteArray("f\n") << QByteArray("145400000\n") << false << 0;
+    QTest::newRow("VFO switch not undone: the scan stops")
+        << QByteArray("V VFOB\n") << QByteArray("RPRT 0\n") << false << 1;
+    QTest::newRow("VFO switch undone: the scan goes on")
+        << QByteArray("V VFOB\nV VFOA\n") << QByteArray("RPRT 0\nRPRT 0\n") << false << 0;
+}
+
+void TestRigctlAbuse::timeouts()
+{
+    QFETCH(QByteArray, request);
+    QFETCH(QByteArray, reply);
+    QFETCH(bool, closed);
+    QFETCH(int, takeOvers);
+
+    // Short times in place of the 10 s line timeout and the 3 s VFO switch grace. A client
+    // that connects once the row's client is done and says nothing is the clock: when the
+    // server has closed it, the row's client has been quiet for a line timeout and the
+    // grace is over.
+    const std::chrono::milliseconds lineTimeout(300);
+    m_server->setLineTimeout(lineTimeout);
+    m_server->dispatcher()->setVfoSwitchGrace(lineTimeout / 3);
+    auto client = connectTo(*m_server);
+    QVERIFY(client->waitForConnected(kWaitMs));
+    client->write(request);
+    QByteArray received;
+    QVERIFY(QTest::qWaitFor([&] { return (received += client->readAll()).size() >= reply.size(); },
+                            kWaitMs));
+    QCOMPARE(received, reply);
+
+    auto clock = connectTo(*m_server);
+    QVERIFY(waitClosed(clock.get()));
+    QCOMPARE(m_rig->takeOvers, takeOvers);
+    if (closed) {
+        QVERIFY(waitClosed(client.get()));
+    } else {
+        // Still served.
+        client->write("\\get_powerstat\n");
+        QByteArray answer;
+        (void)QTest::qWaitFor([&] { return (answer += client->readAll()).endsWith('\n'); },
+                              kWaitMs);
+        QCOMPARE(answer, QByteArray("1\n"));
+    }
+    QTRY_COMPARE(m_server->clientCount(), closed ? 0 : 1);
 }
 
 void TestRigctlAbuse::noReplyLaterThanAdvertised()
