@@ -33,10 +33,9 @@
 #include "ui/scancontroller.h"
 #include "ui/stepframe.h"
 #include "ui/uilook.h"
+#include "ui/windowkeyboard.h"
 #include "ui/windowplace.h"
 
-#include <QAbstractItemView>
-#include <QAbstractSpinBox>
 #include <QAction>
 #include <QApplication>
 
@@ -45,9 +44,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
-#include <QPlainTextEdit>
 #include <QPushButton>
-#include <QTextEdit>
 #include <utility>
 
 namespace {
@@ -75,20 +72,6 @@ constexpr int kBarRightMargin = kClientWidth - kBarLeft - kBarWidth;
 // The find field, when shown, stands above the grid and moves its top down.
 constexpr int kFindHeight = 330;
 constexpr int kFindToGridGap = 45;
-
-/** The window's order for Tab: the pad and SEND first, then the radio's display, mode and
- *  step, its scan and split, the bookmark scan, the memories, and QUIT last, away from the
- *  keys in daily use. Shift+Tab goes back through it; both wrap around. */
-constexpr char kKeyboardOrder[] =
-    "Tasto_1 Tasto_2 Tasto_3 Tasto_4 Tasto_5 Tasto_6 Tasto_7 Tasto_8 Tasto_9 Tasto_0 "
-    "Csend CaddMain "
-    "CaddCurrMem InStringa "
-    "Clsb Cusb Ccw Crtty Cam Cfm Cwfm "
-    "Cstep_0 Cstep_1 Cstep_2 Cstep_3 Cstep_4 Cstep_5 Cstep_6 Cstep_7 Cstep_8 Cstep_9 "
-    "Cscan Csplit "
-    "CscanDB CstopScan OptSpeed_0 OptSpeed_1 OptSpeed_2 "
-    "Crecall DBGrid1 DataFreqFirst DataFreqPrevious DataFreqNext DataFreqLast "
-    "Cquit";
 
 const QString kSelectPortTitle = QStringLiteral("Impossibile impostare parametro");
 const QString kPortClosedStatus = QStringLiteral("PORT CLOSED");
@@ -159,6 +142,7 @@ void F706::buildWindow()
     m_findBar = new FindBar(m_client);
     m_help = new HelpMenu(menuBar(), this, m_frameLog);
     m_help->setSources(m_settingsFile, m_appPath, m_commands, m_radio);
+    m_keyboard = std::make_unique<WindowKeyboard>(this, m_client, m_grid, m_pad);
 
     const int minimumHeight = kGridTop + kMinGridHeight + kGridToBarGap + kBarHeight;
     m_client->setMinimumSize(look::px(this, kClientWidth), look::px(this, minimumHeight));
@@ -166,22 +150,7 @@ void F706::buildWindow()
     resize(look::px(this, kClientWidth),
            look::px(this, kClientHeight) + menuBar()->sizeHint().height());
     showComDevices();
-    setKeyboardOrder();
-}
-
-void F706::setKeyboardOrder()
-{
-    QWidget* previous = nullptr;
-    const QStringList names =
-        QString::fromLatin1(kKeyboardOrder).split(QLatin1Char(' '), Qt::SkipEmptyParts);
-    for (const QString& name : names) {
-        auto* widget = m_client->findChild<QWidget*>(name);
-        if (!widget)
-            continue;
-        if (previous)
-            setTabOrder(previous, widget);
-        previous = widget;
-    }
+    m_keyboard->setOrder();
 }
 
 void F706::connectControls()
@@ -569,57 +538,10 @@ void F706::Csend_Click()
 
 // ---------------------------------------------------------------- keyboard
 
-bool F706::keyBelongsToFocus() const
-{
-    // Text fields and the grid (with its cell editors) keep their keys; the read-only
-    // status line takes no typing, so the pad's keys reach the pad through it.
-    const QWidget* focus = QApplication::focusWidget();
-    if (!focus)
-        return false;
-    if (focus == m_grid || m_grid->isAncestorOf(focus))
-        return true;
-    if (const auto* line = qobject_cast<const QLineEdit*>(focus))
-        return !line->isReadOnly();
-    return qobject_cast<const QTextEdit*>(focus) || qobject_cast<const QPlainTextEdit*>(focus) ||
-           qobject_cast<const QAbstractSpinBox*>(focus) ||
-           qobject_cast<const QAbstractItemView*>(focus);
-}
-
-bool F706::returnMeansSend() const
-{
-    // Return is SEND on the pad's own keys or with no control in focus, and ends an entry
-    // being typed wherever the focus is; otherwise it does nothing, so a focused QUIT, mode
-    // or step button never retunes.
-    const QWidget* focus = QApplication::focusWidget();
-    return !focus || focus == this || focus == m_client || m_pad->isSendKey(focus) ||
-           m_pad->hasTypedEntry();
-}
-
 void F706::keyPressEvent(QKeyEvent* event)
 {
-    const Qt::KeyboardModifiers mods = event->modifiers() & ~Qt::KeypadModifier;
-    if (mods != Qt::NoModifier || keyBelongsToFocus()) {
+    if (!m_keyboard->handleKey(event))
         QMainWindow::keyPressEvent(event);
-        return;
-    }
-    const int key = event->key();
-    if (key >= Qt::Key_0 && key <= Qt::Key_9) {
-        // A typed digit is that pad key pressed, focus included, so the Return after the
-        // entry sends it (or, after a decimal point, the typed entry's next digit).
-        m_pad->typeDigit(key - Qt::Key_0);
-    } else if (key == Qt::Key_Period || key == Qt::Key_Comma) {
-        m_pad->typeDecimalPoint();
-    } else if (key == Qt::Key_Backspace) {
-        m_pad->eraseLastDigit();
-    } else if (key == Qt::Key_Escape) {
-        m_pad->clearEntry();
-    } else if (key == Qt::Key_Return || key == Qt::Key_Enter) {
-        // A held Return sends once: its repeats are dropped.
-        if (!event->isAutoRepeat() && returnMeansSend())
-            m_pad->pressReturn();
-    } else {
-        QMainWindow::keyPressEvent(event);
-    }
 }
 
 // ---------------------------------------------------------------- port selection

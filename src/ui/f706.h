@@ -6,6 +6,7 @@
 #include <QMainWindow>
 #include <QString>
 
+#include <memory>
 #include <optional>
 
 class BookmarkScanPanel;
@@ -27,6 +28,7 @@ class RadioPoller;
 class RadioState;
 class SerialLink;
 class StepFrame;
+class WindowKeyboard;
 
 /**
  * The main window: the live radio display, the entry pad, the mode, step, split and scan
@@ -119,8 +121,6 @@ protected:
 
 private:
     void buildWindow();
-    /** Tab and Shift+Tab walk every control in reading order (kKeyboardOrder). */
-    void setKeyboardOrder();
     void connectControls();
     MemoryParts memoryParts();
     void connectMemory();
@@ -142,8 +142,6 @@ private:
     void onPortLost(const AppError& error);
     std::optional<AppError> reopenPort(int portNumber);
     void showComDevices();
-    bool keyBelongsToFocus() const;
-    bool returnMeansSend() const;
 
     QString m_appPath;
     QString m_settingsFile;
@@ -174,4 +172,5 @@ private:
     HelpMenu* m_help = nullptr;
     MemoryController* m_memory = nullptr;
     RadioSettingsController* m_radioSettings = nullptr;
+    std::unique_ptr<WindowKeyboard> m_keyboard;
 };
