@@ -11,16 +11,17 @@ cd "${1:-$(dirname "$0")/..}"
 
 # folder  folders above it, whose libraries it must not link (space separated)
 rules=(
-    "common    protocol settings link memory radio scan net exchange sim ui app"
-    "protocol  settings link memory radio scan net exchange sim ui app"
-    "settings  link memory radio scan net exchange sim ui app"
-    "link      memory radio scan net exchange sim ui app"
-    "memory    link radio scan net exchange sim ui app"
-    "radio     memory scan net exchange sim ui app"
-    "scan      radio net exchange sim ui app"
-    "net       memory scan exchange sim ui app"
-    "exchange  link radio scan net sim ui app"
-    "sim       settings link memory radio scan net exchange ui app"
+    "common    protocol settings link memory radio scan net hamlib exchange sim ui app"
+    "protocol  settings link memory radio scan net hamlib exchange sim ui app"
+    "settings  link memory radio scan net hamlib exchange sim ui app"
+    "link      memory radio scan net hamlib exchange sim ui app"
+    "memory    link radio scan net hamlib exchange sim ui app"
+    "radio     memory scan net hamlib exchange sim ui app"
+    "scan      radio net hamlib exchange sim ui app"
+    "net       memory scan hamlib exchange sim ui app"
+    "hamlib    memory scan net exchange sim ui app"
+    "exchange  link radio scan net hamlib sim ui app"
+    "sim       settings link memory radio scan net hamlib exchange ui app"
     "ui        sim app"
 )
 

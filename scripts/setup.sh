@@ -8,7 +8,7 @@ packages=(
     clang libclang-rt-14-dev
     fonts-liberation2
     xvfb xauth
-    libhamlib-utils
+    libhamlib-utils libhamlib-dev
     sqlite3
     # The Debian package and its checks: icon rendering, menu entry and metadata validators.
     dpkg-dev file binutils librsvg2-bin desktop-file-utils appstream

@@ -40,6 +40,9 @@ QString standardErrorText(int number)
         {errors::kSettingsOutOfRange, QStringLiteral("Setting is out of range")},
         {errors::kSettingsWriteFailed, QStringLiteral("The settings file could not be written")},
         {errors::kMemoryNotRecallable, QStringLiteral("This memory cannot be sent to the radio")},
+        {errors::kRemoteRadioUnreachable,
+         QStringLiteral("The radio on the other computer cannot be reached")},
+        {errors::kRadioNotAnswering, QStringLiteral("The radio does not answer")},
     };
     return kTexts.value(number, QStringLiteral("Application-defined or object-defined error"));
 }

@@ -58,6 +58,10 @@ constexpr int kSettingsWriteFailed = 9003;
 // Memories.
 constexpr int kMemoryNotRecallable = 9101;  ///< a memory's frequency or mode cannot be sent
 
+// A radio driven through Hamlib.
+constexpr int kRemoteRadioUnreachable = 9201;  ///< no rigctld answers at host:port
+constexpr int kRadioNotAnswering = 9202;       ///< the port opened, the radio stayed silent
+
 }  // namespace errors
 
 /** The standard text for an error number; "Application-defined or object-defined error"

@@ -22,6 +22,7 @@ reach=(
     "radio     common protocol settings link radio"
     "scan      common protocol settings link memory scan"
     "net       common protocol settings link radio net"
+    "hamlib    common protocol settings link radio hamlib"
     "exchange  common protocol settings memory exchange"
     "sim       common protocol sim"
     "ui        common protocol settings link memory radio scan net exchange ui"
@@ -64,6 +65,7 @@ faults=(
     "src/sim/virtualradio.cpp|#include \"$source/src/memory/datafreq.h\""
     "src/settings/CMakeLists.txt|target_link_libraries(corvane_settings PUBLIC corvane_link)"
     "src/sim/CMakeLists.txt|target_link_libraries(corvane_sim PUBLIC corvane_memory)"
+    "src/radio/CMakeLists.txt|target_link_libraries(corvane_radio PUBLIC corvane_hamlib)"
 )
 for entry in "${faults[@]}"; do
     file=${entry%%|*} line=${entry#*|}
