@@ -8,6 +8,7 @@
 #include "exchange/rowmappers.h"
 #include "exchange/rowwriters.h"
 #include "fuzzcheck.h"
+#include "protocol/radioprofile.h"
 
 #include <QBuffer>
 
@@ -52,15 +53,14 @@ void readAs(QByteArray bytes, MemoryFormat format, bool commaForm)
     qint64 lastLine = 0;
     while (reader.next(&record)) {
         check(record.line > lastLine && record.line <= reader.lineCount(), "lines in order");
-        check(record.fields.size() == record.quoted.size(), "a quote flag per field");
+        check(record.fields().size() == record.size(), "every field decodes");
         lastLine = record.line;
         const MappedRecord mapped = mapper->map(record);
         if (mapped.kind == MappedRecord::Kind::Fatal)
             return;
         if (mapped.kind != MappedRecord::Kind::Memory || memoryrules::ruleBreak(mapped.row, 0))
             continue;
-        check(memoryrules::mainHz(mapped.row) >= 30000 &&
-                  memoryrules::mainHz(mapped.row) <= 199999999,
+        check(radioprofile::current().receives(quint64(memoryrules::mainHz(mapped.row))),
               "a taken memory is in range");
         checkRoundTrip(mapped.row);
     }
