@@ -9,12 +9,12 @@
 #include "support/simprocess.h"
 
 #include <QElapsedTimer>
+#include <QFile>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QSignalSpy>
 #include <QStandardPaths>
 #include <QTcpServer>
-#include <QTcpSocket>
 #include <QTest>
 #include <QTimer>
 
@@ -27,6 +27,22 @@ namespace {
 
 constexpr int kIc706MkIIG = 3011;
 constexpr int kWaitMs = 15'000;
+
+/** A socket of this machine listens on 127.0.0.1:port (the kernel's TCP table). */
+bool listening(quint16 port)
+{
+    QFile table(QStringLiteral("/proc/net/tcp"));
+    if (!table.open(QIODevice::ReadOnly))
+        return false;
+    const QByteArray local =
+        QByteArray("0100007F:") + QByteArray::number(port, 16).toUpper().rightJustified(4, '0');
+    for (const QByteArray& line : table.readAll().split('\n')) {
+        const QList<QByteArray> fields = line.simplified().split(' ');
+        if (fields.size() > 3 && fields[1] == local && fields[3] == "0A")
+            return true;
+    }
+    return false;
+}
 
 /** Hamlib's rigctld with its dummy radio, listening on 127.0.0.1:port. */
 class Rigctld {
@@ -44,14 +60,9 @@ public:
                          QStringLiteral("127.0.0.1"), QStringLiteral("-t"), QString::number(port)});
         if (!m_process.waitForStarted(kWaitMs))
             return false;
-        // Listening once a connection is taken.
-        return QTest::qWaitFor(
-            [this] {
-                QTcpSocket probe;
-                probe.connectToHost(QStringLiteral("127.0.0.1"), m_port);
-                return probe.waitForConnected(200);
-            },
-            kWaitMs);
+        // Listening, seen without connecting: a client that leaves at once may find rigctld
+        // still closing its session when the next one comes.
+        return QTest::qWaitFor([this] { return listening(m_port); }, kWaitMs);
     }
     void stop()
     {
