@@ -5,6 +5,7 @@
 #include <hamlib/rig.h>
 
 #include <atomic>
+#include <clocale>
 #include <cstdarg>
 #include <cstdio>
 
@@ -59,6 +60,11 @@ rig_debug_level_e hamlibLevel(HamlibLog::Level level)
 
 HamlibLog::HamlibLog()
 {
+    // Hamlib's open saves LC_NUMERIC's name, sets "C" and restores the saved name, which
+    // that very set freed (a use after free, and a locale change from the worker thread).
+    // With LC_NUMERIC already "C" both sets change nothing; Qt's own number texts do not
+    // depend on it.
+    std::setlocale(LC_NUMERIC, "C");
     rig_set_debug_callback(debugCallback, nullptr);
     rig_set_debug(hamlibLevel(g_level.load()));
 }
