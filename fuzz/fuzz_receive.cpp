@@ -19,8 +19,9 @@
 
 namespace {
 
-/** Address and seed, then sixteen frames of the longest length. */
-constexpr std::size_t kMaxInput = 2 + 16 * 32;
+/** Address and seed, then eight frames of the longest length: four pieces of the largest
+ *  size the chunking draws, and the rate twice that of sixteen frames at the same coverage. */
+constexpr std::size_t kMaxInput = 2 + 8 * 32;
 
 /** The frames for bytes fed in pieces of 1 to 64 bytes drawn from seed. */
 QStringList cutInPieces(QByteArrayView bytes, quint32 seed, FrameCutter& cutter)
