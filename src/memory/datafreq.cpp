@@ -2,10 +2,10 @@
 
 #include "memory/memorymodel.h"
 #include "memory/rowstore.h"
+#include "memory/rowwrites.h"
 #include "memory/sqlitefile.h"
 
 #include <QSqlDatabase>
-#include <QSqlError>
 #include <QSqlQuery>
 #include <QTimer>
 
@@ -15,7 +15,6 @@
 namespace {
 
 constexpr int kColumns = 10;
-constexpr int kSplitParts[] = {memcol::kSMHz, memcol::kSKHz, memcol::kSHz};
 /** The engine's page cache of the grid's connection, in KiB. The grid reads a few index pages
  *  per screen, and the system keeps the file's pages anyway; the engine's default (2 MB)
  *  would grow with the database as the keys are read ahead. */
@@ -47,46 +46,6 @@ int columnOf(const QString& name)
             return c;
     }
     return -1;
-}
-
-/** A yes/no value as the grid or code may hand it over: bool, number, or text. */
-int splitValueOf(const QVariant& value)
-{
-    if (value.typeId() == QMetaType::QString) {
-        const QString text = value.toString().trimmed().toLower();
-        return text == QLatin1String("true") || text == QLatin1String("yes") ||
-                       text == QLatin1String("y") || text == QLatin1String("1") ||
-                       text == QLatin1String("-1")
-                   ? 1
-                   : 0;
-    }
-    return value.toBool() ? 1 : 0;
-}
-
-/** The stored form of a cell value: text for the text fields, 0/1 for Split. */
-QVariant storedValue(int column, const QVariant& value)
-{
-    if (!value.isValid() || (value.isNull() && value.typeId() != QMetaType::QString))
-        return {};
-    if (column == memcol::kSplit)
-        return splitValueOf(value);
-    // A null QString would be bound as NULL; the empty text is stored as the empty text.
-    const QString text = value.toString();
-    return text.isNull() ? QString(QLatin1String("")) : text;
-}
-
-/** Row write rule: a row whose Split is false keeps no split parts. */
-void emptySplitPartsUnlessSplit(MemoryRecord* record, unsigned* changedColumns)
-{
-    if (record->values[memcol::kSplit].toInt() != 0)
-        return;
-    for (int c : kSplitParts) {
-        const QVariant& part = record->values[c];
-        if (part.isNull() || !part.toString().isEmpty()) {
-            record->values[c] = QString(QLatin1String(""));
-            *changedColumns |= 1u << c;
-        }
-    }
 }
 
 }  // namespace
@@ -144,56 +103,7 @@ public:
         }
         return false;
     }
-    bool update(const MemoryRecord& record, unsigned columns, AppError* error);
-    bool deleteRow(qint64 key, AppError* error);
 };
-
-bool DataFreq::Private::deleteRow(qint64 key, AppError* error)
-{
-    QSqlQuery query(QSqlDatabase::database(connection, false));
-    if (!query.prepare(QStringLiteral("DELETE FROM TabFreq WHERE %1=?").arg(rows.keyColumn()))) {
-        *error = sqlitefile::errorFor(query.lastError(), openPath, errors::kDatabaseError);
-        return false;
-    }
-    query.addBindValue(key);
-    if (!query.exec()) {
-        *error = sqlitefile::errorFor(query.lastError(), openPath, errors::kDatabaseError);
-        return false;
-    }
-    return true;
-}
-
-bool DataFreq::Private::update(const MemoryRecord& record, unsigned columns, AppError* error)
-{
-    QStringList assignments;
-    for (int c = 0; c < kColumns; ++c) {
-        if (columns & (1u << c))
-            assignments.append(QLatin1String(kMemoryFields[c]) + QStringLiteral("=?"));
-    }
-    if (assignments.isEmpty())
-        return true;
-    QSqlQuery query(QSqlDatabase::database(connection, false));
-    if (!query.prepare(QStringLiteral("UPDATE TabFreq SET ") + assignments.join(QLatin1Char(',')) +
-                       QStringLiteral(" WHERE %1=?").arg(rows.keyColumn()))) {
-        *error = sqlitefile::errorFor(query.lastError(), openPath, errors::kDatabaseError);
-        return false;
-    }
-    for (int c = 0; c < kColumns; ++c) {
-        if (columns & (1u << c))
-            query.addBindValue(record.values[c]);
-    }
-    query.addBindValue(record.key);
-    if (!query.exec()) {
-        *error = sqlitefile::errorFor(query.lastError(), openPath, errors::kDatabaseError);
-        return false;
-    }
-    if (query.numRowsAffected() == 0) {
-        *error = sqlitefile::fileError(errors::kNoCurrentRecord, openPath,
-                                       QStringLiteral("the memory is no longer in the file"));
-        return false;
-    }
-    return true;
-}
 
 DataFreq::DataFreq(QObject* parent) : QObject(parent), d(std::make_unique<Private>())
 {
@@ -404,7 +314,7 @@ bool DataFreq::setCell(int row, int column, const QVariant& value)
         d->pendingRow = row;
         d->pendingColumns = 0;
     }
-    d->pending.values[column] = storedValue(column, value);
+    d->pending.values[column] = rowwrites::storedValue(column, value);
     d->pendingColumns |= 1u << column;
     d->model->announceRowChanged(row);
     return true;
@@ -423,8 +333,8 @@ bool DataFreq::writePendingRow(AppError* error)
         return false;
     MemoryRecord record = d->pending;
     unsigned columns = d->pendingColumns;
-    emptySplitPartsUnlessSplit(&record, &columns);
-    if (!d->update(record, columns, error))
+    rowwrites::emptySplitPartsUnlessSplit(&record, &columns);
+    if (!rowwrites::update(d->connection, d->rows.keyColumn(), record, columns, d->openPath, error))
         return false;
     const int row = d->pendingRow;
     d->rows.update(row, record);
@@ -456,7 +366,7 @@ bool DataFreq::deleteCurrentRow(AppError* error)
         return false;
     // A row the file no longer holds has no key: it only leaves the view.
     const std::optional<qint64> key = d->rows.keyAt(row);
-    if (key && !d->deleteRow(*key, error))
+    if (key && !rowwrites::deleteRow(d->connection, d->rows.keyColumn(), *key, d->openPath, error))
         return false;
     if (d->pendingRow == row)
         discardPendingRow();
