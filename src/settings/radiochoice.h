@@ -6,6 +6,7 @@
 #include <QtGlobal>
 
 #include <optional>
+#include <utility>
 
 /** Section and keys of the radio in use: which way the program reaches it. A settings file
  *  without section RADIO (or without BACKEND) means the IC-706 family on the serial port of
@@ -35,3 +36,17 @@ struct RadioChoice {
 
     bool operator==(const RadioChoice&) const = default;
 };
+
+/** Reads section RADIO: BACKEND native (the default), hamlib or remote, and the keys that
+ *  backend needs. An unknown BACKEND, a HAMLIBMODEL or BAUD that is no number in range, a
+ *  hamlib backend without DEVICE or a remote one whose REMOTE is not "host:port" is an
+ *  error: std::nullopt, and error names the key and the value. */
+std::optional<RadioChoice> readRadioChoice(const QString& settingsFile, AppError* error);
+
+/** Stores section RADIO's keys for choice with one replacement of the file (9003 with the
+ *  cause when it cannot be written); the keys of the other backends keep their values, so
+ *  switching back finds them. */
+bool writeRadioChoice(const QString& settingsFile, const RadioChoice& choice, AppError* error);
+
+/** "host:port" split; std::nullopt unless host is not empty and port is 1..65535. */
+std::optional<std::pair<QString, quint16>> splitRemote(const QString& remote);
