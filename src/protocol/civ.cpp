@@ -7,6 +7,8 @@
 
 namespace {
 
+constexpr char16_t kHexDigits[] = u"0123456789ABCDEF";
+
 /** A character converted as a decimal digit: only '0'-'9' convert. */
 std::optional<int> decimalDigit(QChar c)
 {
@@ -58,17 +60,20 @@ QStringView textPart(QStringView text, qsizetype position, qsizetype length)
 
 QString byteText(quint8 value)
 {
-    static constexpr char16_t kDigits[] = u"0123456789ABCDEF";
-    const QChar chars[2] = {QChar(kDigits[value >> 4]), QChar(kDigits[value & 0x0F])};
+    const QChar chars[2] = {QChar(kHexDigits[value >> 4]), QChar(kHexDigits[value & 0x0F])};
     return QString(chars, 2);
 }
 
 QString frameText(QByteArrayView frame)
 {
-    QString text;
-    text.reserve(frame.size() * 2);
-    for (const char byte : frame)
-        text += byteText(static_cast<quint8>(byte));
+    // Written in place: every received frame passes here, so one allocation a frame.
+    QString text(frame.size() * 2, Qt::Uninitialized);
+    QChar* out = text.data();
+    for (const char byte : frame) {
+        const auto value = static_cast<quint8>(byte);
+        *out++ = QChar(kHexDigits[value >> 4]);
+        *out++ = QChar(kHexDigits[value & 0x0F]);
+    }
     return text;
 }
 

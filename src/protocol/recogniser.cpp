@@ -63,8 +63,8 @@ std::optional<DisplayUpdate> modeFrame(QStringView command, QStringView modeByte
  *  to another controller), or it was sent to it (our own echo, or another controller's). */
 bool concernsRadio(QStringView comando, quint8 radioAddress)
 {
-    const QString address = addressText(radioAddress);
-    return textPart(comando, 5, 2) == address || textPart(comando, 7, 2) == address;
+    return byteOfText(textPart(comando, 5, 2)) == radioAddress ||
+           byteOfText(textPart(comando, 7, 2)) == radioAddress;
 }
 
 }  // namespace
