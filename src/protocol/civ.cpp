@@ -35,6 +35,7 @@ QString BCD2STRING(QStringView ByteString)
     // Wire order is 10/1 Hz, 1k/100 Hz, 100k/10 kHz, 10M/1 MHz, 1G/100 MHz: the display
     // reads the pairs back to front, and the 1 GHz digit (character 9) is not shown.
     QString text;
+    text.reserve(11);
     text += textPart(ByteString, 10, 1);
     text += textPart(ByteString, 7, 2);
     text += u'.';
@@ -46,7 +47,7 @@ QString BCD2STRING(QStringView ByteString)
     qsizetype zeros = 0;
     while (zeros < text.size() && text.at(zeros) == u'0')
         ++zeros;
-    return text.sliced(zeros);
+    return text.remove(0, zeros);
 }
 
 QStringView textPart(QStringView text, qsizetype position, qsizetype length)
