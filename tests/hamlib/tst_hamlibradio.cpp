@@ -6,15 +6,13 @@
 #include "hamlib/hamlibmodels.h"
 #include "hamlib/hamlibradio.h"
 #include "hamlib/hamlibworker.h"
+#include "support/rigctld.h"
 #include "support/simprocess.h"
 
 #include <QElapsedTimer>
-#include <QFile>
-#include <QProcess>
 #include <QRegularExpression>
 #include <QSignalSpy>
 #include <QStandardPaths>
-#include <QTcpServer>
 #include <QTest>
 #include <QTimer>
 
@@ -27,63 +25,6 @@ namespace {
 
 constexpr int kIc706MkIIG = 3011;
 constexpr int kWaitMs = 15'000;
-
-/** A socket of this machine listens on 127.0.0.1:port (the kernel's TCP table). */
-bool listening(quint16 port)
-{
-    QFile table(QStringLiteral("/proc/net/tcp"));
-    if (!table.open(QIODevice::ReadOnly))
-        return false;
-    const QByteArray local =
-        QByteArray("0100007F:") + QByteArray::number(port, 16).toUpper().rightJustified(4, '0');
-    for (const QByteArray& line : table.readAll().split('\n')) {
-        const QList<QByteArray> fields = line.simplified().split(' ');
-        if (fields.size() > 3 && fields[1] == local && fields[3] == "0A")
-            return true;
-    }
-    return false;
-}
-
-/** Hamlib's rigctld with its dummy radio, listening on 127.0.0.1:port. */
-class Rigctld {
-public:
-    ~Rigctld() { stop(); }
-
-    bool start(quint16 port)
-    {
-        const QString program = QStandardPaths::findExecutable(QStringLiteral("rigctld"));
-        if (program.isEmpty())
-            return false;
-        m_port = port;
-        m_process.start(program,
-                        {QStringLiteral("-m"), QStringLiteral("1"), QStringLiteral("-T"),
-                         QStringLiteral("127.0.0.1"), QStringLiteral("-t"), QString::number(port)});
-        if (!m_process.waitForStarted(kWaitMs))
-            return false;
-        // Listening, seen without connecting: a client that leaves at once may find rigctld
-        // still closing its session when the next one comes.
-        return QTest::qWaitFor([this] { return listening(m_port); }, kWaitMs);
-    }
-    void stop()
-    {
-        if (m_process.state() == QProcess::NotRunning)
-            return;
-        m_process.kill();
-        m_process.waitForFinished(kWaitMs);
-    }
-    QString address() const { return QStringLiteral("127.0.0.1:%1").arg(m_port); }
-
-private:
-    QProcess m_process;
-    quint16 m_port = 0;
-};
-
-quint16 freePort()
-{
-    QTcpServer server;
-    server.listen(QHostAddress::LocalHost, 0);
-    return server.serverPort();
-}
 
 /** The answer a completion gave, once it came. */
 struct Outcome {
@@ -213,7 +154,7 @@ void TestHamlibRadio::requests()
     Rigctld rigctld;
     HamlibTarget target;
     if (remote) {
-        QVERIFY(rigctld.start(freePort()));
+        QVERIFY(rigctld.start(freeTcpPort()));
         target = {kHamlibRemoteModel, rigctld.address(), 0};
     } else {
         QVERIFY2(sim.start({QStringLiteral("--address"), QStringLiteral("88")}),
@@ -295,7 +236,7 @@ void TestHamlibRadio::silentRadio()
     quint16 port = 0;
     HamlibTarget target;
     if (remote) {
-        port = freePort();
+        port = freeTcpPort();
         QVERIFY(rigctld.start(port));
         target = {kHamlibRemoteModel, rigctld.address(), 0};
     } else {
@@ -362,7 +303,7 @@ void TestHamlibRadio::openErrors_data()
 
     QTest::newRow("no such device") << kIc706MkIIG << "/dev/corvane-no-such-port" << 8002;
     QTest::newRow("no rigctld listening")
-        << kHamlibRemoteModel << QStringLiteral("127.0.0.1:%1").arg(freePort()) << 9201;
+        << kHamlibRemoteModel << QStringLiteral("127.0.0.1:%1").arg(freeTcpPort()) << 9201;
     QTest::newRow("no such model") << 999'999 << "/dev/null" << 5;
 }
 
