@@ -36,8 +36,9 @@ RadioChoice remote(const QString& address)
 }
 
 /** A section SETTINGS as a settings file of the native path holds it. */
-const QByteArray kNativeSettings = "[SETTINGS]\r\nCOMPORT=1\r\nCOM1=/dev/ttyUSB0\r\n"
-                                   "ADDR706=88\r\nBAUD=19200\r\n";
+const QByteArray kNativeSettings =
+    "[SETTINGS]\r\nCOMPORT=1\r\nCOM1=/dev/ttyUSB0\r\n"
+    "ADDR706=88\r\nBAUD=19200\r\n";
 
 }  // namespace
 
@@ -55,13 +56,15 @@ void TestRadioChoice::readAndWrite_data()
     QTest::newRow("no section RADIO: native, SETTINGS's line")
         << kNativeSettings << true << native << "";
     QTest::newRow("RADIO without BACKEND: native")
-        << kNativeSettings + "[RADIO]\r\nHAMLIBMODEL=3011\r\n" << true << native << "";
+        << kNativeSettings + "[RADIO]\r\nHAMLIBMODEL=3011\r\n"
+        << true << native << "";
     QTest::newRow("native, other keys kept aside")
         << QByteArray("[RADIO]\nBACKEND=Native\nREMOTE=shack:4532\nHAMLIBMODEL=3011\n") << true
         << native << "";
     QTest::newRow("hamlib")
-        << QByteArray("[RADIO]\nBACKEND=hamlib\nHAMLIBMODEL=3011\nDEVICE=/dev/ttyUSB1\n"
-                      "BAUD=19200\n")
+        << QByteArray(
+               "[RADIO]\nBACKEND=hamlib\nHAMLIBMODEL=3011\nDEVICE=/dev/ttyUSB1\n"
+               "BAUD=19200\n")
         << true << hamlib(3011, "/dev/ttyUSB1", 19200) << "";
     QTest::newRow("hamlib without BAUD: 9600")
         << QByteArray("[RADIO]\nBACKEND=hamlib\nHAMLIBMODEL=1\nDEVICE= /dev/ttyS0 \n") << true
@@ -85,8 +88,8 @@ void TestRadioChoice::readAndWrite_data()
         "HAMLIBMODEL=100000");
     bad("hamlib baud too low", "BACKEND=hamlib\nHAMLIBMODEL=3011\nDEVICE=/dev/ttyS0\nBAUD=10\n",
         "BAUD=10");
-    bad("hamlib baud no number",
-        "BACKEND=hamlib\nHAMLIBMODEL=3011\nDEVICE=/dev/ttyS0\nBAUD=fast\n", "BAUD=fast");
+    bad("hamlib baud no number", "BACKEND=hamlib\nHAMLIBMODEL=3011\nDEVICE=/dev/ttyS0\nBAUD=fast\n",
+        "BAUD=fast");
     bad("hamlib without device", "BACKEND=hamlib\nHAMLIBMODEL=3011\n", "DEVICE=:");
     bad("remote without REMOTE", "BACKEND=remote\n", "REMOTE=:");
     bad("remote without port", "BACKEND=remote\nREMOTE=shack\n", "REMOTE=shack:");
@@ -124,9 +127,9 @@ void TestRadioChoice::readAndWrite()
     // Every backend written over this file reads back as written, and section SETTINGS's
     // line is left as it was.
     const QString lineBefore = readIniValue(path, "SETTINGS", "COM1", "-", kIniLongValueLength);
-    for (const RadioChoice& choice :
-         {*read, hamlib(3011, "/dev/serial/by-id/usb-radio-if00-port0", 4800),
-          remote("127.0.0.1:4532"), native}) {
+    for (const RadioChoice& choice : std::initializer_list<RadioChoice>{
+             *read, hamlib(3011, "/dev/serial/by-id/usb-radio-if00-port0", 4800),
+             remote("127.0.0.1:4532"), RadioChoice{}}) {
         QVERIFY2(writeRadioChoice(path, choice, &error), qPrintable(error.text));
         const std::optional<RadioChoice> back = readRadioChoice(path, &error);
         QVERIFY2(back, qPrintable(error.text));
