@@ -25,7 +25,7 @@ reach=(
     "hamlib    common protocol settings link radio hamlib"
     "exchange  common protocol settings memory exchange"
     "sim       common protocol sim"
-    "ui        common protocol settings link memory radio scan net exchange ui"
+    "ui        common protocol settings link memory radio scan net hamlib exchange ui"
 )
 
 # One header of every folder with a library, asked for by its usual spelling.
