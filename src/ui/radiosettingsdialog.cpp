@@ -1,5 +1,6 @@
 #include "ui/radiosettingsdialog.h"
 
+#include "ui/radiochoicefields.h"
 #include "ui/radiolinefields.h"
 #include "ui/uilook.h"
 
@@ -24,11 +25,16 @@ const QString kPollEvery = QStringLiteral("every");
 
 RadioSettingsDialog::RadioSettingsDialog(const QList<PortOffer>& ports,
                                          const RadioSettings& current, Apply apply, QWidget* parent)
-    : QDialog(parent), m_apply(std::move(apply)), m_check(new RadioCheck(this))
+    : QDialog(parent),
+      m_apply(std::move(apply)),
+      m_check(new RadioCheck(this)),
+      m_hamlibCheck(new HamlibCheck(this))
 {
     setObjectName(QStringLiteral("RadioSettings"));
     setWindowTitle(QStringLiteral("Radio settings"));
-    m_fields = new RadioLineFields(ports, this);
+    m_choice = new RadioChoiceFields(ports, this);
+    m_choice->setChoice(current.radio);
+    m_fields = m_choice->lineFields();
     m_fields->setDevice(current.line.device);
     m_fields->setAddress(current.line.radioAddress);
     m_fields->setBaudRate(current.line.baudRate);
@@ -36,21 +42,21 @@ RadioSettingsDialog::RadioSettingsDialog(const QList<PortOffer>& ports,
     m_result->setObjectName(QStringLiteral("CheckResult"));
     m_result->setWordWrap(true);
     m_result->hide();
-    connect(m_fields, &RadioLineFields::edited, m_result, &QWidget::hide);
+    connect(m_choice, &RadioChoiceFields::edited, m_result, &QWidget::hide);
     connect(m_check, &RadioCheck::finished, this, &RadioSettingsDialog::onChecked);
+    connect(m_hamlibCheck, &HamlibCheck::finished, this, &RadioSettingsDialog::onHamlibChecked);
 
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
     m_ok = buttons->button(QDialogButtonBox::Ok);
     m_checkButton = buttons->addButton(QStringLiteral("Check"), QDialogButtonBox::ActionRole);
     m_checkButton->setObjectName(QStringLiteral("CheckRadio"));
-    m_checkButton->setToolTip(
-        QStringLiteral("Ask whether a radio answers at this address and baud rate"));
+    m_checkButton->setToolTip(QStringLiteral("Ask whether the radio chosen answers"));
     connect(m_checkButton, &QPushButton::clicked, this, &RadioSettingsDialog::check);
     connect(buttons, &QDialogButtonBox::accepted, this, &RadioSettingsDialog::apply);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
 
     auto* layout = new QVBoxLayout(this);
-    layout->addWidget(m_fields);
+    layout->addWidget(m_choice, 1);
     layout->addWidget(buildPollRows(current));
     layout->addWidget(m_result);
     layout->addWidget(buttons);
@@ -101,6 +107,7 @@ QWidget* RadioSettingsDialog::buildPollRows(const RadioSettings& current)
 RadioSettings RadioSettingsDialog::settings() const
 {
     RadioSettings chosen;
+    chosen.radio = m_choice->choice();
     chosen.line.device = m_fields->device();
     chosen.line.radioAddress = m_fields->address();
     chosen.line.baudRate = m_fields->baudRate();
@@ -110,15 +117,35 @@ RadioSettings RadioSettingsDialog::settings() const
     return chosen;
 }
 
+QString RadioSettingsDialog::incomplete(const RadioSettings& chosen) const
+{
+    if (chosen.radio.backend == RadioBackendKind::Native && chosen.line.device.isEmpty())
+        return QStringLiteral("Choose a port from the list or type its device path.");
+    return m_choice->incomplete();
+}
+
 void RadioSettingsDialog::check()
 {
     const RadioSettings chosen = settings();
-    if (chosen.line.device.isEmpty()) {
-        showResult(QStringLiteral("Choose a port from the list or type its device path."), true);
+    if (const QString missing = incomplete(chosen); !missing.isEmpty()) {
+        showResult(missing, true);
         return;
     }
-    emit checkStarting();
-    m_checking = true;
+    if (chosen.radio.backend != RadioBackendKind::Remote) {
+        emit checkStarting();
+        m_checking = true;
+    }
+    if (chosen.radio.backend != RadioBackendKind::Native) {
+        const bool remote = chosen.radio.backend == RadioBackendKind::Remote;
+        m_hamlibCheck->start(remote ? HamlibTarget{kHamlibRemoteModel, chosen.radio.remote, 0}
+                                    : HamlibTarget{chosen.radio.hamlibModel, chosen.radio.device,
+                                                   chosen.radio.baud});
+        setChecking(true);
+        showResult(remote ? QStringLiteral("Asking the rigctld at %1…").arg(chosen.radio.remote)
+                          : QStringLiteral("Asking the radio on %1…").arg(chosen.radio.device),
+                   false);
+        return;
+    }
     AppError error;
     if (!m_check->start(chosen.line.device, chosen.line.baudRate, chosen.line.radioAddress,
                         &error)) {
@@ -144,9 +171,16 @@ void RadioSettingsDialog::onChecked(const RadioCheck::Outcome& outcome)
     showResult(text, !found);
 }
 
+void RadioSettingsDialog::onHamlibChecked(const HamlibCheck::Outcome& outcome)
+{
+    endCheck();
+    showResult(outcome.text, !outcome.answered);
+}
+
 void RadioSettingsDialog::endCheck()
 {
     m_check->cancel();
+    m_hamlibCheck->cancel();
     setChecking(false);
     if (m_checking) {
         m_checking = false;
@@ -158,8 +192,8 @@ void RadioSettingsDialog::apply()
 {
     endCheck();
     const RadioSettings chosen = settings();
-    if (chosen.line.device.isEmpty()) {
-        showResult(QStringLiteral("Choose a port from the list or type its device path."), true);
+    if (const QString missing = incomplete(chosen); !missing.isEmpty()) {
+        showResult(missing, true);
         return;
     }
     QString error;
@@ -178,7 +212,7 @@ void RadioSettingsDialog::done(int result)
 
 void RadioSettingsDialog::setChecking(bool checking)
 {
-    m_fields->setEnabled(!checking);
+    m_choice->setEnabled(!checking);
     m_checkButton->setEnabled(!checking);
 }
 
