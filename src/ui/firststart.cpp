@@ -3,6 +3,7 @@
 #include "common/errormessage.h"
 #include "memory/bookmarkfiles.h"
 #include "settings/inifile.h"
+#include "settings/radiochoice.h"
 #include "settings/startupsettings.h"
 #include "ui/firststartdialog.h"
 #include "ui/messagebox.h"
@@ -70,12 +71,17 @@ bool writeFirstStartChoice(const QString& appPath, const FirstStartChoice& choic
     }
     const QString file = settingsFilePath(appPath);
     // One replacement of the file a section: the port choice is stored whole or not at all.
+    // The IC-706 family needs no section RADIO (its absence means that family); another
+    // radio keeps the IC-706 line only when one was chosen too.
+    const bool native = choice.radio.backend == RadioBackendKind::Native;
     const RadioLineSettings line{kFirstStartPort, choice.device, choice.address, choice.baudRate};
-    const bool written = writeRadioLineSettings(file, line, {}, nullptr) &&
-                         writeIniValues(file, QString::fromLatin1(kBookmarksSection),
-                                        {{QStringLiteral("BOOK0CAPTION"), kDefaultCaption},
-                                         {QStringLiteral("BOOK0"), kDefaultDatabase}},
-                                        nullptr);
+    const bool written =
+        (native || writeRadioChoice(file, choice.radio, nullptr)) &&
+        ((!native && choice.device.isEmpty()) || writeRadioLineSettings(file, line, {}, nullptr)) &&
+        writeIniValues(file, QString::fromLatin1(kBookmarksSection),
+                       {{QStringLiteral("BOOK0CAPTION"), kDefaultCaption},
+                        {QStringLiteral("BOOK0"), kDefaultDatabase}},
+                       nullptr);
     if (!written && error)
         *error = AppError::withDetail(errors::kSettingsWriteFailed, file);
     return written;

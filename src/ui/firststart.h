@@ -34,10 +34,11 @@ StartRoute prepareStart(const StartPlaces& places, bool demo, int* exitCode);
 
 /**
  * Writes a first-start choice into appPath's settings file: COMPORT = 1, COM1 = the device,
- * ADDR706 = the address, BAUD = the rate; and, so that the grid has a database to open, a default
- * bookmark database DEFAULT.MDB copied from the template (kept when it exists) as BOOK0
- * with the caption "Default". The database comes first: when it cannot be made, no key is
- * written and the next start asks again.
+ * ADDR706 = the address, BAUD = the rate (for another radio than the IC-706 family: its
+ * section RADIO, and that line only when a device was chosen for it); and, so that the grid has a
+ * database to open, a default bookmark database DEFAULT.MDB copied from the template (kept when it
+ * exists) as BOOK0 with the caption "Default". The database comes first: when it cannot be made, no
+ * key is written and the next start asks again.
  */
 bool writeFirstStartChoice(const QString& appPath, const FirstStartChoice& choice,
                            const QString& templateFile, AppError* error);

@@ -1,5 +1,6 @@
 #include "ui/firststartdialog.h"
 
+#include "ui/radiochoicefields.h"
 #include "ui/radiolinefields.h"
 #include "ui/uilook.h"
 
@@ -12,21 +13,23 @@ namespace {
 
 bool sameLine(const FirstStartChoice& a, const FirstStartChoice& b)
 {
-    return a.device == b.device && a.address == b.address && a.baudRate == b.baudRate;
+    return a.device == b.device && a.address == b.address && a.baudRate == b.baudRate &&
+           a.radio == b.radio;
 }
 
 }  // namespace
 
 FirstStartDialog::FirstStartDialog(const QList<PortOffer>& ports, const QString& settingsFile,
                                    const std::optional<PortFailure>& failure, QWidget* parent)
-    : QDialog(parent), m_check(new RadioCheck(this))
+    : QDialog(parent), m_check(new RadioCheck(this)), m_hamlibCheck(new HamlibCheck(this))
 {
     setObjectName(QStringLiteral("FirstStart"));
     setWindowTitle(failure ? QStringLiteral("Corvane: the radio's port")
                            : QStringLiteral("Corvane: first start"));
     auto* intro = new QLabel(introText(settingsFile, failure), this);
     intro->setWordWrap(true);
-    m_fields = new RadioLineFields(ports, this);
+    m_radio = new RadioChoiceFields(ports, this);
+    m_fields = m_radio->lineFields();
     m_error = new QLabel(this);
     m_error->setObjectName(QStringLiteral("PortError"));
     m_error->setWordWrap(true);
@@ -35,12 +38,15 @@ FirstStartDialog::FirstStartDialog(const QList<PortOffer>& ports, const QString&
                           look::errorText(errorColours.color(QPalette::Window)));
     m_error->setPalette(errorColours);
     m_error->hide();
-    connect(m_fields, &RadioLineFields::edited, m_error, &QWidget::hide);
+    connect(m_radio, &RadioChoiceFields::edited, m_error, &QWidget::hide);
+    connect(m_radio, &RadioChoiceFields::backendChanged, this, &FirstStartDialog::showBackend);
     connect(m_check, &RadioCheck::finished, this, &FirstStartDialog::onChecked);
+    connect(m_hamlibCheck, &HamlibCheck::finished, this, &FirstStartDialog::onHamlibChecked);
 
     auto* buttons = new QDialogButtonBox(this);
     QPushButton* use =
         buttons->addButton(QStringLiteral("Use this port"), QDialogButtonBox::AcceptRole);
+    m_use = use;
     use->setObjectName(QStringLiteral("UsePort"));
     connect(use, &QPushButton::clicked, this, &FirstStartDialog::usePort);
     QPushButton* other = nullptr;
@@ -61,7 +67,7 @@ FirstStartDialog::FirstStartDialog(const QList<PortOffer>& ports, const QString&
 
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(intro);
-    layout->addWidget(m_fields);
+    layout->addWidget(m_radio, 1);
     layout->addWidget(m_error);
     layout->addWidget(buttons);
     use->setDefault(true);
@@ -78,8 +84,9 @@ QString FirstStartDialog::introText(const QString& settingsFile,
 {
     if (!failure)
         return QStringLiteral(
-                   "There are no settings yet. Choose the serial port of the radio's CI-V "
-                   "cable and the radio, or try the demo on a virtual radio.\n"
+                   "There are no settings yet. Choose the radio and how it is reached: the "
+                   "serial port of an IC-706's CI-V cable, another radio through Hamlib, or "
+                   "a radio on another computer; or try the demo on a virtual radio.\n"
                    "The choice is kept in %1.")
             .arg(settingsFile);
     return QStringLiteral(
@@ -93,13 +100,27 @@ QString FirstStartDialog::introText(const QString& settingsFile,
 
 FirstStartChoice FirstStartDialog::fieldsChoice() const
 {
-    return FirstStartChoice{false, false, m_fields->device(), m_fields->address(),
-                            m_fields->baudRate()};
+    return FirstStartChoice{false,
+                            false,
+                            m_fields->device(),
+                            m_fields->address(),
+                            m_fields->baudRate(),
+                            m_radio->choice()};
+}
+
+void FirstStartDialog::showBackend(RadioBackendKind backend)
+{
+    m_use->setText(backend == RadioBackendKind::Native ? QStringLiteral("Use this port")
+                                                       : QStringLiteral("Use this radio"));
 }
 
 void FirstStartDialog::usePort()
 {
     const FirstStartChoice choice = fieldsChoice();
+    if (choice.radio.backend != RadioBackendKind::Native) {
+        useOtherRadio(choice);
+        return;
+    }
     if (choice.device.isEmpty()) {
         showError(QStringLiteral("Choose a port from the list or type its device path."));
         return;
@@ -146,6 +167,39 @@ void FirstStartDialog::onChecked(const RadioCheck::Outcome& outcome)
     showError(text);
 }
 
+void FirstStartDialog::useOtherRadio(const FirstStartChoice& choice)
+{
+    if (const QString missing = m_radio->incomplete(); !missing.isEmpty()) {
+        showError(missing);
+        return;
+    }
+    if (m_unanswered && sameLine(*m_unanswered, choice)) {
+        take(choice);
+        return;
+    }
+    const RadioChoice& radio = choice.radio;
+    const bool remote = radio.backend == RadioBackendKind::Remote;
+    m_hamlibCheck->start(remote ? HamlibTarget{kHamlibRemoteModel, radio.remote, 0}
+                                : HamlibTarget{radio.hamlibModel, radio.device, radio.baud});
+    setChecking(true);
+    m_error->setText(remote ? QStringLiteral("Asking the rigctld at %1…").arg(radio.remote)
+                            : QStringLiteral("Asking the radio on %1…").arg(radio.device));
+    m_error->show();
+}
+
+void FirstStartDialog::onHamlibChecked(const HamlibCheck::Outcome& outcome)
+{
+    setChecking(false);
+    const FirstStartChoice choice = fieldsChoice();
+    if (outcome.answered) {
+        take(choice);
+        return;
+    }
+    m_unanswered = choice;
+    showError(outcome.text +
+              QStringLiteral("\nPress \"Use this radio\" again to use it all the same."));
+}
+
 void FirstStartDialog::take(const FirstStartChoice& choice)
 {
     QString error;
@@ -174,12 +228,13 @@ void FirstStartDialog::workWithoutRadio()
 void FirstStartDialog::done(int result)
 {
     m_check->cancel();
+    m_hamlibCheck->cancel();
     QDialog::done(result);
 }
 
 void FirstStartDialog::setChecking(bool checking)
 {
-    m_fields->setEnabled(!checking);
+    m_radio->setEnabled(!checking);
     for (QPushButton* button : m_buttons)
         button->setEnabled(!checking);
 }

@@ -3,7 +3,9 @@
 #include "common/errorcatalogue.h"
 #include "link/portoffers.h"
 #include "protocol/civ.h"
+#include "settings/radiochoice.h"
 #include "settings/startupsettings.h"
+#include "ui/hamlibcheck.h"
 #include "ui/radiocheck.h"
 
 #include <QDialog>
@@ -15,6 +17,7 @@
 
 class QLabel;
 class QPushButton;
+class RadioChoiceFields;
 class RadioLineFields;
 
 /** What the operator chose on the first start, or when the stored port failed. */
@@ -24,6 +27,9 @@ struct FirstStartChoice {
     QString device;             ///< the radio's serial port (a path)
     quint8 address = civ::kDefaultRadioAddress;  ///< the radio's CI-V address (ADDR706)
     int baudRate = kDefaultBaudRate;             ///< BAUD
+    /** Which way the radio is reached: for the IC-706 family (native) the line above; for
+     *  another radio, section RADIO's keys. */
+    RadioChoice radio;
 };
 
 /** Why the port dialog is shown at a start that has a settings file: the stored port could
@@ -34,8 +40,9 @@ struct PortFailure {
 };
 
 /**
- * The port dialog. On the first start (no settings file) it offers the radio's line
- * (RadioLineFields) and three ways out: "Use this port" (UsePort), "Try the demo"
+ * The port dialog. On the first start (no settings file) it offers the radio and its line
+ * (RadioChoiceFields: the IC-706 family on a serial port, another radio through Hamlib, or
+ * a rigctld on another computer) and three ways out: "Use this port" (UsePort), "Try the demo"
  * (RunDemo) and "Quit". When the stored port failed it shows why (PortError), starts
  * from the stored line, and offers "Work without the radio" (WorkWithoutRadio) in place
  * of the demo.
@@ -44,6 +51,9 @@ struct PortFailure {
  * and rate (RadioCheck), without blocking. It accepts when one does. When another of the
  * family's addresses answers, it fills that address in and waits; when none does, it
  * says so, and the same choice pressed again is taken as it is (the radio may be off).
+ * Another radio is asked for its frequency through Hamlib (HamlibCheck) in the same way:
+ * taken when it answers, else the answer or the error is told and the same choice pressed
+ * again is taken as it is.
  */
 class FirstStartDialog : public QDialog {
     Q_OBJECT
@@ -65,6 +75,9 @@ private:
     QString introText(const QString& settingsFile, const std::optional<PortFailure>& failure);
     void usePort();
     void onChecked(const RadioCheck::Outcome& outcome);
+    void onHamlibChecked(const HamlibCheck::Outcome& outcome);
+    void useOtherRadio(const FirstStartChoice& choice);
+    void showBackend(RadioBackendKind backend);
     void take(const FirstStartChoice& choice);
     void runDemo();
     void workWithoutRadio();
@@ -74,10 +87,13 @@ private:
 
     FirstStartChoice m_choice;
     Store m_store;
-    RadioLineFields* m_fields = nullptr;
+    RadioChoiceFields* m_radio = nullptr;
+    RadioLineFields* m_fields = nullptr;  ///< the IC-706 family's, in m_radio
     RadioCheck* m_check = nullptr;
+    HamlibCheck* m_hamlibCheck = nullptr;
     /** The choice whose check found no radio: pressed again, it is taken as it is. */
     std::optional<FirstStartChoice> m_unanswered;
     QLabel* m_error = nullptr;
+    QPushButton* m_use = nullptr;
     QList<QPushButton*> m_buttons;
 };
