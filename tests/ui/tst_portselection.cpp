@@ -1,5 +1,6 @@
 // The "Com Port" menu: switching ports, the recovery when a port cannot be opened, the
-// stored choice, the ticks, and "Radio settings…" with its check.
+// stored choice, the ticks, and "Radio settings…" with its check, for the IC-706 family and
+// for a radio on another computer (Hamlib's rigctld on 127.0.0.1).
 #include "radiobench.h"
 
 #include "link/seriallink.h"
@@ -7,7 +8,10 @@
 #include "settings/inifile.h"
 #include "support/dialogwatch.h"
 #include "support/memoryfixture.h"
+#include "support/rigctld.h"
+#include "ui/hamliblinefields.h"
 #include "ui/mainmenus.h"
+#include "ui/radiosettingscontroller.h"
 #include "ui/radiosettingsdialog.h"
 
 #include <QAction>
@@ -17,8 +21,12 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QRadioButton>
+#include <QSignalSpy>
 #include <QSpinBox>
+#include <QStandardPaths>
 #include <QTest>
+#include <QTreeView>
 
 #include <sys/resource.h>
 
@@ -33,6 +41,7 @@ private slots:
     void choosePort();
     void radioSettingsFindTheRadio_data();
     void radioSettingsFindTheRadio();
+    void radioSettingsRemoteRadio();
 };
 
 namespace {
@@ -267,6 +276,70 @@ void TestPortSelection::radioSettingsFindTheRadio()
     QVERIFY(window->menus()->comAction(2)->isChecked());
     window->Cmode_Click(1);
     QTRY_COMPARE(bench.radio().mode(), quint8(1));
+}
+
+void TestPortSelection::radioSettingsRemoteRadio()
+{
+    if (QStandardPaths::findExecutable(QStringLiteral("rigctld")).isEmpty())
+        QSKIP("rigctld is not installed (Debian package libhamlib-utils)");
+    RadioBench bench;
+    QVERIFY(bench.startRadio(0x58));
+    QVERIFY(bench.setSetting(QStringLiteral("ADDR706"), QStringLiteral("88")));
+    QVERIFY(bench.loadWindow());
+    F706* window = bench.window();
+    QSignalSpy chosen(window->radioSettings(), &RadioSettingsController::radioChosen);
+    Rigctld rigctld;
+    const quint16 port = freeTcpPort();
+    const QString remote = QStringLiteral("127.0.0.1:%1").arg(port);
+
+    QStringList found;  // the Hamlib list narrowed: "number manufacturer model"
+    int hamlibModel = 0;
+    QStringList results;
+    bool portKept = true;
+    whenDialogShows<RadioSettingsDialog>(this, [&](RadioSettingsDialog* dialog) {
+        // Hamlib's list, narrowed as the name is typed.
+        dialog->findChild<QRadioButton*>("RadioHamlib")->click();
+        QTest::keyClicks(dialog->findChild<QLineEdit*>("HamlibModelFilter"), "706MKIIG");
+        const QAbstractItemModel* shown = dialog->findChild<QTreeView*>("HamlibModelList")->model();
+        for (int row = 0; row < shown->rowCount(); ++row)
+            found.append(shown->index(row, 3).data().toString() + ' ' +
+                         shown->index(row, 0).data().toString() + ' ' +
+                         shown->index(row, 1).data().toString());
+        hamlibModel = dialog->findChild<HamlibLineFields*>()->model();
+
+        // The radio on another computer: nobody listens yet, then rigctld does.
+        dialog->findChild<QRadioButton*>("RadioRemote")->click();
+        QTest::keyClicks(dialog->findChild<QLineEdit*>("RemoteHost"), "127.0.0.1");
+        dialog->findChild<QSpinBox*>("RemotePort")->setValue(port);
+        auto* check = dialog->findChild<QPushButton*>("CheckRadio");
+        auto* result = dialog->findChild<QLabel*>("CheckResult");
+        const auto runCheck = [&] {
+            check->click();
+            portKept = portKept && window->link()->isOpen();  // a remote check needs no port
+            QVERIFY(QTest::qWaitFor([check] { return check->isEnabled(); }, 20'000));
+            results.append(result->text());
+        };
+        runCheck();
+        QVERIFY(rigctld.start(port));
+        runCheck();
+        dialog->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok)->click();
+    });
+    window->menus()->radioSettingsAction()->trigger();
+
+    QCOMPARE(found, QStringList{"3011 Icom IC-706MkIIG"});
+    QCOMPARE(hamlibModel, 3011);
+    QCOMPARE(results,
+             (QStringList{"The radio on the other computer cannot be reached (" + remote + ")",
+                          "The radio at " + remote + " answers: 145.000.000"}));
+    QVERIFY(portKept);
+    // Stored in section RADIO, the IC-706 line left as it was, and handed on once.
+    QCOMPARE(ReadINI(bench.settingsFile(), "RADIO", "BACKEND", ""), "remote");
+    QCOMPARE(ReadINI(bench.settingsFile(), "RADIO", "REMOTE", ""), remote);
+    QCOMPARE(bench.setting("ADDR706"), "88");
+    QCOMPARE(chosen.size(), 1);
+    const auto told = chosen.first().first().value<RadioChoice>();
+    QCOMPARE(int(told.backend), int(RadioBackendKind::Remote));
+    QCOMPARE(told.remote, remote);
 }
 
 QTEST_MAIN(TestPortSelection)
