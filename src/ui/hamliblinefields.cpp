@@ -79,7 +79,7 @@ void HamlibLineFields::fillModels()
         if (m_shown->rowCount() == 1)
             m_list->setCurrentIndex(m_shown->index(0, 0));
     });
-    // Enter or Down in the filter goes on to the list it narrowed.
+    // Enter in the filter goes on to the list it narrowed.
     connect(m_filter, &QLineEdit::returnPressed, m_list,
             [this] { m_list->setFocus(Qt::OtherFocusReason); });
     connect(m_list->selectionModel(), &QItemSelectionModel::selectionChanged, this,

@@ -5,6 +5,7 @@
 
 #include <QButtonGroup>
 #include <QFormLayout>
+#include <QLabel>
 #include <QLineEdit>
 #include <QRadioButton>
 #include <QSpinBox>
@@ -74,10 +75,21 @@ QWidget* RadioChoiceFields::buildRemote()
     connect(m_host, &QLineEdit::textChanged, this, &RadioChoiceFields::edited);
     connect(m_port, &QSpinBox::valueChanged, this, &RadioChoiceFields::edited);
 
+    auto* how = new QLabel(
+        QStringLiteral("Hamlib's rigctld runs on the computer the radio is connected to, "
+                       "for example: rigctld -m 3011 -r /dev/ttyUSB0 -s 9600. Across the "
+                       "internet, reach it through an SSH tunnel (ssh -L 4532:localhost:4532 "
+                       "shack-pc) and use host localhost."),
+        page);
+    how->setObjectName(QStringLiteral("RemoteHowTo"));
+    how->setWordWrap(true);
+    how->setTextInteractionFlags(Qt::TextSelectableByMouse);
+
     auto* form = new QFormLayout(page);
     form->setContentsMargins(0, 0, 0, 0);
     form->addRow(QStringLiteral("&Host:"), m_host);
     form->addRow(QStringLiteral("&Port:"), m_port);
+    form->addRow(how);
     return page;
 }
 

@@ -7,6 +7,7 @@
 #include <QComboBox>
 #include <QDialogButtonBox>
 #include <QFormLayout>
+#include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
@@ -56,8 +57,12 @@ RadioSettingsDialog::RadioSettingsDialog(const QList<PortOffer>& ports,
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
 
     auto* layout = new QVBoxLayout(this);
-    layout->addWidget(m_choice, 1);
-    layout->addWidget(buildPollRows(current));
+    auto* radioBox = new QGroupBox(QStringLiteral("Radio"), this);
+    (new QVBoxLayout(radioBox))->addWidget(m_choice);
+    auto* pollBox = new QGroupBox(QStringLiteral("Reading the radio"), this);
+    (new QVBoxLayout(pollBox))->addWidget(buildPollRows(current));
+    layout->addWidget(radioBox, 1);
+    layout->addWidget(pollBox);
     layout->addWidget(m_result);
     layout->addWidget(buttons);
 }
