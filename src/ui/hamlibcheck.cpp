@@ -53,41 +53,48 @@ void HamlibCheck::onOpened(const HamlibCapabilities& capabilities)
         return;
     m_modelName = capabilities.modelName;
     const quint64 run = m_run;
-    const HamlibRadio::Result failed = m_radio->readFrequency([this,
-                                                               run](HamlibRadio::Answer answer) {
-        if (run != m_run)
-            return;
-        switch (answer) {
-            case HamlibRadio::Answer::Ok:
-                if (m_heardHz) {
-                    finish(true, QStringLiteral("%1 answers: %2")
-                                     .arg(radioName(), frequencyText(*m_heardHz)));
-                    return;
-                }
-                [[fallthrough]];
-            case HamlibRadio::Answer::Rejected:
-                finish(true, QStringLiteral("%1 answers, but does not tell its frequency.")
-                                 .arg(radioName()));
-                return;
-            case HamlibRadio::Answer::Timeout:
-                finish(
-                    false,
-                    m_target.remote()
-                        ? QStringLiteral("No answer from the rigctld at %1.").arg(m_target.device)
-                        : QStringLiteral("No answer from the %1 on %2 at %3 "
-                                         "baud. Check that the radio is on, its "
-                                         "baud rate (in its menu), and the cable.")
-                              .arg(m_modelName, m_target.device)
-                              .arg(m_target.baud));
-                return;
-            case HamlibRadio::Answer::WriteFailed:
-                finish(false,
-                       QStringLiteral("The line to %1 failed while asking it.").arg(radioName()));
-                return;
-        }
+    const HamlibRadio::Result failed = m_radio->readFrequency([this, run](Answer answer) {
+        if (run == m_run)
+            onRead(answer);
     });
     if (failed)
         finish(false, failed->text);
+}
+
+void HamlibCheck::onRead(Answer answer)
+{
+    switch (answer) {
+        case Answer::Ok:
+            if (m_heardHz) {
+                finish(
+                    true,
+                    QStringLiteral("%1 answers: %2").arg(radioName(), frequencyText(*m_heardHz)));
+                return;
+            }
+            [[fallthrough]];
+        case Answer::Rejected:
+            finish(true,
+                   QStringLiteral("%1 answers, but does not tell its frequency.").arg(radioName()));
+            return;
+        case Answer::Timeout:
+            finish(false,
+                   m_target.remote()
+                       ? QStringLiteral("No answer from the rigctld at %1.").arg(m_target.device)
+                       : QStringLiteral("No answer from the %1 on %2 at %3 baud. Check "
+                                        "that the radio is on, its baud rate (in its "
+                                        "menu), and the cable.")
+                             .arg(m_modelName, m_target.device)
+                             .arg(m_target.baud));
+            return;
+        case Answer::WriteFailed:
+            finish(false, m_target.remote()
+                              ? QStringLiteral("The connection to the rigctld at %1 failed "
+                                               "while asking it.")
+                                    .arg(m_target.device)
+                              : QStringLiteral("The line to the %1 on %2 failed while asking it.")
+                                    .arg(m_modelName, m_target.device));
+            return;
+    }
 }
 
 QString HamlibCheck::radioName() const

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "hamlib/hamlibtypes.h"
+#include "radio/radiocommands.h"
 
 #include <QObject>
 #include <QString>
@@ -43,7 +44,10 @@ signals:
     void finished(const HamlibCheck::Outcome& outcome);
 
 private:
+    using Answer = RadioCommands::Answer;
+
     void onOpened(const HamlibCapabilities& capabilities);
+    void onRead(Answer answer);
     void finish(bool answered, const QString& text);
     QString radioName() const;
 
