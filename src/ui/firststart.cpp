@@ -71,20 +71,28 @@ bool writeFirstStartChoice(const QString& appPath, const FirstStartChoice& choic
     }
     const QString file = settingsFilePath(appPath);
     // One replacement of the file a section: the port choice is stored whole or not at all.
-    // The IC-706 family needs no section RADIO (its absence means that family); another
-    // radio keeps the IC-706 line only when one was chosen too.
-    const bool native = choice.radio.backend == RadioBackendKind::Native;
-    const RadioLineSettings line{kFirstStartPort, choice.device, choice.address, choice.baudRate};
-    const bool written =
-        (native || writeRadioChoice(file, choice.radio, nullptr)) &&
-        ((!native && choice.device.isEmpty()) || writeRadioLineSettings(file, line, {}, nullptr)) &&
-        writeIniValues(file, QString::fromLatin1(kBookmarksSection),
-                       {{QStringLiteral("BOOK0CAPTION"), kDefaultCaption},
-                        {QStringLiteral("BOOK0"), kDefaultDatabase}},
-                       nullptr);
+    const bool written = writeRadioChosen(file, choice, kFirstStartPort, nullptr) &&
+                         writeIniValues(file, QString::fromLatin1(kBookmarksSection),
+                                        {{QStringLiteral("BOOK0CAPTION"), kDefaultCaption},
+                                         {QStringLiteral("BOOK0"), kDefaultDatabase}},
+                                        nullptr);
     if (!written && error)
         *error = AppError::withDetail(errors::kSettingsWriteFailed, file);
     return written;
+}
+
+bool writeRadioChosen(const QString& settingsFile, const FirstStartChoice& choice, int portNumber,
+                      AppError* error)
+{
+    // The IC-706 family needs no section RADIO (its absence means that family); another
+    // radio keeps the IC-706 line only when one was chosen too.
+    const bool native = choice.radio.backend == RadioBackendKind::Native;
+    if (!native && !writeRadioChoice(settingsFile, choice.radio, error))
+        return false;
+    if (!native && choice.device.isEmpty())
+        return true;
+    const RadioLineSettings line{portNumber, choice.device, choice.address, choice.baudRate};
+    return writeRadioLineSettings(settingsFile, line, {}, error);
 }
 
 QString windowTitleFor(const DataFolder& folder)

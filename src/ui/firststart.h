@@ -33,15 +33,23 @@ enum class StartRoute {
 StartRoute prepareStart(const StartPlaces& places, bool demo, int* exitCode);
 
 /**
- * Writes a first-start choice into appPath's settings file: COMPORT = 1, COM1 = the device,
- * ADDR706 = the address, BAUD = the rate (for another radio than the IC-706 family: its
- * section RADIO, and that line only when a device was chosen for it); and, so that the grid has a
- * database to open, a default bookmark database DEFAULT.MDB copied from the template (kept when it
- * exists) as BOOK0 with the caption "Default". The database comes first: when it cannot be made, no
- * key is written and the next start asks again.
+ * Writes a first-start choice into appPath's settings file: the radio as writeRadioChosen
+ * stores it, on port 1; and, so that the grid has a database to open, a default bookmark
+ * database DEFAULT.MDB copied from the template (kept when it exists) as BOOK0 with the
+ * caption "Default". The database comes first: when it cannot be made, no key is written
+ * and the next start asks again.
  */
 bool writeFirstStartChoice(const QString& appPath, const FirstStartChoice& choice,
                            const QString& templateFile, AppError* error);
+
+/**
+ * Stores the radio chosen in the port dialog. The IC-706 family: COMPORT = portNumber,
+ * COMn = the device, ADDR706 = the address, BAUD = the rate, with one replacement of the
+ * file (section RADIO is left as it is). Another radio: its section RADIO first, then that
+ * line only when a device was chosen for it.
+ */
+bool writeRadioChosen(const QString& settingsFile, const FirstStartChoice& choice, int portNumber,
+                      AppError* error);
 
 /** The main window's title: the program's name and the folder in use. */
 QString windowTitleFor(const DataFolder& folder);

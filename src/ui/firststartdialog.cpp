@@ -179,8 +179,7 @@ void FirstStartDialog::useOtherRadio(const FirstStartChoice& choice)
     }
     const RadioChoice& radio = choice.radio;
     const bool remote = radio.backend == RadioBackendKind::Remote;
-    m_hamlibCheck->start(remote ? HamlibTarget{kHamlibRemoteModel, radio.remote, 0}
-                                : HamlibTarget{radio.hamlibModel, radio.device, radio.baud});
+    m_hamlibCheck->start(hamlibTargetOf(radio));
     setChecking(true);
     m_error->setText(remote ? QStringLiteral("Asking the rigctld at %1…").arg(radio.remote)
                             : QStringLiteral("Asking the radio on %1…").arg(radio.device));

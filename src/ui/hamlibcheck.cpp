@@ -4,6 +4,13 @@
 
 #include <QCoreApplication>
 
+HamlibTarget hamlibTargetOf(const RadioChoice& choice)
+{
+    if (choice.backend == RadioBackendKind::Remote)
+        return HamlibTarget{kHamlibRemoteModel, choice.remote, 0};
+    return HamlibTarget{choice.hamlibModel, choice.device, choice.baud};
+}
+
 HamlibCheck::HamlibCheck(QObject* parent) : QObject(parent), m_radio(new HamlibRadio(this))
 {
     m_radio->setPollPeriod(std::chrono::milliseconds::zero());

@@ -2,6 +2,7 @@
 
 #include "hamlib/hamlibtypes.h"
 #include "radio/radiocommands.h"
+#include "settings/radiochoice.h"
 
 #include <QObject>
 #include <QString>
@@ -9,6 +10,10 @@
 #include <optional>
 
 class HamlibRadio;
+
+/** What HamlibRadio opens for a Hamlib or remote choice: the model on its device at its
+ *  rate, or kHamlibRemoteModel at the rigctld's "host:port". */
+HamlibTarget hamlibTargetOf(const RadioChoice& choice);
 
 /**
  * Asks whether a radio answers through Hamlib: opens a HamlibRadio on the target (a model

@@ -8,6 +8,7 @@
 #include "radio/radiostate.h"
 #include "settings/startupsettings.h"
 #include "ui/f706.h"
+#include "ui/firststart.h"
 #include "ui/firststartdialog.h"
 #include "ui/helpmenu.h"
 #include "ui/messagebox.h"
@@ -56,9 +57,7 @@ std::unique_ptr<F706> startMainWindow(const QString& appPath, int* exitCode,
         const QString settingsFile = window->settingsFile();
         dialog.setStore([&failure, &settingsFile](const FirstStartChoice& choice, QString* why) {
             AppError stored;
-            const RadioLineSettings line{failure.line.portNumber, choice.device, choice.address,
-                                         choice.baudRate};
-            if (writeRadioLineSettings(settingsFile, line, {}, &stored))
+            if (writeRadioChosen(settingsFile, choice, failure.line.portNumber, &stored))
                 return true;
             *why = stored.text;
             return false;
@@ -71,6 +70,6 @@ std::unique_ptr<F706> startMainWindow(const QString& appPath, int* exitCode,
             window->startWithoutRadio();
             return window;
         }
-        // The port chosen is stored: start-up runs again on it, in a fresh window.
+        // The radio chosen is stored: start-up runs again on it, in a fresh window.
     }
 }

@@ -142,9 +142,7 @@ void RadioSettingsDialog::check()
     }
     if (chosen.radio.backend != RadioBackendKind::Native) {
         const bool remote = chosen.radio.backend == RadioBackendKind::Remote;
-        m_hamlibCheck->start(remote ? HamlibTarget{kHamlibRemoteModel, chosen.radio.remote, 0}
-                                    : HamlibTarget{chosen.radio.hamlibModel, chosen.radio.device,
-                                                   chosen.radio.baud});
+        m_hamlibCheck->start(hamlibTargetOf(chosen.radio));
         setChecking(true);
         showResult(remote ? QStringLiteral("Asking the rigctld at %1…").arg(chosen.radio.remote)
                           : QStringLiteral("Asking the radio on %1…").arg(chosen.radio.device),
