@@ -5,6 +5,7 @@
 #include <QComboBox>
 #include <QFormLayout>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QSortFilterProxyModel>
 #include <QStandardItemModel>
@@ -79,9 +80,7 @@ void HamlibLineFields::fillModels()
         if (m_shown->rowCount() == 1)
             m_list->setCurrentIndex(m_shown->index(0, 0));
     });
-    // Enter in the filter goes on to the list it narrowed.
-    connect(m_filter, &QLineEdit::returnPressed, m_list,
-            [this] { m_list->setFocus(Qt::OtherFocusReason); });
+    m_filter->installEventFilter(this);
     connect(m_list->selectionModel(), &QItemSelectionModel::selectionChanged, this,
             &HamlibLineFields::edited);
 
@@ -115,6 +114,21 @@ void HamlibLineFields::addLineRows(const QList<PortOffer>& ports)
     auto* form = static_cast<QFormLayout*>(layout());
     form->addRow(QStringLiteral("Serial &device:"), m_device);
     form->addRow(QStringLiteral("&Baud rate:"), m_baud);
+}
+
+bool HamlibLineFields::eventFilter(QObject* watched, QEvent* event)
+{
+    // Enter or Down in the filter goes on to the list it narrowed; Enter must not also
+    // press the dialog's default button.
+    if (watched != m_filter || event->type() != QEvent::KeyPress)
+        return QWidget::eventFilter(watched, event);
+    const int key = static_cast<QKeyEvent*>(event)->key();
+    if (key != Qt::Key_Return && key != Qt::Key_Enter && key != Qt::Key_Down)
+        return QWidget::eventFilter(watched, event);
+    if (!m_list->currentIndex().isValid() && m_shown->rowCount() > 0)
+        m_list->setCurrentIndex(m_shown->index(0, 0));
+    m_list->setFocus(Qt::ShortcutFocusReason);
+    return true;
 }
 
 int HamlibLineFields::model() const

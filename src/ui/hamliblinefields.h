@@ -16,7 +16,8 @@ class QTreeView;
  * Another radio on a serial port, through Hamlib: Hamlib's own list of radios
  * (HamlibModelList: manufacturer, model, status and Hamlib's number, read from Hamlib's
  * registry when the fields are made), narrowed as the operator types in HamlibModelFilter
- * (any column, any case: "706mkiig" finds the Icom IC-706MkIIG), the serial device
+ * (any column, any case: "706mkiig" finds the Icom IC-706MkIIG; one radio left is
+ * selected; Enter or Down goes on to the list), the serial device
  * (HamlibDevice: the system's ports offered, or a typed path) and the baud rate (HamlibBaud).
  */
 class HamlibLineFields : public QWidget {
@@ -34,6 +35,9 @@ public:
     void setDevice(const QString& device);
     qint32 baudRate() const;
     void setBaudRate(qint32 baud);
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 signals:
     /** The operator changed the model, the device or the rate. */

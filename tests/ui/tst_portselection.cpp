@@ -299,7 +299,10 @@ void TestPortSelection::radioSettingsRemoteRadio()
     whenDialogShows<RadioSettingsDialog>(this, [&](RadioSettingsDialog* dialog) {
         // Hamlib's list, narrowed as the name is typed.
         dialog->findChild<QRadioButton*>("RadioHamlib")->click();
-        QTest::keyClicks(dialog->findChild<QLineEdit*>("HamlibModelFilter"), "706MKIIG");
+        auto* filter = dialog->findChild<QLineEdit*>("HamlibModelFilter");
+        QTest::keyClicks(filter, "706MKIIG");
+        QTest::keyClick(filter, Qt::Key_Return);  // on to the list, not the dialog's OK
+        QVERIFY(dialog->isVisible());
         const QAbstractItemModel* shown = dialog->findChild<QTreeView*>("HamlibModelList")->model();
         for (int row = 0; row < shown->rowCount(); ++row)
             found.append(shown->index(row, 3).data().toString() + ' ' +
