@@ -1,7 +1,7 @@
 // How much longer than asked Delay(0.2) waits: mean and largest overshoot over 20 runs,
 // and the CPU time the process used meanwhile.
 
-#include "link/delay.h"
+#include "common/delay.h"
 
 #include <QCoreApplication>
 

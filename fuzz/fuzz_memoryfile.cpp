@@ -8,7 +8,7 @@
 #include "exchange/rowmappers.h"
 #include "exchange/rowwriters.h"
 #include "fuzzcheck.h"
-#include "protocol/radioprofile.h"
+#include "profile/radioprofile.h"
 
 #include <QBuffer>
 

@@ -1,7 +1,7 @@
 #include "app/demosession.h"
 
 #include "app/demobookmarks.h"
-#include "link/framelog.h"
+#include "radio/framelog.h"
 
 #include "settings/apppath.h"
 #include "settings/inifile.h"

@@ -1,6 +1,6 @@
 #include "exchange/frequencytext.h"
 
-#include "protocol/radioprofile.h"
+#include "profile/radioprofile.h"
 
 #include <QStringList>
 

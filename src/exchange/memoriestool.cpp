@@ -4,7 +4,7 @@
 #include "exchange/memoryimport.h"
 #include "exchange/memoryrules.h"
 #include "memory/datafreq.h"
-#include "protocol/radioprofile.h"
+#include "profile/radioprofile.h"
 
 #include <QFile>
 #include <QHash>

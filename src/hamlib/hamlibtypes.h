@@ -1,6 +1,6 @@
 #pragma once
 
-#include "protocol/radioprofile.h"
+#include "profile/radioprofile.h"
 #include "radio/radiostate.h"
 
 #include <QList>

@@ -1,8 +1,8 @@
 #include "memory/cellrules.h"
 
 #include "memory/datafreq.h"
+#include "profile/radioprofile.h"
 #include "protocol/civ.h"
-#include "protocol/radioprofile.h"
 
 #include <QRegularExpression>
 

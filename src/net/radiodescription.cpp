@@ -1,7 +1,7 @@
 #include "net/radiodescription.h"
 
 #include "net/rigctlprotocol.h"
-#include "protocol/radioprofile.h"
+#include "profile/radioprofile.h"
 
 #include <QtGlobal>
 

@@ -1,7 +1,7 @@
 #include "net/rigctldispatcher.h"
 
 #include "net/radiodescription.h"
-#include "protocol/radioprofile.h"
+#include "profile/radioprofile.h"
 
 #include <QPointer>
 

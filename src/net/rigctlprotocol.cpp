@@ -1,6 +1,6 @@
 #include "net/rigctlprotocol.h"
 
-#include "protocol/radioprofile.h"
+#include "profile/radioprofile.h"
 
 #include <cmath>
 #include <iterator>

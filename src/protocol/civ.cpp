@@ -1,6 +1,6 @@
 #include "protocol/civ.h"
 
-#include "protocol/radioprofile.h"
+#include "profile/radioprofile.h"
 
 #include <algorithm>
 #include <array>

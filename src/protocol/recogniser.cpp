@@ -1,7 +1,7 @@
 #include "protocol/recogniser.h"
 
+#include "profile/radioprofile.h"
 #include "protocol/civ.h"
-#include "protocol/radioprofile.h"
 
 #include <array>
 #include <optional>

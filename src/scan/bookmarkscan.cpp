@@ -1,6 +1,6 @@
 #include "scan/bookmarkscan.h"
 
-#include "link/delay.h"
+#include "common/delay.h"
 #include "memory/datafreq.h"
 
 #include <algorithm>

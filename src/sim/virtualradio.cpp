@@ -1,8 +1,8 @@
 #include "sim/virtualradio.h"
 
+#include "profile/radioprofile.h"
 #include "protocol/civ.h"
 #include "protocol/frames.h"
-#include "protocol/radioprofile.h"
 #include "sim/ptyline.h"
 #include "sim/simcodec.h"
 

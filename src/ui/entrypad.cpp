@@ -1,7 +1,7 @@
 #include "ui/entrypad.h"
 
 #include "exchange/frequencytext.h"
-#include "protocol/radioprofile.h"
+#include "profile/radioprofile.h"
 #include "ui/filledshape.h"
 #include "ui/uilook.h"
 

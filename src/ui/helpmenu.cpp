@@ -1,7 +1,7 @@
 #include "ui/helpmenu.h"
 
 #include "common/version.h"
-#include "link/framelog.h"
+#include "radio/framelog.h"
 #include "radio/radiocommands.h"
 #include "radio/radiostate.h"
 #include "ui/messagebox.h"

@@ -1,8 +1,8 @@
 #pragma once
 
 #include "common/errorcatalogue.h"
+#include "profile/radioprofile.h"
 #include "protocol/civ.h"
-#include "protocol/radioprofile.h"
 
 #include <QList>
 #include <QObject>

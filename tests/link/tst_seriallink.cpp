@@ -1,5 +1,5 @@
+#include "common/delay.h"
 #include "common/errorcatalogue.h"
-#include "link/delay.h"
 #include "link/framecutter.h"
 #include "link/seriallink.h"
 #include "sim/virtualradio.h"

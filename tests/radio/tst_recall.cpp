@@ -1,4 +1,4 @@
-#include "link/delay.h"
+#include "common/delay.h"
 #include "link/seriallink.h"
 #include "radio/radiocommands.h"
 #include "radio/radiostate.h"

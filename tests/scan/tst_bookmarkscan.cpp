@@ -1,4 +1,4 @@
-#include "link/delay.h"
+#include "common/delay.h"
 #include "link/seriallink.h"
 #include "memory/datafreq.h"
 #include "radio/radiocommands.h"

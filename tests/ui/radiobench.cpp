@@ -1,6 +1,6 @@
 #include "radiobench.h"
 
-#include "link/delay.h"
+#include "common/delay.h"
 #include "radio/radiocommands.h"
 #include "settings/apppath.h"
 #include "settings/inifile.h"

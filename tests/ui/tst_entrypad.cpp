@@ -9,7 +9,7 @@
 #include "memory/cellrules.h"
 #include "memory/datafreq.h"
 #include "net/rigctldispatcher.h"
-#include "protocol/radioprofile.h"
+#include "profile/radioprofile.h"
 #include "ui/entrypad.h"
 
 #include <QApplication>

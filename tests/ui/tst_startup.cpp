@@ -2,11 +2,11 @@
 // window runs, and how the radio is read (STARTUP, POLL) against corvane-sim's log.
 #include "radiobench.h"
 
-#include "link/delay.h"
-#include "link/framelog.h"
+#include "common/delay.h"
 #include "link/seriallink.h"
 #include "memory/bookmarkfiles.h"
 #include "memory/datafreq.h"
+#include "radio/framelog.h"
 #include "radio/radiocommands.h"
 #include "radio/radiostate.h"
 #include "settings/apppath.h"

@@ -1,4 +1,4 @@
-#include "protocol/radioprofile.h"
+#include "profile/radioprofile.h"
 
 #include <atomic>
 

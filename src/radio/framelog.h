@@ -33,6 +33,9 @@ public:
      *  cannot be opened (the log is then off). A log already running is stopped first. */
     bool start(const QString& path, QString* error);
     void stop();
+    /** One line of a backend's own trace (Hamlib's debug output), "[  1.234 s] text";
+     *  nothing while the log is off. */
+    void note(const QString& text);
     bool isRunning() const { return m_file.isOpen(); }
     QString path() const { return m_file.fileName(); }
 

@@ -1,4 +1,4 @@
-#include "link/delay.h"
+#include "common/delay.h"
 
 #include <QElapsedTimer>
 #include <QEventLoop>

@@ -1,4 +1,4 @@
-#include "link/framelog.h"
+#include "radio/framelog.h"
 
 #include "common/version.h"
 #include "link/seriallink.h"
@@ -50,6 +50,12 @@ bool FrameLog::start(const QString& path, QString* error)
                   .arg(QLatin1String(kCorvaneVersion),
                        QDateTime::currentDateTime().toString(Qt::ISODateWithMs)));
     return isRunning();
+}
+
+void FrameLog::note(const QString& text)
+{
+    if (isRunning())
+        writeLine(transcriptLine(m_clock.nsecsElapsed(), text));
 }
 
 void FrameLog::stop()
