@@ -1,9 +1,10 @@
 #include "radio/radiocommands.h"
 
-#include "link/delay.h"
+#include "common/delay.h"
 #include "link/seriallink.h"
+#include "profile/radioprofile.h"
 #include "protocol/civ.h"
-#include "protocol/radioprofile.h"
+#include "radio/radiobackend.h"
 #include "radio/radiostate.h"
 
 #include <QPointer>
@@ -66,6 +67,48 @@ QString nineDigits(quint64 hz)
     return QStringLiteral("%1").arg(hz, 9, 10, QLatin1Char('0'));
 }
 
+/** The Hz of digits with points between them ("145.500.000", "145500000"). */
+quint64 hzOfDigits(QStringView text)
+{
+    QString digits = text.toString();
+    digits.remove(u'.');
+    return digits.toULongLong();
+}
+
+/** Why a backend's radio cannot carry out step; empty when it can. Split off and VFO A on a
+ *  radio without split or without a second VFO are what it is already: they need no reason
+ *  and are not sent (see RadioCommands::toBackend). */
+QString whyNot(const RadioAbilities& can, const RadioCommands::Step& step)
+{
+    using Action = RadioCommands::Action;
+    switch (step.action) {
+        case Action::SetSplit:
+            return step.value != 0 ? can.noSplit : QString();
+        case Action::SelectVfo:
+            return step.value != 0 ? can.noVfoB : QString();
+        case Action::SetRadioScan:
+            return can.noRadioScan;
+        case Action::SetTuningStep:
+            return can.noTuningStep;
+        case Action::SetMode:
+            return can.hasMode(quint8(step.value)) ? QString() : can.noOtherModes;
+        case Action::None:
+            return QStringLiteral(
+                "this command is sent only to the IC-706 family on its own "
+                "serial line");
+        default:
+            return QString();
+    }
+}
+
+/** A step that asks for what a radio without that control already is. */
+bool alreadyTrue(const RadioAbilities& can, const RadioCommands::Step& step)
+{
+    using Action = RadioCommands::Action;
+    return (step.action == Action::SetSplit && step.value == 0 && !can.noSplit.isEmpty()) ||
+           (step.action == Action::SelectVfo && step.value == 0 && !can.noVfoB.isEmpty());
+}
+
 }  // namespace
 
 RadioCommands::RadioCommands(SerialLink* link, RadioState* state, QObject* parent)
@@ -73,10 +116,17 @@ RadioCommands::RadioCommands(SerialLink* link, RadioState* state, QObject* paren
 {
     m_answerTimer.setSingleShot(true);
     connect(&m_answerTimer, &QTimer::timeout, this, &RadioCommands::onAnswerTimer);
-    if (m_link) {
-        connect(m_link, &SerialLink::frameReceived, this, &RadioCommands::onFrameReceived);
-        connect(m_link, &SerialLink::portLost, this, &RadioCommands::onPortLost);
-    }
+    attachLink();
+}
+
+void RadioCommands::attachLink()
+{
+    if (!m_link)
+        return;
+    connect(m_link, &SerialLink::frameReceived, this, &RadioCommands::onFrameReceived);
+    connect(m_link, &SerialLink::portLost, this, &RadioCommands::onPortLost);
+    connect(m_link, &SerialLink::lineEvent, this, &RadioCommands::lineEvent);
+    connect(m_link, &SerialLink::portLost, this, &RadioCommands::portLost);
 }
 
 std::chrono::milliseconds RadioCommands::answerBoundFor(qint32 baud)
@@ -105,6 +155,8 @@ qint32 RadioCommands::baudRate() const
 
 RadioCommands::Result RadioCommands::openPort(int portNumber, const QString& device)
 {
+    if (m_backend)
+        openBackend(nullptr);
     abandonAll();
     AppError error;
     if (!m_link->open(device, &error)) {
@@ -120,7 +172,11 @@ RadioCommands::Result RadioCommands::openPort(int portNumber, const QString& dev
 
 void RadioCommands::closePort()
 {
-    m_link->close();
+    if (m_backend)
+        m_backend->close();
+    m_backendOpen = false;
+    if (m_link)
+        m_link->close();
     abandonAll();
     if (m_state)
         m_state->setClosed();
@@ -159,17 +215,19 @@ void RadioCommands::abandonAll()
 
 RadioCommands::Step RadioCommands::splitStep(bool on) const
 {
-    return {splitFrame(m_radioAddress, on), on, std::nullopt};
+    return {splitFrame(m_radioAddress, on), on, std::nullopt, Action::SetSplit, on ? 1U : 0U};
 }
 
 RadioCommands::Step RadioCommands::vfoStep(Vfo vfo) const
 {
-    return {selectVfoFrame(m_radioAddress, vfo), std::nullopt, std::nullopt};
+    return {selectVfoFrame(m_radioAddress, vfo), std::nullopt, std::nullopt, Action::SelectVfo,
+            vfo == Vfo::B ? 1U : 0U};
 }
 
 RadioCommands::Step RadioCommands::modeStep(quint8 modeCode) const
 {
-    return {setModeFrame(m_radioAddress, modeCode), std::nullopt, std::nullopt};
+    return {setModeFrame(m_radioAddress, modeCode), std::nullopt, std::nullopt, Action::SetMode,
+            modeCode};
 }
 
 std::optional<RadioCommands::Step> RadioCommands::storedFrequencyStep(QStringView text11) const
@@ -177,7 +235,7 @@ std::optional<RadioCommands::Step> RadioCommands::storedFrequencyStep(QStringVie
     const std::optional<QByteArray> frame = setFrequencyFrameFromStored(m_radioAddress, text11);
     if (!frame)
         return std::nullopt;
-    return Step{*frame, std::nullopt, std::nullopt};
+    return Step{*frame, std::nullopt, std::nullopt, Action::SetFrequency, hzOfDigits(text11)};
 }
 
 std::optional<RadioCommands::Step> RadioCommands::padFrequencyStep(QStringView digits) const
@@ -185,7 +243,7 @@ std::optional<RadioCommands::Step> RadioCommands::padFrequencyStep(QStringView d
     const std::optional<QByteArray> frame = setFrequencyFrame(m_radioAddress, digits);
     if (!frame)
         return std::nullopt;
-    return Step{*frame, std::nullopt, std::nullopt};
+    return Step{*frame, std::nullopt, std::nullopt, Action::SetFrequency, hzOfDigits(digits)};
 }
 
 // ---------------------------------------------------------------- commands
@@ -228,35 +286,40 @@ RadioCommands::Result RadioCommands::setSplit(bool on, Completion done)
 
 RadioCommands::Result RadioCommands::setRadioScan(bool on, Completion done)
 {
-    return submit({scanFrame(m_radioAddress, on), std::nullopt, on}, std::move(done));
+    return submit(
+        {scanFrame(m_radioAddress, on), std::nullopt, on, Action::SetRadioScan, on ? 1U : 0U},
+        std::move(done));
 }
 
 RadioCommands::Result RadioCommands::setTuningStep(quint8 stepCode, Completion done)
 {
-    return submit({tuningStepFrame(m_radioAddress, stepCode), std::nullopt, std::nullopt},
+    return submit({tuningStepFrame(m_radioAddress, stepCode), std::nullopt, std::nullopt,
+                   Action::SetTuningStep, stepCode},
                   std::move(done));
 }
 
 RadioCommands::Result RadioCommands::readFrequency(Completion done)
 {
-    return submit({commandFrame(m_radioAddress, civ::kCmdReadFrequency), {}, {}}, std::move(done),
-                  Watch::Read);
+    return submit(
+        {commandFrame(m_radioAddress, civ::kCmdReadFrequency), {}, {}, Action::ReadFrequency, 0},
+        std::move(done), Watch::Read);
 }
 
 RadioCommands::Result RadioCommands::readMode(Completion done)
 {
-    return submit({commandFrame(m_radioAddress, civ::kCmdReadMode), {}, {}}, std::move(done),
-                  Watch::Read);
+    return submit({commandFrame(m_radioAddress, civ::kCmdReadMode), {}, {}, Action::ReadMode, 0},
+                  std::move(done), Watch::Read);
 }
 
 RadioCommands::Result RadioCommands::sendRaw(const QByteArray& frame, Completion done)
 {
-    return submit({frame, std::nullopt, std::nullopt}, std::move(done), Watch::None);
+    return submit({frame, std::nullopt, std::nullopt, Action::None, 0}, std::move(done),
+                  Watch::None);
 }
 
 void RadioCommands::readRadio()
 {
-    if (m_readsWaiting > 0 || !m_link || !m_link->isOpen())
+    if (m_readsWaiting > 0 || !lineOpen())
         return;
     const QPointer<RadioCommands> self(this);
     const auto answered = [self](Answer) {
@@ -264,15 +327,18 @@ void RadioCommands::readRadio()
             --self->m_readsWaiting;
     };
     for (const quint8 command : {civ::kCmdReadFrequency, civ::kCmdReadMode}) {
-        if (!submit({commandFrame(m_radioAddress, command), {}, {}}, answered, Watch::Read))
+        const Action action =
+            command == civ::kCmdReadFrequency ? Action::ReadFrequency : Action::ReadMode;
+        if (!submit({commandFrame(m_radioAddress, command), {}, {}, action, 0}, answered,
+                    Watch::Read))
             ++m_readsWaiting;
     }
 }
 
 RadioCommands::Result RadioCommands::askRadio(quint8 address, Completion done)
 {
-    return submit({commandFrame(address, civ::kCmdReadFrequency), {}, {}}, std::move(done),
-                  Watch::None);
+    return submit({commandFrame(address, civ::kCmdReadFrequency), {}, {}, Action::None, 0},
+                  std::move(done), Watch::None);
 }
 
 // ---------------------------------------------------------------- writing and answers
@@ -282,7 +348,7 @@ RadioCommands::Result RadioCommands::submit(Step step, Completion done, Watch wa
     const bool mustWait = m_sequenceRunning || !m_outstanding.empty() || !m_queue.empty();
     if (!done || !mustWait)
         return writeNow(step, std::move(done), watch);
-    if (!m_link || !m_link->isOpen())
+    if (!lineOpen())
         return AppError::fromNumber(errors::kPortNotOpen);
     m_queue.push_back({std::move(step), std::move(done), watch});
     return std::nullopt;
@@ -290,6 +356,8 @@ RadioCommands::Result RadioCommands::submit(Step step, Completion done, Watch wa
 
 RadioCommands::Result RadioCommands::writeNow(const Step& step, Completion done, Watch watch)
 {
+    if (m_backend)
+        return toBackend(step, std::move(done), watch);
     std::optional<AppError> error;
     if (!m_link || !m_link->isOpen())
         error = AppError::fromNumber(errors::kPortNotOpen);
@@ -457,4 +525,145 @@ RadioCommands::SequenceOutcome RadioCommands::runSequence(const std::vector<Step
     m_sequenceRunning = false;
     pump();
     return outcome;
+}
+
+// ---------------------------------------------------------------- backends
+
+RadioCommands* RadioCommands::withOwnLink(RadioState* state, QObject* parent)
+{
+    auto* commands = new RadioCommands(nullptr, state, parent);
+    commands->m_link = new SerialLink(commands);
+    commands->attachLink();
+    return commands;
+}
+
+bool RadioCommands::lineOpen() const
+{
+    if (m_backend)
+        return m_backendOpen;
+    return m_link && m_link->isOpen();
+}
+
+RadioAbilities RadioCommands::abilities() const
+{
+    return m_backend ? m_backend->abilities() : RadioAbilities{};
+}
+
+void RadioCommands::openBackend(RadioBackend* backend)
+{
+    if (m_link && m_link->isOpen())
+        m_link->close();
+    abandonAll();
+    for (const QMetaObject::Connection& connection : std::exchange(m_backendConnections, {}))
+        disconnect(connection);
+    if (m_backend && m_backend != backend)
+        m_backend->close();
+    m_backend = backend;
+    m_backendOpen = false;
+    if (m_state)
+        m_state->setClosed();
+    if (!backend)
+        return;
+    m_backendConnections = {
+        connect(backend, &RadioBackend::opened, this,
+                [this, backend] {
+                    m_backendOpen = true;
+                    if (const RadioProfile* profile = backend->profile())
+                        radioprofile::setCurrent(*profile);
+                    if (m_state)
+                        m_state->setOpen(0, backend->place());
+                    emit portOpened();
+                }),
+        connect(backend, &RadioBackend::openFailed, this,
+                [this, backend](const AppError& error) {
+                    m_backendOpen = false;
+                    if (m_state)
+                        m_state->setOpenFailed(0, backend->place(), error);
+                    emit backendOpenFailed(error);
+                }),
+        connect(backend, &RadioBackend::heard, this, &RadioCommands::takeHeard),
+        connect(backend, &RadioBackend::answeringChanged, this,
+                [this](bool answering) {
+                    if (m_state)
+                        m_state->setAnswering(answering);
+                }),
+    };
+    backend->open();
+}
+
+RadioCommands::Result RadioCommands::toBackend(const Step& step, Completion done, Watch watch)
+{
+    const RadioAbilities can = m_backend->abilities();
+    if (alreadyTrue(can, step)) {
+        // Nothing to switch on a radio without it; the completion still comes from the loop.
+        if (done)
+            QMetaObject::invokeMethod(
+                this, [done = std::move(done)] { done(Answer::Ok); }, Qt::QueuedConnection);
+        return std::nullopt;
+    }
+    if (const QString why = whyNot(can, step); !why.isEmpty())
+        return AppError::withDetail(errors::kInvalidArgument, why);
+    const QPointer<RadioCommands> self(this);
+    const RadioBackend* backend = m_backend;
+    auto answered = [self, backend, step, done = std::move(done), watch](Answer answer) {
+        if (self && self->m_backend == backend && watch != Watch::None)
+            self->takeBackendAnswer(step, answer, watch);
+        if (done)
+            done(answer);
+    };
+    if (const Result failed = m_backend->request(step.action, step.value, std::move(answered))) {
+        emit writeFailed(*failed);
+        return failed;
+    }
+    return std::nullopt;
+}
+
+void RadioCommands::takeBackendAnswer(const Step& step, Answer answer, Watch watch)
+{
+    if (!m_state)
+        return;
+    const RadioState::Claim claim = RadioState::Claim::fromFrame(step.frame, m_radioAddress);
+    switch (answer) {
+        case Answer::Ok:
+            // What the backend heard came first (heard()); a set it confirmed is confirmed
+            // here too, radio scan included, which no poll reads.
+            if (watch == Watch::Command)
+                m_state->confirm(claim, 0);
+            break;
+        case Answer::Rejected:
+            m_state->rollBack(0);
+            emit commandRefused(describe(step.frame, m_radioAddress));
+            break;
+        case Answer::Timeout:
+            m_state->rollBack(0);
+            if (watch == Watch::Command)
+                emit answerMissing(m_radioAddress);
+            break;
+        case Answer::WriteFailed:
+            m_state->rollBack(0);
+            break;
+    }
+}
+
+void RadioCommands::takeHeard(const RadioHeard& heard)
+{
+    if (!m_state)
+        return;
+    // The VFO first: the frequency and mode heard with it are that VFO's.
+    if (heard.vfo) {
+        RadioState::Claim vfo;
+        vfo.vfo = heard.vfo;
+        m_state->confirm(vfo, 0);
+    }
+    RadioState::Claim claim;
+    if (heard.frequencyHz && *heard.frequencyHz <= 999'999'999) {
+        if (const auto step = padFrequencyStep(nineDigits(*heard.frequencyHz)))
+            claim.frequencyText =
+                RadioState::Claim::fromFrame(step->frame, m_radioAddress).frequencyText;
+    }
+    claim.modeCode = heard.modeCode;
+    claim.split = heard.split;
+    if (claim.fields() != 0)
+        m_state->confirm(claim, 0);
+    m_state->setAnswering(true);
 }

@@ -3,8 +3,10 @@
 #include "common/errorcatalogue.h"
 #include "protocol/civ.h"
 #include "protocol/frames.h"
+#include "radio/radioabilities.h"
 
 #include <QByteArray>
+#include <QList>
 #include <QObject>
 #include <QStringView>
 #include <QTimer>
@@ -15,6 +17,8 @@
 #include <optional>
 #include <vector>
 
+class RadioBackend;
+struct RadioHeard;
 class RadioState;
 class SerialLink;
 
@@ -56,6 +60,13 @@ class SerialLink;
  *
  * Sequences (start-up, recall) run one at a time through runSequence(); queued requests
  * wait while a sequence runs, so nothing is written between its frames.
+ *
+ * Backends. The commands above reach the radio over the serial line by default. With
+ * openBackend() they reach it through a RadioBackend instead (Hamlib, a rigctld): every
+ * command, read and sequence step goes there as the action and value its Step carries, in
+ * the same order and with the same answers; what the backend hears is confirmed state;
+ * its "answering" is RadioState's. A command the radio cannot serve (abilities()) returns
+ * error 5 with the reason and is not sent. sendRaw() and askRadio() are CI-V only.
  */
 class RadioCommands : public QObject {
     Q_OBJECT
@@ -63,6 +74,18 @@ public:
     enum class Answer { Ok, Rejected, Timeout, WriteFailed };
     using Completion = std::function<void(Answer)>;
     using Result = std::optional<AppError>;  ///< std::nullopt: written (or queued)
+    /** What a command sets or reads, for a backend that is not the CI-V line. */
+    enum class Action {
+        None,           ///< CI-V only (sendRaw, askRadio)
+        SetFrequency,   ///< value: Hz
+        SetMode,        ///< value: mode code 0..6
+        SelectVfo,      ///< value: 0 VFO A, 1 VFO B
+        SetSplit,       ///< value: 1 on, 0 off
+        SetRadioScan,   ///< value: 1 start, 0 stop
+        SetTuningStep,  ///< value: step code 0..9
+        ReadFrequency,
+        ReadMode,
+    };
 
     /** How long the radio may take to answer one frame at baud: four times the longest
      *  frame (the frame, its echo, the answer and a frame of someone else's in between)
@@ -72,6 +95,21 @@ public:
     std::chrono::milliseconds answerBound() const;
 
     RadioCommands(SerialLink* link, RadioState* state, QObject* parent = nullptr);
+    /** The radio model of a window: commands with a serial line of their own (link()). */
+    static RadioCommands* withOwnLink(RadioState* state, QObject* parent);
+
+    /** The serial line of the native path (nullptr for a probe without one). */
+    SerialLink* link() const { return m_link; }
+
+    /** Reaches the radio through backend from now on (not owned; it must outlive its use
+     *  here): the serial port is closed, backend is opened, RadioState's connection follows
+     *  (Open at backend->place() once opened, Closed with the reason when it fails:
+     *  openFailed()). On opened the backend's profile is made current. nullptr: back to the
+     *  serial line (closed until openPort()). */
+    void openBackend(RadioBackend* backend);
+    RadioBackend* backend() const { return m_backend; }
+    /** What the radio in use can do (everything on the native path). */
+    RadioAbilities abilities() const;
 
     quint8 radioAddress() const { return m_radioAddress; }
     void setRadioAddress(quint8 address) { m_radioAddress = address; }
@@ -127,11 +165,14 @@ public:
     Result askRadio(quint8 address, Completion done);
 
     /** One frame of a sequence: the frame and, when it is a split or scan frame, what it
-     *  sets in RadioState once written. */
+     *  sets in RadioState once written; and what it sets or reads, as a backend carries it
+     *  out. */
     struct Step {
         QByteArray frame;
         std::optional<bool> splitAfterWrite;
         std::optional<bool> radioScanAfterWrite;
+        Action action = Action::None;
+        quint64 value = 0;
     };
     Step splitStep(bool on) const;
     Step vfoStep(Vfo vfo) const;
@@ -167,6 +208,12 @@ signals:
     void answerMissing(quint8 address);
     /** The radio answered FA to a frame; what: "the frequency 250.000.000", "split on". */
     void commandRefused(const QString& what);
+    /** A backend could not be opened (RadioState: Closed with the reason). */
+    void backendOpenFailed(const AppError& error);
+    /** The serial line's own events (SerialLink::lineEvent, SerialLink::portLost), for the
+     *  window, which does not reach the line itself. */
+    void lineEvent(int code);
+    void portLost(const AppError& error);
 
 private:
     /** How a frame's answer is taken. */
@@ -192,6 +239,7 @@ private:
      *  frame awaiting one. */
     void onFrameReceived(const QString& frameText);
     void onPortLost(const AppError& error);
+    void attachLink();
     /** The port closed or is opened anew: every frame awaiting an answer and every queued
      *  request ends with WriteFailed. */
     void abandonAll();
@@ -205,6 +253,11 @@ private:
     unsigned fieldsAwaited() const;
     void onAnswerTimer();
     void armAnswerTimer();
+    /** The serial port, or the backend, is open. */
+    bool lineOpen() const;
+    Result toBackend(const Step& step, Completion done, Watch watch);
+    void takeBackendAnswer(const Step& step, Answer answer, Watch watch);
+    void takeHeard(const RadioHeard& heard);
 
     SerialLink* m_link;
     RadioState* m_state;
@@ -214,4 +267,7 @@ private:
     std::deque<Outstanding> m_outstanding;
     QTimer m_answerTimer;
     int m_readsWaiting = 0;  ///< readRadio()'s reads not yet answered
+    RadioBackend* m_backend = nullptr;
+    bool m_backendOpen = false;
+    QList<QMetaObject::Connection> m_backendConnections;
 };

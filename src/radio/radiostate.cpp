@@ -134,6 +134,15 @@ void RadioState::noteNoAnswer()
     }
 }
 
+void RadioState::setAnswering(bool answering)
+{
+    m_noAnswers = 0;
+    if (answering == m_answering)
+        return;
+    m_answering = answering;
+    emit answeringChanged(answering);
+}
+
 void RadioState::confirm(const Claim& claim, unsigned keepShown)
 {
     if (claim.frequencyText)

@@ -118,6 +118,8 @@ public:
     void rollBack(unsigned keepShown);
     /** A frame to the radio went unanswered: one more in the run. */
     void noteNoAnswer();
+    /** A backend that tells it itself (Hamlib) says whether the radio answers. */
+    void setAnswering(bool answering);
 
     void setOpen(int portNumber, const QString& device);
     void setClosed();
