@@ -1,19 +1,19 @@
 #include "ui/f706.h"
 
+#include "common/delay.h"
 #include "common/errormessage.h"
-#include "link/delay.h"
-#include "link/framelog.h"
+#include "hamlib/hamlibbackend.h"
 #include "link/portnames.h"
-#include "link/seriallink.h"
 #include "memory/datafreq.h"
-#include "protocol/civ.h"
-#include "protocol/frames.h"
-#include "protocol/radioprofile.h"
+#include "profile/radioprofile.h"
+#include "radio/framelog.h"
+#include "radio/radiobackend.h"
 #include "radio/radiocommands.h"
 #include "radio/radiopoller.h"
 #include "radio/radiostate.h"
 #include "settings/apppath.h"
 #include "settings/inifile.h"
+#include "settings/radiochoice.h"
 #include "settings/startupsettings.h"
 #include "ui/bookmarkscanpanel.h"
 #include "ui/comframe.h"
@@ -40,6 +40,7 @@
 #include <QApplication>
 
 #include <QCloseEvent>
+#include <QEventLoop>
 #include <QIcon>
 #include <QLabel>
 #include <QLineEdit>
@@ -95,10 +96,9 @@ F706::F706(const QString& appPath, QWidget* parent)
     : QMainWindow(parent),
       m_appPath(appPath),
       m_settingsFile(settingsFilePath(appPath)),
-      m_link(new SerialLink(this)),
       m_frameLog(new FrameLog(this)),
       m_radio(new RadioState(this)),
-      m_commands(new RadioCommands(m_link, m_radio, this)),
+      m_commands(RadioCommands::withOwnLink(m_radio, this)),
       m_poller(new RadioPoller(m_commands, m_radio, this))
 {
     setObjectName(QStringLiteral("F706"));
@@ -106,13 +106,13 @@ F706::F706(const QString& appPath, QWidget* parent)
     setWindowIcon(
         QIcon::fromTheme(QStringLiteral("corvane"), QIcon(QStringLiteral(":/icons/corvane.png"))));
     setFont(look::arial(8.25));
-    m_frameLog->watch(m_link);
+    m_frameLog->watch(m_commands->link());
     buildWindow();
     connectControls();
     m_memory = new MemoryController(memoryParts(), this);
     connectMemory();
     m_radioSettings = new RadioSettingsController(
-        {this, m_link, m_radio, m_commands, m_settingsFile, [this] { showComDevices(); }}, this);
+        {this, link(), m_radio, m_commands, m_settingsFile, [this] { showComDevices(); }}, this);
     connect(m_menus->radioSettingsAction(), &QAction::triggered, this, &F706::MradioSettings_Click);
     connectFind();
     // The window opens with the pad in focus: typing a frequency and Return sends it.
@@ -120,6 +120,11 @@ F706::F706(const QString& appPath, QWidget* parent)
 }
 
 F706::~F706() = default;
+
+SerialLink* F706::link() const
+{
+    return m_commands->link();
+}
 
 void F706::buildWindow()
 {
@@ -165,8 +170,8 @@ void F706::connectControls()
     for (int n = 1; n <= MainMenus::kComCount; ++n)
         connect(m_menus->comAction(n), &QAction::triggered, this, [this, n] { Mcom_Click(n); });
 
-    connect(m_link, &SerialLink::lineEvent, this, &F706::onLineEvent);
-    connect(m_link, &SerialLink::portLost, this, &F706::onPortLost);
+    connect(m_commands, &RadioCommands::lineEvent, this, &F706::onLineEvent);
+    connect(m_commands, &RadioCommands::portLost, this, &F706::onPortLost);
     connectRadioState();
 }
 
@@ -194,11 +199,24 @@ void F706::connectRadioState()
     });
     connect(m_commands, &RadioCommands::writeFailed, this, &F706::showPortClosed);
     connect(m_commands, &RadioCommands::answerMissing, this, [this](quint8 address) {
+        if (m_backend) {
+            m_display->inStringa()->setText(
+                QStringLiteral("NO ANSWER from the %1 at %2 — check the radio and its cable "
+                               "or connection")
+                    .arg(m_backend->radioName(), m_backend->place()));
+            return;
+        }
         m_display->inStringa()->setText(
             QStringLiteral("NO ANSWER from the radio at address %1 — check the CI-V address "
                            "and the cable")
                 .arg(addressText(address)));
     });
+    connect(m_commands, &RadioCommands::backendOpenFailed, this, [this](const AppError& error) {
+        // At start-up and from useRadio() the caller tells it; later it is told here.
+        if (m_loaded && !m_waitingForBackend)
+            showMessage(this, QMessageBox::Warning, QString(), numberedErrorMessage(error));
+    });
+    connect(m_radio, &RadioState::connectionChanged, this, &F706::showAbilities);
     connect(m_commands, &RadioCommands::commandRefused, this, [this](const QString& what) {
         m_display->inStringa()->setText(QStringLiteral("NG: the radio refused ") + what);
     });
@@ -247,12 +265,22 @@ bool F706::Form_Load(AppError* error)
     const std::optional<StartupSettings> settings = readStartupSettings(m_settingsFile, error);
     if (!settings)
         return false;
-    m_commands->setRadioAddress(settings->radioAddress);
-    radioprofile::setCurrent(radioprofile::nativeAt(settings->radioAddress));
-    m_commands->setBaudRate(settings->baudRate);
-    m_poller->setPolling(settings->poll.period, settings->poll.untilAnnounced);
-    if (!openStartupPort(settings->portNumber, error))
+    const std::optional<RadioChoice> choice = readRadioChoice(m_settingsFile, error);
+    if (!choice)
         return false;
+    m_commands->setRadioAddress(settings->radioAddress);
+    if (choice->backend != RadioBackendKind::Native) {
+        if (!openBackend(*choice, *settings, error))
+            return false;
+        if (m_unloaded)
+            return true;
+    } else {
+        radioprofile::setCurrent(radioprofile::nativeAt(settings->radioAddress));
+        m_commands->setBaudRate(settings->baudRate);
+        m_poller->setPolling(settings->poll.period, settings->poll.untilAnnounced);
+        if (!openStartupPort(settings->portNumber, error))
+            return false;
+    }
 
     // STARTUP=keep leaves the radio as it is; either way the radio is then read.
     if (!settings->keepRadio) {
@@ -297,6 +325,108 @@ bool F706::openStartupPort(int portNumber, AppError* error)
     if (failed && error)
         *error = *failed;
     return !failed;
+}
+
+bool F706::openBackend(const RadioChoice& choice, const StartupSettings& settings, AppError* error)
+{
+    const std::optional<HamlibTarget> target = hamlibTargetOf(choice);
+    if (!target)
+        return false;
+    // Hamlib polls on its own thread; the native poller stays still.
+    m_poller->setPolling(std::chrono::seconds(0), false);
+    std::unique_ptr<RadioBackend> old = std::move(m_backend);
+    m_backend = std::make_unique<HamlibBackend>(*target, settings.poll.period);
+    connect(m_backend.get(), &RadioBackend::debugLine, m_frameLog, &FrameLog::note);
+
+    // Opening takes Hamlib a moment (or its timeout): events keep running meanwhile.
+    QEventLoop wait;
+    std::optional<AppError> failed;
+    bool done = false;
+    const auto finish = [&wait, &done] {
+        done = true;
+        wait.quit();
+    };
+    const QMetaObject::Connection connections[] = {
+        connect(m_backend.get(), &RadioBackend::opened, &wait, finish),
+        connect(m_backend.get(), &RadioBackend::openFailed, &wait,
+                [&failed, finish](const AppError& why) {
+                    failed = why;
+                    finish();
+                }),
+        connect(this, &F706::unloaded, &wait, finish),
+    };
+    m_waitingForBackend = true;
+    m_commands->openBackend(m_backend.get());
+    if (old)
+        old.release()->deleteLater();  // its thread ends within one Hamlib timeout
+    if (!done)
+        wait.exec();
+    m_waitingForBackend = false;
+    for (const QMetaObject::Connection& connection : connections)
+        disconnect(connection);
+    if (failed) {
+        if (error)
+            *error = *failed;
+        return false;
+    }
+    if (!m_unloaded) {
+        // Said once, when such a radio opens: what a memory can hold.
+        m_display->inStringa()->setText(
+            QStringLiteral("%1 on %2 through %3 — memories hold frequencies up to 999.999999 MHz")
+                .arg(m_backend->radioName(), m_backend->place(),
+                     target->remote() ? QStringLiteral("rigctld") : QStringLiteral("Hamlib")));
+    }
+    return true;
+}
+
+bool F706::useRadio(const RadioChoice& choice, AppError* error)
+{
+    stopBookmarkScan();
+    const std::optional<StartupSettings> settings = readStartupSettings(m_settingsFile, error);
+    if (!settings)
+        return false;
+    m_commands->setRadioAddress(settings->radioAddress);
+    if (choice.backend != RadioBackendKind::Native) {
+        if (!openBackend(choice, *settings, error))
+            return false;
+        if (m_loaded)
+            m_commands->readRadio();
+        return true;
+    }
+    m_commands->openBackend(nullptr);
+    if (m_backend)
+        m_backend.release()->deleteLater();  // its thread ends within one Hamlib timeout
+    radioprofile::setCurrent(radioprofile::nativeAt(settings->radioAddress));
+    m_commands->setBaudRate(settings->baudRate);
+    m_poller->setPolling(settings->poll.period, settings->poll.untilAnnounced);
+    return openStartupPort(settings->portNumber, error);
+}
+
+void F706::showAbilities()
+{
+    const RadioAbilities can = m_commands->abilities();
+    // Each control keeps its own tooltip while it can be served, and says why while not.
+    const auto offer = [this](const QString& name, const QString& whyNot) {
+        auto* button = m_client->findChild<QPushButton*>(name);
+        if (!button)
+            return;
+        const char* kOwnTip = "corvaneOwnTip";
+        if (!button->property(kOwnTip).isValid())
+            button->setProperty(kOwnTip, button->toolTip());
+        button->setEnabled(whyNot.isEmpty());
+        button->setToolTip(whyNot.isEmpty() ? button->property(kOwnTip).toString() : whyNot);
+    };
+    offer(QStringLiteral("Csplit"), can.noSplit);
+    offer(QStringLiteral("Cscan"), can.noRadioScan);
+    for (int i = 0; i < 10; ++i)
+        offer(QStringLiteral("Cstep_%1").arg(i), can.noTuningStep);
+    const std::pair<const char*, const char16_t*> modes[] = {
+        {"Clsb", u"LSB"}, {"Cusb", u"USB"}, {"Ccw", u"CW"},  {"Crtty", u"RTTY"},
+        {"Cam", u"AM"},   {"Cfm", u"FM"},   {"Cwfm", u"WFM"}};
+    for (const auto& [name, mode] : modes) {
+        const std::optional<quint8> code = modeCode(QStringView(mode));
+        offer(QString::fromLatin1(name), code && can.hasMode(*code) ? QString() : can.noOtherModes);
+    }
 }
 
 std::optional<AppError> F706::runStartupSequence()

@@ -22,6 +22,7 @@ class MemoryGrid;
 class MemoryPanel;
 class ModeFrame;
 class NavigationBar;
+class RadioBackend;
 class RadioCommands;
 class RadioSettingsController;
 class RadioPoller;
@@ -29,12 +30,19 @@ class RadioState;
 class SerialLink;
 class StepFrame;
 class WindowKeyboard;
+struct RadioChoice;
+struct StartupSettings;
 
 /**
  * The main window: the live radio display, the entry pad, the mode, step, split and scan
  * commands, the memory panel, grid and navigation bar, and the menus. It owns the serial
  * link to the radio. Form_Load puts the radio into a known state before the window is
  * shown; closing the window (QUIT or the close box) closes the port and ends the program.
+ *
+ * The window reaches the radio through the radio model only (RadioCommands, RadioState):
+ * the IC-706 family on its serial line, or any radio through Hamlib or a rigctld
+ * (section RADIO, useRadio()). Controls the radio in use cannot serve are off, their
+ * tooltips saying why.
  */
 class F706 : public QMainWindow {
     Q_OBJECT
@@ -43,7 +51,11 @@ public:
     explicit F706(const QString& appPath, QWidget* parent = nullptr);
     ~F706() override;
 
-    /** Start-up: reads ADDR706, COMPORT, POLL and STARTUP, opens the port (its menu item is
+    /** Start-up: reads section RADIO (readRadioChoice); for a radio through Hamlib or a
+     *  rigctld, opens it (waiting, events running, until it is open or has failed) and goes
+     *  on as below with its frames carried by Hamlib, polling every POLL (1 s by default).
+     *  Without section RADIO, the IC-706 family on its serial line, as follows.
+     *  Reads ADDR706, COMPORT, POLL and STARTUP, opens the port (its menu item is
      *  ticked from the radio state), sends VFO A, FM, split off and the pad's frequency,
      *  each followed by 0.2 s (none with STARTUP=keep), reads the radio's frequency and
      *  mode, loads the bookmark databases and sets the scan dwell. Returns false with
@@ -57,6 +69,16 @@ public:
     void startWithoutRadio();
     /** Form_Load failed because the port named in the settings could not be opened. */
     bool portFailedAtStart() const;
+
+    /** Switches the running window to choice's radio: a running bookmark scan stops, the
+     *  radio in use is let go (its port closed, its backend closed), and the chosen one is
+     *  opened (the IC-706 family: section SETTINGS's line; Hamlib or a rigctld: waiting,
+     *  events running, until it is open or has failed) and read. Does not store choice.
+     *  False with the error when it cannot be opened; the window then has no radio until
+     *  another is chosen. */
+    bool useRadio(const RadioChoice& choice, AppError* error);
+    /** The backend in use; nullptr for the IC-706 family on its serial line. */
+    RadioBackend* radioBackend() const { return m_backend.get(); }
 
     // Commands of the upper half; each writes one frame through the radio commands. An
     // indicator (SPLIT, SCAN) changes only when its frame was written.
@@ -93,7 +115,7 @@ public:
     double tempoScan() const;
 
     // For the tests and the demo: the line, the radio model and the parts they look at.
-    SerialLink* link() const { return m_link; }
+    SerialLink* link() const;
     RadioState* radioState() const { return m_radio; }
     RadioCommands* radioCommands() const { return m_commands; }
     RadioPoller* radioPoller() const { return m_poller; }
@@ -127,6 +149,10 @@ private:
     void connectFind();
     void keepWindowPlace();
     bool openStartupPort(int portNumber, AppError* error);
+    /** Opens choice's backend (Hamlib or remote) and waits for it; false with the error. */
+    bool openBackend(const RadioChoice& choice, const StartupSettings& settings, AppError* error);
+    /** Turns off the controls the radio in use cannot serve, each tooltip saying why. */
+    void showAbilities();
     std::optional<AppError> runStartupSequence();
     /** Start-up steps 14-19: the bookmark menu, the current database and the grid's
      *  view. */
@@ -149,10 +175,10 @@ private:
     bool m_ending = false;  ///< the close under way needs no more asking
     bool m_loaded = false;  ///< start-up is over: a lost port is told in a box
     bool m_lineEventShowing = false;
-    bool m_portClosedShown = false;  ///< the status line says PORT CLOSED (until a new text)
-    bool m_noRadio = false;          ///< started without the radio; no port opened since
+    bool m_portClosedShown = false;    ///< the status line says PORT CLOSED (until a new text)
+    bool m_noRadio = false;            ///< started without the radio; no port opened since
+    bool m_waitingForBackend = false;  ///< openBackend() waits: it tells a failure itself
 
-    SerialLink* m_link;
     FrameLog* m_frameLog;
     RadioState* m_radio;
     RadioCommands* m_commands;
@@ -173,4 +199,5 @@ private:
     MemoryController* m_memory = nullptr;
     RadioSettingsController* m_radioSettings = nullptr;
     std::unique_ptr<WindowKeyboard> m_keyboard;
+    std::unique_ptr<RadioBackend> m_backend;
 };

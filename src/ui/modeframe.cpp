@@ -1,6 +1,6 @@
 #include "ui/modeframe.h"
 
-#include "protocol/civ.h"
+#include "profile/radioprofile.h"
 #include "ui/uilook.h"
 
 #include <QPushButton>
@@ -12,6 +12,16 @@ struct ModeButtonDef {
     const char* caption;  ///< the mode's name, which gives its CI-V mode code
     int left;
 };
+
+/** The code of the mode named name (the profiles' names); 0 for none. */
+quint8 codeNamed(const char* name)
+{
+    for (const RadioMode& mode : kRadioProfile.modes) {
+        if (QString::fromUtf16(mode.name) == QLatin1String(name))
+            return mode.code;
+    }
+    return 0;
+}
 
 // Left to right as on the window.
 constexpr ModeButtonDef kButtons[ModeFrame::kModeCount] = {
@@ -33,7 +43,7 @@ ModeFrame::ModeFrame(QWidget* parent) : QGroupBox(QStringLiteral("MODE"), parent
         button->setObjectName(QString::fromLatin1(def.name));
         button->setAccessibleDescription(QStringLiteral("Change operating mode"));
         look::place(button, def.left, 270, 690, 375);
-        const quint8 code = modeCode(QString::fromLatin1(def.caption)).value_or(0);
+        const quint8 code = codeNamed(def.caption);
         connect(button, &QPushButton::clicked, this, [this, code] { emit modeChosen(code); });
     }
 }

@@ -2,8 +2,7 @@
 
 #include "common/errormessage.h"
 #include "common/replacingfile.h"
-#include "link/framelog.h"
-#include "link/seriallink.h"
+#include "radio/framelog.h"
 #include "radio/radiocommands.h"
 #include "radio/radiostate.h"
 #include "settings/startupsettings.h"
@@ -23,9 +22,9 @@ constexpr int kStaleTemporarySeconds = 10 * 60;
 PortFailure failureOf(const F706& window, const AppError& error)
 {
     const RadioState* radio = window.radioState();
-    return {error,
-            RadioLineSettings{radio->portNumber(), radio->device(),
-                              window.radioCommands()->radioAddress(), window.link()->baudRate()}};
+    return {error, RadioLineSettings{radio->portNumber(), radio->device(),
+                                     window.radioCommands()->radioAddress(),
+                                     window.radioCommands()->baudRate()}};
 }
 
 }  // namespace

@@ -2,8 +2,7 @@
 
 #include "common/errormessage.h"
 #include "link/portnames.h"
-#include "link/seriallink.h"
-#include "protocol/radioprofile.h"
+#include "profile/radioprofile.h"
 #include "radio/radiocommands.h"
 #include "radio/radiostate.h"
 #include "settings/apppath.h"
@@ -54,7 +53,7 @@ RadioSettings RadioSettingsController::current() const
         m_parts.radio->portNumber() >= 1 ? m_parts.radio->portNumber() : kDefaultPortNumber;
     settings.line.device = portDevice(settings.line.portNumber, m_parts.settingsFile);
     settings.line.radioAddress = m_parts.commands->radioAddress();
-    settings.line.baudRate = m_parts.link->baudRate();
+    settings.line.baudRate = m_parts.commands->baudRate();
     settings.poll =
         ReadINI(m_parts.settingsFile, section, QLatin1String(kPollKey), QStringLiteral("auto"));
     settings.startup =
@@ -118,7 +117,7 @@ bool RadioSettingsController::apply(const RadioSettings& chosen, QString* error)
     m_released = false;  // reopened below, at the new settings
     m_parts.commands->setRadioAddress(chosen.line.radioAddress);
     radioprofile::setCurrent(radioprofile::nativeAt(chosen.line.radioAddress));
-    m_parts.link->setBaudRate(chosen.line.baudRate);
+    m_parts.commands->setBaudRate(chosen.line.baudRate);
     if (const RadioCommands::Result failed =
             m_parts.commands->openPort(chosen.line.portNumber, chosen.line.device)) {
         m_pendingWarning = numberedErrorMessage(*failed) +
