@@ -3,6 +3,16 @@
 #include "hamlib/hamlibprofile.h"
 #include "hamlib/hamlibradio.h"
 
+#include <array>
+
+namespace {
+
+/** The tuning steps of the window's STEP buttons, by step code, in Hz. */
+constexpr std::array<quint32, 10> kStepHz = {10,     100,    1'000,  5'000,  9'000,
+                                             10'000, 12'500, 20'000, 25'000, 100'000};
+
+}  // namespace
+
 HamlibBackend::HamlibBackend(const HamlibTarget& target, std::chrono::milliseconds pollPeriod,
                              QObject* parent)
     : RadioBackend(parent),
@@ -55,10 +65,10 @@ RadioAbilities HamlibBackend::abilities() const
                              : QStringLiteral("radio");
     const QString route =
         m_target.remote() ? QStringLiteral("through rigctld") : QStringLiteral("through Hamlib");
-    can.noRadioScan =
-        QStringLiteral("Corvane does not start the %1's own scan %2").arg(name, route);
-    can.noTuningStep =
-        QStringLiteral("Corvane does not set the %1's tuning step %2").arg(name, route);
+    if (!m_capabilities || !m_capabilities->radioScan)
+        can.noRadioScan = QStringLiteral("The %1 cannot start its own scan %2").arg(name, route);
+    if (!m_capabilities || !m_capabilities->tuningStep)
+        can.noTuningStep = QStringLiteral("The %1 cannot set its tuning step %2").arg(name, route);
     can.noOtherModes = QStringLiteral("The %1 does not offer this mode %2").arg(name, route);
     if (!m_capabilities || !m_capabilities->split)
         can.noSplit = QStringLiteral("The %1 cannot switch split %2").arg(name, route);
@@ -87,7 +97,11 @@ HamlibBackend::Result HamlibBackend::request(Action action, quint64 value, Compl
         case Action::ReadMode:
             return m_radio->readMode(std::move(done));
         case Action::SetRadioScan:
+            return m_radio->setRadioScan(value != 0, std::move(done));
         case Action::SetTuningStep:
+            if (value < kStepHz.size())
+                return m_radio->setTuningStep(kStepHz[value], std::move(done));
+            break;
         case Action::None:
             break;
     }

@@ -15,8 +15,7 @@ class HamlibRadio;
  * The radio model's way to a radio through Hamlib (HamlibRadio, its calls on a worker
  * thread): a Hamlib model on a serial port, or a rigctld on another computer. Polls every
  * pollPeriod; what it hears is confirmed state; its "answering" is Hamlib's. Its abilities
- * and profile come from the radio's capabilities once it is open; radio scan and tuning step
- * are not carried through Hamlib, and say so.
+ * and profile come from the radio's capabilities once it is open.
  *
  *   HamlibBackend backend(*hamlibTargetOf(choice), std::chrono::seconds(1));
  *   commands->openBackend(&backend);

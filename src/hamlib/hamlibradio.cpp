@@ -176,6 +176,18 @@ HamlibRadio::Result HamlibRadio::setSplit(bool on, Completion done)
     return submit(int(HamlibWorker::Request::SetSplit), on ? 1 : 0, std::move(done));
 }
 
+HamlibRadio::Result HamlibRadio::setRadioScan(bool on, Completion done)
+{
+    return submit(int(HamlibWorker::Request::SetRadioScan), on ? 1 : 0, std::move(done));
+}
+
+HamlibRadio::Result HamlibRadio::setTuningStep(quint32 hz, Completion done)
+{
+    if (hz == 0 || hz > 1'000'000)
+        return AppError::fromNumber(errors::kInvalidArgument);
+    return submit(int(HamlibWorker::Request::SetTuningStep), hz, std::move(done));
+}
+
 HamlibRadio::Result HamlibRadio::readFrequency(Completion done)
 {
     return submit(int(HamlibWorker::Request::ReadFrequency), 0, std::move(done));

@@ -80,6 +80,10 @@ public:
     Result selectVfo(RadioState::VfoSelected vfo, Completion done = {});
     /** Split on (transmit on VFO B) or off. */
     Result setSplit(bool on, Completion done = {});
+    /** The radio's own scan of the current VFO started (on) or stopped. */
+    Result setRadioScan(bool on, Completion done = {});
+    /** Tuning step in Hz, 1 Hz .. 1 MHz, or 5. */
+    Result setTuningStep(quint32 hz, Completion done = {});
     Result readFrequency(Completion done = {});
     Result readMode(Completion done = {});
 

@@ -34,7 +34,8 @@ struct HamlibCapabilities {
     bool split = false;          ///< split can be switched
     bool vfoB = false;           ///< a second VFO that can be selected
     bool targetableVfo = false;  ///< a VFO's frequency can be set without selecting it
-    bool radioScan = false;      ///< the radio scans on its own
+    bool radioScan = false;      ///< the radio scans its VFO on its own (started and stopped)
+    bool tuningStep = false;     ///< the tuning step can be set
     bool readsVfo = false;       ///< the selected VFO can be read (polled)
     bool readsSplit = false;     ///< split can be read (polled)
     QList<quint8> modeCodes;     ///< the radio's modes this program knows (0 LSB .. 6 WFM)

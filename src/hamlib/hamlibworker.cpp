@@ -61,7 +61,8 @@ HamlibCapabilities capabilitiesOf(const RIG* rig)
     result.split = caps->set_split_vfo != nullptr;
     result.vfoB = caps->set_vfo != nullptr && (rig->state.vfo_list & RIG_VFO_B) != 0;
     result.targetableVfo = (caps->targetable_vfo & RIG_TARGETABLE_FREQ) != 0;
-    result.radioScan = caps->scan != nullptr && caps->scan_ops != RIG_SCAN_NONE;
+    result.radioScan = caps->scan != nullptr && (caps->scan_ops & RIG_SCAN_VFO) != 0;
+    result.tuningStep = caps->set_ts != nullptr;
     result.readsVfo = caps->get_vfo != nullptr;
     result.readsSplit = caps->get_split_vfo != nullptr;
     rmode_t modes = rig->state.mode_list;
@@ -239,6 +240,12 @@ int HamlibWorker::call(Request kind, quint64 value, HamlibReading* reading)
                                   value != 0 ? RIG_VFO_B : RIG_VFO_A);
             if (status == RIG_OK)
                 reading->split = value != 0;
+            break;
+        case Request::SetRadioScan:
+            status = rig_scan(m_rig, RIG_VFO_CURR, value != 0 ? RIG_SCAN_VFO : RIG_SCAN_STOP, 0);
+            break;
+        case Request::SetTuningStep:
+            status = rig_set_ts(m_rig, RIG_VFO_CURR, shortfreq_t(value));
             break;
         case Request::ReadFrequency: {
             freq_t hz = 0;

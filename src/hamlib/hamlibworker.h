@@ -28,7 +28,16 @@ struct s_rig;
 class HamlibWorker : public QObject {
     Q_OBJECT
 public:
-    enum class Request { SetFrequency, SetMode, SelectVfo, SetSplit, ReadFrequency, ReadMode };
+    enum class Request {
+        SetFrequency,
+        SetMode,
+        SelectVfo,
+        SetSplit,
+        ReadFrequency,
+        ReadMode,
+        SetRadioScan,   ///< value 1: scan the VFO, 0: stop
+        SetTuningStep,  ///< value: the step in Hz
+    };
 
     /** What the worker tells the GUI side; run there, queued. */
     struct Reports {

@@ -91,6 +91,7 @@ private slots:
     void cleanup();
     void commandsRecallAndScan();
     void silentRadio();
+    void useRadioSwitchesTheRunningWindow();
 
 private:
     /** corvane-sim at 88, a settings file choosing it through Hamlib 3011, a window loaded
@@ -218,11 +219,26 @@ void TestHamlibWindow::commandsRecallAndScan()
     QCOMPARE(radio->device(), m_sim.devicePath());
     // The profile is the MKIIG's as Hamlib tells it: 70 cm too, and the one limit said once.
     QVERIFY(m_window->displayFrame()->inStringa()->text().contains(u"999.999999 MHz"));
-    // Radio scan and tuning step are not carried through Hamlib: off, and saying why.
-    auto* scan = m_window->findChild<QPushButton*>(QStringLiteral("Cscan"));
-    QVERIFY(!scan->isEnabled());
-    QVERIFY2(scan->toolTip().contains(u"through Hamlib"), qPrintable(scan->toolTip()));
-    QVERIFY(m_window->findChild<QPushButton*>(QStringLiteral("Csplit"))->isEnabled());
+    // The controls follow what Hamlib says the radio can do: on, or off saying why.
+    const HamlibCapabilities caps = *hamlib()->capabilities();
+    const auto offered = [this](const char* name, bool can, const char* why) {
+        const auto* button = m_window->findChild<QPushButton*>(QString::fromLatin1(name));
+        QVERIFY2(button && button->isEnabled() == can, name);
+        if (!can)
+            QCOMPARE(
+                button->toolTip(),
+                QStringLiteral("The IC-706MkIIG cannot %1 through Hamlib").arg(QLatin1String(why)));
+    };
+    offered("Csplit", caps.split, "switch split");
+    offered("Cscan", caps.radioScan, "start its own scan");
+    offered("Cstep_2", caps.tuningStep, "set its tuning step");
+    if (caps.tuningStep) {
+        m_sim.clearFrames();
+        click("Cstep_2");  // 1 kHz
+        QVERIFY(hamlibIdle());
+        QVERIFY2(m_sim.frameTexts().contains(to58("1002")),
+                 qPrintable(m_sim.frameTexts().join(' ')));
+    }
 
     // SEND: the pad's nine digits.
     m_sim.clearFrames();
@@ -309,6 +325,40 @@ void TestHamlibWindow::silentRadio()
     QTRY_COMPARE_WITH_TIMEOUT(radio->frequencyText(), QStringLiteral("7.050.000"), kWaitMs);
     QCOMPARE(m_window->displayFrame()->radioWord(), QString());
     QVERIFY2(probe.worstMs() < timeoutMs, qPrintable(QString::number(probe.worstMs())));
+}
+
+void TestHamlibWindow::useRadioSwitchesTheRunningWindow()
+{
+    QVERIFY(startWindow(QStringLiteral("off")));
+    SimProcess other;
+    QVERIFY2(other.start({QStringLiteral("--address"), QStringLiteral("88")}),
+             qPrintable(other.errorString()));
+    RadioChoice choice;
+    choice.backend = RadioBackendKind::Hamlib;
+    choice.hamlibModel = 3011;
+    choice.device = other.devicePath();
+    AppError error;
+    QVERIFY2(m_window->useRadio(choice, &error), qPrintable(error.text));
+    QCOMPARE(m_window->radioState()->device(), other.devicePath());
+    QVERIFY(m_window->radioState()->isOpen());
+    QVERIFY(hamlibIdle());
+
+    // The window's commands reach the radio chosen now, and the one before hears nothing.
+    m_sim.clearFrames();
+    other.clearFrames();
+    click("Ccw");
+    QVERIFY(hamlibIdle());
+    QVERIFY2(inOrder(other.frameTexts(), {to58("0603*")}),
+             qPrintable(other.frameTexts().join(' ')));
+    QVERIFY2(m_sim.frameTexts().isEmpty(), qPrintable(m_sim.frameTexts().join(' ')));
+    QTRY_COMPARE(m_window->radioState()->modeName(), QStringLiteral("CW"));
+
+    // A radio that cannot be opened: told with the serial line's error, and no radio after.
+    choice.device = m_dir.path() + QStringLiteral("/no-such-port");
+    QVERIFY(!m_window->useRadio(choice, &error));
+    QCOMPARE(error.number, 8002);
+    QVERIFY(!m_window->radioState()->isOpen());
+    QVERIFY(m_messages.isEmpty());
 }
 
 QTEST_MAIN(TestHamlibWindow)
