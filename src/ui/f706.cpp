@@ -194,6 +194,7 @@ void F706::connectRadioState()
     // A port opened anew, from whichever menu or dialog: what the radio holds now, perhaps
     // changed meanwhile, is read. (Start-up reads after its own frames.)
     connect(m_commands, &RadioCommands::portOpened, this, [this] {
+        forgetBackend();
         if (m_loaded)
             m_commands->readRadio();
     });
@@ -269,6 +270,7 @@ bool F706::Form_Load(AppError* error)
     if (!choice)
         return false;
     m_commands->setRadioAddress(settings->radioAddress);
+    m_commands->setBaudRate(settings->baudRate);
     if (choice->backend != RadioBackendKind::Native) {
         if (!openBackend(*choice, *settings, error))
             return false;
@@ -276,7 +278,6 @@ bool F706::Form_Load(AppError* error)
             return true;
     } else {
         radioprofile::setCurrent(radioprofile::nativeAt(settings->radioAddress));
-        m_commands->setBaudRate(settings->baudRate);
         m_poller->setPolling(settings->poll.period, settings->poll.untilAnnounced);
         if (!openStartupPort(settings->portNumber, error))
             return false;
@@ -379,6 +380,21 @@ bool F706::openBackend(const RadioChoice& choice, const StartupSettings& setting
     return true;
 }
 
+void F706::forgetBackend()
+{
+    // A serial port opened from the "Com Port" menu or the settings dialog replaces a radio
+    // reached through Hamlib: the IC-706 family's profile and poller are back.
+    if (!m_backend || m_commands->backend())
+        return;
+    m_backend.release()->deleteLater();  // its thread ends within one Hamlib timeout
+    AppError ignored;
+    if (const std::optional<StartupSettings> settings =
+            readStartupSettings(m_settingsFile, &ignored)) {
+        radioprofile::setCurrent(radioprofile::nativeAt(settings->radioAddress));
+        m_poller->setPolling(settings->poll.period, settings->poll.untilAnnounced);
+    }
+}
+
 bool F706::useRadio(const RadioChoice& choice, AppError* error)
 {
     stopBookmarkScan();
@@ -394,8 +410,7 @@ bool F706::useRadio(const RadioChoice& choice, AppError* error)
         return true;
     }
     m_commands->openBackend(nullptr);
-    if (m_backend)
-        m_backend.release()->deleteLater();  // its thread ends within one Hamlib timeout
+    forgetBackend();
     radioprofile::setCurrent(radioprofile::nativeAt(settings->radioAddress));
     m_commands->setBaudRate(settings->baudRate);
     m_poller->setPolling(settings->poll.period, settings->poll.untilAnnounced);

@@ -151,6 +151,9 @@ private:
     bool openStartupPort(int portNumber, AppError* error);
     /** Opens choice's backend (Hamlib or remote) and waits for it; false with the error. */
     bool openBackend(const RadioChoice& choice, const StartupSettings& settings, AppError* error);
+    /** After a serial port opened in place of a backend: the backend goes, the IC-706
+     *  family's profile and poller come back. */
+    void forgetBackend();
     /** Turns off the controls the radio in use cannot serve, each tooltip saying why. */
     void showAbilities();
     std::optional<AppError> runStartupSequence();

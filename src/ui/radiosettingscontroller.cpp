@@ -3,6 +3,7 @@
 #include "common/errormessage.h"
 #include "link/portnames.h"
 #include "profile/radioprofile.h"
+#include "radio/radiobackend.h"
 #include "radio/radiocommands.h"
 #include "radio/radiostate.h"
 #include "settings/apppath.h"
@@ -99,6 +100,11 @@ void RadioSettingsController::takePortBack()
     if (!m_released)
         return;
     m_released = false;
+    // A radio through Hamlib is opened again as it was.
+    if (RadioBackend* backend = m_parts.commands->backend()) {
+        m_parts.commands->openBackend(backend);
+        return;
+    }
     // A failure shows as the closed port it is; the "Com Port" menu tries again.
     m_parts.commands->openPort(m_parts.radio->portNumber(), m_parts.radio->device());
 }
