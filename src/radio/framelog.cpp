@@ -49,6 +49,8 @@ bool FrameLog::start(const QString& path, QString* error)
     writeLine(QStringLiteral("Corvane %1 frame log, started %2")
                   .arg(QLatin1String(kCorvaneVersion),
                        QDateTime::currentDateTime().toString(Qt::ISODateWithMs)));
+    if (isRunning())
+        emit runningChanged(true);
     return isRunning();
 }
 
@@ -60,8 +62,10 @@ void FrameLog::note(const QString& text)
 
 void FrameLog::stop()
 {
-    if (m_file.isOpen())
-        m_file.close();
+    if (!m_file.isOpen())
+        return;
+    m_file.close();
+    emit runningChanged(false);
 }
 
 void FrameLog::writeLine(const QString& line)
@@ -73,5 +77,6 @@ void FrameLog::writeLine(const QString& line)
         QStringLiteral("the frame log %1 could not be written (%2); it is off now")
             .arg(m_file.fileName(), m_file.errorString());
     m_file.close();
+    emit runningChanged(false);
     emit failed(error);
 }

@@ -42,6 +42,8 @@ public:
 signals:
     /** A line could not be written (a full disk, a removed drive): the log is off now. */
     void failed(const QString& error);
+    /** The log started or stopped (also when it failed). */
+    void runningChanged(bool running);
 
 private:
     void writeLine(const QString& line);

@@ -3,6 +3,7 @@
 #include "common/delay.h"
 #include "common/errormessage.h"
 #include "hamlib/hamlibbackend.h"
+#include "hamlib/hamlibdebug.h"
 #include "link/portnames.h"
 #include "memory/datafreq.h"
 #include "profile/radioprofile.h"
@@ -107,6 +108,11 @@ F706::F706(const QString& appPath, QWidget* parent)
         QIcon::fromTheme(QStringLiteral("corvane"), QIcon(QStringLiteral(":/icons/corvane.png"))));
     setFont(look::arial(8.25));
     m_frameLog->watch(m_commands->link());
+    // While the frame log runs, Hamlib traces every frame into it (its own hex dumps), as the
+    // log shows every frame of the serial line; otherwise only its warnings and errors.
+    connect(m_frameLog, &FrameLog::runningChanged, this, [](bool running) {
+        HamlibLog::setLevel(running ? HamlibLog::Level::Trace : HamlibLog::Level::Warning);
+    });
     buildWindow();
     connectControls();
     m_memory = new MemoryController(memoryParts(), this);

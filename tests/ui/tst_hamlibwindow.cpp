@@ -6,6 +6,7 @@
 #include "hamlib/hamlibbackend.h"
 #include "hamlib/hamlibradio.h"
 #include "hamlib/hamlibworker.h"
+#include "radio/framelog.h"
 #include "memory/datafreq.h"
 #include "radio/radiocommands.h"
 #include "radio/radiostate.h"
@@ -23,7 +24,7 @@
 
 #include <QAbstractButton>
 #include <QElapsedTimer>
-#include <QFileInfo>
+#include <QFile>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTableView>
@@ -161,6 +162,11 @@ bool TestHamlibWindow::startWindow(const QString& poll)
         return false;
     }
     m_window = std::make_unique<F706>(appPath);
+    QString logError;
+    if (!m_window->frameLog()->start(m_dir.filePath(QStringLiteral("frames.log")), &logError)) {
+        qWarning("frame log: %s", qPrintable(logError));
+        return false;
+    }
     if (!m_window->Form_Load(&error)) {
         qWarning("start-up: %d %s", error.number, qPrintable(error.text));
         return false;
@@ -249,6 +255,10 @@ void TestHamlibWindow::commandsRecallAndScan()
     QVERIFY(hamlibIdle());
     QVERIFY2(m_sim.frameTexts().contains(to58("050000103204")),
              qPrintable(m_sim.frameTexts().join(' ')));
+    // Hamlib's own trace of that frame is in the frame log.
+    QFile log(m_dir.filePath(QStringLiteral("frames.log")));
+    QVERIFY(log.open(QIODevice::ReadOnly));
+    QVERIFY2(log.readAll().contains("fe fe 58 e0 05 00 00 10 32 04 fd"), "no trace of SEND");
     QTRY_COMPARE(radio->frequencyText(), QStringLiteral("432.100.000"));
 
     // A mode button.
