@@ -105,13 +105,17 @@ private:
     bool hamlibIdle() const;
 
     QTemporaryDir m_dir;
-    SimProcess m_sim;
+    /** The radio of one test: a fresh SimProcess each time (it keeps the device path it
+     *  printed first, which another test's pseudo-terminal may have taken since). */
+    std::unique_ptr<SimProcess> m_simProcess;
+    SimProcess& sim() { return *m_simProcess; }
     std::unique_ptr<F706> m_window;
     QList<MessageRequest> m_messages;
 };
 
 void TestHamlibWindow::init()
 {
+    m_simProcess = std::make_unique<SimProcess>();
     setMessageHandler([this](const MessageRequest& request) {
         m_messages.append(request);
         return QMessageBox::Ok;
@@ -121,15 +125,14 @@ void TestHamlibWindow::init()
 void TestHamlibWindow::cleanup()
 {
     m_window.reset();
-    m_sim.stop();
+    m_simProcess.reset();
     setMessageHandler({});
 }
 
 bool TestHamlibWindow::startWindow(const QString& poll)
 {
-    m_sim.clearFrames();
-    if (!m_sim.start({QStringLiteral("--address"), QStringLiteral("88")})) {
-        qWarning("sim: %s", qPrintable(m_sim.errorString()));
+    if (!sim().start({QStringLiteral("--address"), QStringLiteral("88")})) {
+        qWarning("sim: %s", qPrintable(sim().errorString()));
         return false;
     }
     const QString appPath = withTrailingSeparator(m_dir.path());
@@ -149,7 +152,7 @@ bool TestHamlibWindow::startWindow(const QString& poll)
     RadioChoice choice;
     choice.backend = RadioBackendKind::Hamlib;
     choice.hamlibModel = 3011;
-    choice.device = m_sim.devicePath();
+    choice.device = sim().devicePath();
     choice.baud = 9600;
     AppError error;
     if (fixture::makeDatabase(m_dir.path(), kHome, rows).isEmpty() ||
@@ -175,8 +178,8 @@ bool TestHamlibWindow::startWindow(const QString& poll)
     // sends no mode frame for the mode the radio is in already).
     if (!hamlibIdle())
         return false;
-    if (!inOrder(m_sim.frameTexts(), {to58("0700"), to58("0F00"), to58("050000404501")})) {
-        qWarning("start-up frames: %s", qPrintable(m_sim.frameTexts().join(' ')));
+    if (!inOrder(sim().frameTexts(), {to58("0700"), to58("0F00"), to58("050000404501")})) {
+        qWarning("start-up frames: %s", qPrintable(sim().frameTexts().join(' ')));
         return false;
     }
     return true;
@@ -222,7 +225,7 @@ void TestHamlibWindow::commandsRecallAndScan()
     QVERIFY(startWindow(QStringLiteral("off")));
     RadioState* radio = m_window->radioState();
     QVERIFY(radio->isOpen());
-    QCOMPARE(radio->device(), m_sim.devicePath());
+    QCOMPARE(radio->device(), sim().devicePath());
     // The profile is the MKIIG's as Hamlib tells it: 70 cm too, and the one limit said once.
     QVERIFY(m_window->displayFrame()->inStringa()->text().contains(u"999.999999 MHz"));
     // The controls follow what Hamlib says the radio can do: on, or off saying why.
@@ -239,22 +242,22 @@ void TestHamlibWindow::commandsRecallAndScan()
     offered("Cscan", caps.radioScan, "start its own scan");
     offered("Cstep_2", caps.tuningStep, "set its tuning step");
     if (caps.tuningStep) {
-        m_sim.clearFrames();
+        sim().clearFrames();
         click("Cstep_2");  // 1 kHz
         QVERIFY(hamlibIdle());
-        QVERIFY2(m_sim.frameTexts().contains(to58("1002")),
-                 qPrintable(m_sim.frameTexts().join(' ')));
+        QVERIFY2(sim().frameTexts().contains(to58("1002")),
+                 qPrintable(sim().frameTexts().join(' ')));
     }
 
     // SEND: the pad's nine digits.
-    m_sim.clearFrames();
+    sim().clearFrames();
     EntryPad* pad = m_window->entryPad();
     for (const QChar digit : QStringLiteral("432100000"))
         pad->typeDigit(digit.digitValue());
     pad->pressSend();
     QVERIFY(hamlibIdle());
-    QVERIFY2(m_sim.frameTexts().contains(to58("050000103204")),
-             qPrintable(m_sim.frameTexts().join(' ')));
+    QVERIFY2(sim().frameTexts().contains(to58("050000103204")),
+             qPrintable(sim().frameTexts().join(' ')));
     // Hamlib's own trace of that frame is in the frame log.
     QFile log(m_dir.filePath(QStringLiteral("frames.log")));
     QVERIFY(log.open(QIODevice::ReadOnly));
@@ -262,33 +265,33 @@ void TestHamlibWindow::commandsRecallAndScan()
     QTRY_COMPARE(radio->frequencyText(), QStringLiteral("432.100.000"));
 
     // A mode button.
-    m_sim.clearFrames();
+    sim().clearFrames();
     click("Cusb");
     QVERIFY(hamlibIdle());
-    QVERIFY2(inOrder(m_sim.frameTexts(), {to58("0601*")}),
-             qPrintable(m_sim.frameTexts().join(' ')));
+    QVERIFY2(inOrder(sim().frameTexts(), {to58("0601*")}),
+             qPrintable(sim().frameTexts().join(' ')));
     QTRY_COMPARE(radio->modeName(), QStringLiteral("USB"));
 
     // A recall with split: VFO B gets the split frequency, split on, the mode, then VFO A the
     // main frequency. (Hamlib's split on selects VFO A itself, so the mode lands there, and
     // the last mode frame, FM again, is not sent.)
-    m_sim.clearFrames();
+    sim().clearFrames();
     selectMemory(QStringLiteral("Repeater"));
     click("Crecall");
     QVERIFY(hamlibIdle());
-    QVERIFY2(inOrder(m_sim.frameTexts(), {to58("0701"), to58("050000004501"), to58("0F01"),
+    QVERIFY2(inOrder(sim().frameTexts(), {to58("0701"), to58("050000004501"), to58("0F01"),
                                           to58("0605*"), to58("0700"), to58("050000604501")}),
-             qPrintable(m_sim.frameTexts().join(' ')));
-    QVERIFY2(m_sim.state().contains(u"split=1"), qPrintable(m_sim.state()));
+             qPrintable(sim().frameTexts().join(' ')));
+    QVERIFY2(sim().state().contains(u"split=1"), qPrintable(sim().state()));
     QTRY_VERIFY(radio->split());
     QVERIFY(m_window->displayFrame()->splitShown());
     QCOMPARE(radio->frequencyText(), QStringLiteral("145.600.000"));
 
     // The bookmark scan steps through two memories, each recalled through Hamlib.
-    m_sim.clearFrames();
+    sim().clearFrames();
     click("OptSpeed_0");
     const auto recalled = [this](const char* frequency) {
-        return m_sim.frameTexts().contains(to58(frequency));
+        return sim().frameTexts().contains(to58(frequency));
     };
     QTimer stopper;
     connect(&stopper, &QTimer::timeout, this, [&] {
@@ -304,11 +307,11 @@ void TestHamlibWindow::commandsRecallAndScan()
     QTRY_VERIFY_WITH_TIMEOUT(!controller->scan()->scanAttivo(), kWaitMs);
     QVERIFY(hamlibIdle());
     // Split goes off first (once: Hamlib sends nothing for what the radio is already).
-    QVERIFY2(inOrder(m_sim.frameTexts(),
+    QVERIFY2(inOrder(sim().frameTexts(),
                      {to58("0F00"), to58("050000504501"), to58("050000251400"), to58("0601*")}) ||
-                 inOrder(m_sim.frameTexts(),
+                 inOrder(sim().frameTexts(),
                          {to58("0F00"), to58("050000251400"), to58("0601*"), to58("050000504501")}),
-             qPrintable(m_sim.frameTexts().join(' ')));
+             qPrintable(sim().frameTexts().join(' ')));
     QVERIFY2(m_messages.isEmpty(), qPrintable(m_messages.value(0).text));
 }
 
@@ -319,7 +322,7 @@ void TestHamlibWindow::silentRadio()
     QVERIFY(radio->answering());
 
     LatencyProbe probe;
-    QVERIFY(m_sim.command(QStringLiteral("silent on")));
+    QVERIFY(sim().command(QStringLiteral("silent on")));
     click("Clsb");  // asked while the radio is silent: refused by no answer, not waited for
     QTRY_VERIFY_WITH_TIMEOUT(!radio->answering(), kWaitMs);
     QCOMPARE(m_window->displayFrame()->radioWord(), QStringLiteral("NOT ANSWERING"));
@@ -329,8 +332,8 @@ void TestHamlibWindow::silentRadio()
     QVERIFY2(probe.worstMs() < timeoutMs, qPrintable(QString::number(probe.worstMs())));
 
     // The radio comes back: the next poll hears it.
-    QVERIFY(m_sim.command(QStringLiteral("freq 7050000")));
-    QVERIFY(m_sim.command(QStringLiteral("silent off")));
+    QVERIFY(sim().command(QStringLiteral("freq 7050000")));
+    QVERIFY(sim().command(QStringLiteral("silent off")));
     QTRY_VERIFY_WITH_TIMEOUT(radio->answering(), kWaitMs);
     QTRY_COMPARE_WITH_TIMEOUT(radio->frequencyText(), QStringLiteral("7.050.000"), kWaitMs);
     QCOMPARE(m_window->displayFrame()->radioWord(), QString());
@@ -354,13 +357,13 @@ void TestHamlibWindow::useRadioSwitchesTheRunningWindow()
     QVERIFY(hamlibIdle());
 
     // The window's commands reach the radio chosen now, and the one before hears nothing.
-    m_sim.clearFrames();
+    sim().clearFrames();
     other.clearFrames();
     click("Ccw");
     QVERIFY(hamlibIdle());
     QVERIFY2(inOrder(other.frameTexts(), {to58("0603*")}),
              qPrintable(other.frameTexts().join(' ')));
-    QVERIFY2(m_sim.frameTexts().isEmpty(), qPrintable(m_sim.frameTexts().join(' ')));
+    QVERIFY2(sim().frameTexts().isEmpty(), qPrintable(sim().frameTexts().join(' ')));
     QTRY_COMPARE(m_window->radioState()->modeName(), QStringLiteral("CW"));
 
     // A radio that cannot be opened: told with the serial line's error, and no radio after.
