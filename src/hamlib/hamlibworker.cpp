@@ -230,8 +230,10 @@ int HamlibWorker::call(Request kind, quint64 value, HamlibReading* reading)
         case Request::SelectVfo: {
             const auto vfo = RadioState::VfoSelected(value);
             status = rig_set_vfo(m_rig, vfo == RadioState::VfoSelected::B ? RIG_VFO_B : RIG_VFO_A);
-            if (status == RIG_OK)
+            if (status == RIG_OK) {
                 reading->vfo = vfo;
+                m_selectedVfo = vfo;
+            }
             break;
         }
         case Request::SetSplit:
@@ -240,6 +242,13 @@ int HamlibWorker::call(Request kind, quint64 value, HamlibReading* reading)
                                   value != 0 ? RIG_VFO_B : RIG_VFO_A);
             if (status == RIG_OK)
                 reading->split = value != 0;
+            // Some backends select the receive VFO to switch split; the radio model's split
+            // changes split alone, so a VFO B selected before is selected again.
+            if (status == RIG_OK && m_selectedVfo == RadioState::VfoSelected::B) {
+                vfo_t now = RIG_VFO_NONE;
+                if (rig_get_vfo(m_rig, &now) != RIG_OK || now != RIG_VFO_B)
+                    status = rig_set_vfo(m_rig, RIG_VFO_B);
+            }
             break;
         case Request::SetRadioScan:
             status = rig_scan(m_rig, RIG_VFO_CURR, value != 0 ? RIG_SCAN_VFO : RIG_SCAN_STOP, 0);
@@ -291,9 +300,11 @@ void HamlibWorker::poll()
             m_readsVfo = false;
         } else {
             note(status);
-            if (status == RIG_OK && (vfo == RIG_VFO_A || vfo == RIG_VFO_B))
+            if (status == RIG_OK && (vfo == RIG_VFO_A || vfo == RIG_VFO_B)) {
                 reading.vfo =
                     vfo == RIG_VFO_A ? RadioState::VfoSelected::A : RadioState::VfoSelected::B;
+                m_selectedVfo = *reading.vfo;
+            }
         }
     }
     if ((status == RIG_OK || notAvailable(status)) && m_readsSplit) {

@@ -83,6 +83,8 @@ private:
     bool m_linkUp = false;
     bool m_readsVfo = false;
     bool m_readsSplit = false;
+    /** The VFO last selected or polled (Unknown until then). */
+    RadioState::VfoSelected m_selectedVfo = RadioState::VfoSelected::Unknown;
     int m_unansweredRun = 0;
     bool m_answering = true;
     QTimer m_pollTimer;

@@ -272,17 +272,21 @@ void TestHamlibWindow::commandsRecallAndScan()
              qPrintable(sim().frameTexts().join(' ')));
     QTRY_COMPARE(radio->modeName(), QStringLiteral("USB"));
 
-    // A recall with split: VFO B gets the split frequency, split on, the mode, then VFO A the
-    // main frequency. (Hamlib's split on selects VFO A itself, so the mode lands there, and
-    // the last mode frame, FM again, is not sent.)
+    // A recall with split: VFO B gets the split frequency, split on (Hamlib selects VFO A to
+    // switch it; VFO B is selected again), the mode (none sent: VFO B is in FM already), then
+    // VFO A the main frequency and the mode.
     sim().clearFrames();
     selectMemory(QStringLiteral("Repeater"));
     click("Crecall");
     QVERIFY(hamlibIdle());
-    QVERIFY2(inOrder(sim().frameTexts(), {to58("0701"), to58("050000004501"), to58("0F01"),
-                                          to58("0605*"), to58("0700"), to58("050000604501")}),
-             qPrintable(sim().frameTexts().join(' ')));
-    QVERIFY2(sim().state().contains(u"split=1"), qPrintable(sim().state()));
+    QVERIFY2(
+        inOrder(sim().frameTexts(), {to58("0701"), to58("050000004501"), to58("0F01"), to58("0701"),
+                                     to58("0700"), to58("050000604501"), to58("0605*")}),
+        qPrintable(sim().frameTexts().join(' ')));
+    const QString state = sim().state();
+    QVERIFY2(state.contains(u"split=1") && state.contains(u"a=145600000/5/") &&
+                 state.contains(u"b=145000000/5/"),
+             qPrintable(state));
     QTRY_VERIFY(radio->split());
     QVERIFY(m_window->displayFrame()->splitShown());
     QCOMPARE(radio->frequencyText(), QStringLiteral("145.600.000"));
