@@ -104,8 +104,8 @@ public:
     /** Reaches the radio through backend from now on (not owned; it must outlive its use
      *  here): the serial port is closed, backend is opened, RadioState's connection follows
      *  (Open at backend->place() once opened, Closed with the reason when it fails:
-     *  openFailed()). On opened the backend's profile is made current. nullptr: back to the
-     *  serial line (closed until openPort()). */
+     *  backendOpenFailed()). On opened the backend's profile is made current. nullptr: back to
+     *  the serial line (closed until openPort()). */
     void openBackend(RadioBackend* backend);
     RadioBackend* backend() const { return m_backend; }
     /** What the radio in use can do (everything on the native path). */
