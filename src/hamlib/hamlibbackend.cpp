@@ -108,16 +108,3 @@ HamlibBackend::Result HamlibBackend::request(Action action, quint64 value, Compl
     return AppError::withDetail(errors::kInvalidArgument,
                                 QStringLiteral("this command is not carried through Hamlib"));
 }
-
-std::optional<HamlibTarget> hamlibTargetOf(const RadioChoice& choice)
-{
-    switch (choice.backend) {
-        case RadioBackendKind::Hamlib:
-            return HamlibTarget{choice.hamlibModel, choice.device, choice.baud};
-        case RadioBackendKind::Remote:
-            return HamlibTarget{kHamlibRemoteModel, choice.remote, 0};
-        case RadioBackendKind::Native:
-            break;
-    }
-    return std::nullopt;
-}

@@ -2,7 +2,6 @@
 
 #include "hamlib/hamlibtypes.h"
 #include "radio/radiobackend.h"
-#include "settings/radiochoice.h"
 
 #include <QObject>
 
@@ -17,7 +16,7 @@ class HamlibRadio;
  * pollPeriod; what it hears is confirmed state; its "answering" is Hamlib's. Its abilities
  * and profile come from the radio's capabilities once it is open.
  *
- *   HamlibBackend backend(*hamlibTargetOf(choice), std::chrono::seconds(1));
+ *   HamlibBackend backend({3011, "/dev/ttyUSB0", 9600}, std::chrono::seconds(1));
  *   commands->openBackend(&backend);
  */
 class HamlibBackend : public RadioBackend {
@@ -45,7 +44,3 @@ private:
     std::optional<HamlibCapabilities> m_capabilities;
     const RadioProfile* m_profile = nullptr;
 };
-
-/** The Hamlib target of a choice of radio: a Hamlib model on its device, or the remote
- *  backend (Hamlib's NET rigctl) at "host:port"; std::nullopt for the native backend. */
-std::optional<HamlibTarget> hamlibTargetOf(const RadioChoice& choice);

@@ -21,6 +21,7 @@
 #include "ui/displayframe.h"
 #include "ui/entrypad.h"
 #include "ui/findbar.h"
+#include "ui/hamlibcheck.h"
 #include "ui/helpmenu.h"
 #include "ui/mainmenus.h"
 #include "ui/memorycontroller.h"
@@ -120,6 +121,13 @@ F706::F706(const QString& appPath, QWidget* parent)
     m_radioSettings = new RadioSettingsController(
         {this, link(), m_radio, m_commands, m_settingsFile, [this] { showComDevices(); }}, this);
     connect(m_menus->radioSettingsAction(), &QAction::triggered, this, &F706::MradioSettings_Click);
+    // A Hamlib or remote radio chosen in "Radio settings…" is the window's from now on.
+    connect(m_radioSettings, &RadioSettingsController::radioChosen, this,
+            [this](const RadioChoice& choice) {
+                AppError error;
+                if (!useRadio(choice, &error))
+                    showMessage(this, QMessageBox::Warning, QString(), numberedErrorMessage(error));
+            });
     connectFind();
     // The window opens with the pad in focus: typing a frequency and Return sends it.
     m_pad->focusSend();
@@ -336,13 +344,13 @@ bool F706::openStartupPort(int portNumber, AppError* error)
 
 bool F706::openBackend(const RadioChoice& choice, const StartupSettings& settings, AppError* error)
 {
-    const std::optional<HamlibTarget> target = hamlibTargetOf(choice);
-    if (!target)
+    if (choice.backend == RadioBackendKind::Native)
         return false;
+    const HamlibTarget target = hamlibTargetOf(choice);
     // Hamlib polls on its own thread; the native poller stays still.
     m_poller->setPolling(std::chrono::seconds(0), false);
     std::unique_ptr<RadioBackend> old = std::move(m_backend);
-    m_backend = std::make_unique<HamlibBackend>(*target, settings.poll.period);
+    m_backend = std::make_unique<HamlibBackend>(target, settings.poll.period);
     connect(m_backend.get(), &RadioBackend::debugLine, m_frameLog, &FrameLog::note);
 
     // Opening takes Hamlib a moment (or its timeout): events keep running meanwhile.
@@ -381,7 +389,7 @@ bool F706::openBackend(const RadioChoice& choice, const StartupSettings& setting
         m_display->inStringa()->setText(
             QStringLiteral("%1 on %2 through %3 — memories hold frequencies up to 999.999999 MHz")
                 .arg(m_backend->radioName(), m_backend->place(),
-                     target->remote() ? QStringLiteral("rigctld") : QStringLiteral("Hamlib")));
+                     target.remote() ? QStringLiteral("rigctld") : QStringLiteral("Hamlib")));
     }
     return true;
 }
