@@ -20,6 +20,7 @@
 #include "ui/f706.h"
 #include "ui/memorycontroller.h"
 #include "ui/messagebox.h"
+#include "ui/radiosettingscontroller.h"
 #include "ui/scancontroller.h"
 
 #include <QAbstractButton>
@@ -354,8 +355,9 @@ void TestHamlibWindow::useRadioSwitchesTheRunningWindow()
     choice.backend = RadioBackendKind::Hamlib;
     choice.hamlibModel = 3011;
     choice.device = other.devicePath();
-    AppError error;
-    QVERIFY2(m_window->useRadio(choice, &error), qPrintable(error.text));
+    // Chosen in "Radio settings…": the dialog tells it once it has closed.
+    emit m_window->radioSettings()->radioChosen(choice);
+    QVERIFY2(m_messages.isEmpty(), qPrintable(m_messages.value(0).text));
     QCOMPARE(m_window->radioState()->device(), other.devicePath());
     QVERIFY(m_window->radioState()->isOpen());
     QVERIFY(hamlibIdle());
@@ -372,10 +374,15 @@ void TestHamlibWindow::useRadioSwitchesTheRunningWindow()
 
     // A radio that cannot be opened: told with the serial line's error, and no radio after.
     choice.device = m_dir.path() + QStringLiteral("/no-such-port");
+    AppError error;
     QVERIFY(!m_window->useRadio(choice, &error));
     QCOMPARE(error.number, 8002);
     QVERIFY(!m_window->radioState()->isOpen());
     QVERIFY(m_messages.isEmpty());
+    // From the dialog, the same failure is told in a box.
+    emit m_window->radioSettings()->radioChosen(choice);
+    QCOMPARE(m_messages.size(), 1);
+    QVERIFY2(m_messages.first().text.contains(u"8002"), qPrintable(m_messages.first().text));
 }
 
 QTEST_MAIN(TestHamlibWindow)
