@@ -4,16 +4,27 @@
 // from the display's state with nothing on the line; two clients share the one radio; a
 // client's set ends a running bookmark scan as STOP does, a client that only reads does
 // not; the split frequency and mode go to VFO B and back; a table full of idle
-// connections does not keep a new client out.
+// connections does not keep a new client out. And Corvane to Corvane: a second window that
+// reaches this one's radio as "a radio on another computer" (Hamlib's NET rigctl inside it)
+// recalls a split memory and runs its bookmark scan on the radio, and this window follows.
 
+#include "hamlib/hamlibbackend.h"
+#include "hamlib/hamlibradio.h"
 #include "net/rigctlserver.h"
+#include "radio/radiocommands.h"
+#include "radio/radiostate.h"
+#include "settings/apppath.h"
 #include "settings/inifile.h"
+#include "settings/radiochoice.h"
 #include "support/memoryfixture.h"
 #include "ui/f706.h"
 #include "ui/mainmenus.h"
+#include "ui/memorycontroller.h"
 #include "ui/radiobench.h"
+#include "ui/scancontroller.h"
 #include "ui/sharingcontroller.h"
 
+#include <QAbstractButton>
 #include <QAction>
 #include <QLabel>
 #include <QMenu>
@@ -22,9 +33,12 @@
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QStandardPaths>
+#include <QTableView>
 #include <QTcpServer>
 #include <QTcpSocket>
+#include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 
 #include <algorithm>
 #include <memory>
@@ -61,6 +75,7 @@ private slots:
     void clientSetStopsTheBookmarkScan();
     void readingClientLeavesTheScanRunning();
     void splitFrequencyAndModeOnVfoB();
+    void corvaneToCorvane();
     void idleConnectionsGiveWay();
     void portInUseIsToldAndStartupGoesOn();
     void networkNeedsAnAllowList();
@@ -330,6 +345,85 @@ void TestRigctlSharing::splitFrequencyAndModeOnVfoB()
                           frameTo48("050060071400"), frameTo48("0700"), frameTo48("0701"),
                           frameTo48("0601"), frameTo48("0700")}));
     QCOMPARE(m_bench->radio().frequency(), quint64{145'400'000});
+}
+
+void TestRigctlSharing::corvaneToCorvane()
+{
+    // The house: its own memories, and the shack's Corvane as its radio.
+    QTemporaryDir houseDir;
+    const QString appPath = withTrailingSeparator(houseDir.path());
+    const QString settings = settingsFilePath(appPath);
+    const QString book = fixture::makeDatabase(
+        houseDir.path(), "HOUSE.MDB",
+        {fixture::memory("Alpha", "145", "500", "000", "FM", "Y"),
+         fixture::memory("Bravo", "014", "250", "000", "USB", "Y"),
+         {"Repeater", "145", "600", "000", "FM", "145", "000", "000", 1, ""}});
+    RadioChoice choice;
+    choice.backend = RadioBackendKind::Remote;
+    choice.remote = QStringLiteral("127.0.0.1:%1").arg(m_sharing->server()->port());
+    AppError error;
+    QVERIFY(!book.isEmpty());
+    QVERIFY(WriteINI(settings, "SETTINGS", "POLL", "1") &&
+            WriteINI(settings, "BOOKMARKS", "BOOK0CAPTION", "House") &&
+            WriteINI(settings, "BOOKMARKS", "BOOK0", "HOUSE.MDB"));
+    QVERIFY2(writeRadioChoice(settings, choice, &error), qPrintable(error.text));
+    F706 house(appPath);
+    QVERIFY2(house.Form_Load(&error), qPrintable(error.text));
+    QTRY_VERIFY_WITH_TIMEOUT(house.radioState()->isOpen(), kWaitMs);
+    const auto* backend = qobject_cast<HamlibBackend*>(house.radioBackend());
+    QVERIFY(backend);
+    const auto houseIdle = [&] {
+        return QTest::qWaitFor(
+            [&] { return backend->radio()->pendingCount() == 0 && house.radioCommands()->idle(); },
+            kWaitMs);
+    };
+    QVERIFY(houseIdle());
+    const auto click = [&house](const char* name) {
+        auto* button = house.findChild<QAbstractButton*>(QString::fromLatin1(name));
+        QVERIFY2(button && button->isEnabled(), name);
+        QTest::mouseClick(button, Qt::LeftButton);
+    };
+    VirtualRadio& radio = m_bench->radio();
+    RadioState* shack = m_bench->window()->radioState();
+
+    // A recall with split from the house: the shack's radio holds both VFOs and split, and
+    // the shack's window shows it.
+    auto* grid = house.findChild<QTableView*>(QStringLiteral("DBGrid1"));
+    for (int row = 0; row < grid->model()->rowCount(); ++row) {
+        if (grid->model()->index(row, 0).data().toString() == QLatin1String("Repeater"))
+            grid->setCurrentIndex(grid->model()->index(row, 1));
+    }
+    m_bench->clearFrames();
+    click("Crecall");
+    QVERIFY(houseIdle());
+    QTRY_VERIFY_WITH_TIMEOUT(radio.split(), kWaitMs);
+    QCOMPARE(radio.frequency(VirtualRadio::VfoId::A), quint64{145'600'000});
+    QCOMPARE(radio.frequency(VirtualRadio::VfoId::B), quint64{145'000'000});
+    QCOMPARE(radio.currentVfo(), VirtualRadio::VfoId::A);
+    QTRY_COMPARE(shack->frequencyText(), QStringLiteral("145.600.000"));
+    QVERIFY(shack->split());
+    QTRY_VERIFY_WITH_TIMEOUT(house.radioState()->split(), kWaitMs);
+
+    // The house's bookmark scan recalls both marked memories on the shack's radio.
+    m_bench->clearFrames();
+    click("OptSpeed_0");
+    const auto recalled = [this](const char* body) {
+        return m_bench->frames().contains(frameTo48(body));
+    };
+    QTimer stopper;
+    connect(&stopper, &QTimer::timeout, this, [&] {
+        if (recalled("050000504501") && recalled("050000251400")) {
+            stopper.stop();
+            click("CstopScan");
+        }
+    });
+    stopper.start(20);
+    click("CscanDB");  // runs until STOP, events running
+    QTRY_VERIFY_WITH_TIMEOUT(!stopper.isActive(), 2 * kWaitMs);
+    QTRY_VERIFY_WITH_TIMEOUT(!house.findChild<MemoryController*>()->scan()->scanAttivo(), kWaitMs);
+    QVERIFY(houseIdle());
+    QVERIFY(!radio.split());
+    QVERIFY2(recalled("0601"), qPrintable(m_bench->frames().join(' ')));
 }
 
 void TestRigctlSharing::idleConnectionsGiveWay()
