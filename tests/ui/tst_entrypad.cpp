@@ -6,6 +6,7 @@
 #include "radiobench.h"
 
 #include "exchange/memoryrules.h"
+#include "hamlib/hamlibprofile.h"
 #include "memory/cellrules.h"
 #include "memory/datafreq.h"
 #include "net/rigctldispatcher.h"
@@ -123,6 +124,15 @@ void TestEntryPad::modelFrequencies_data()
         << "IC-706MKIIG" << 399'999'999LL << false << false << false << false;
     QTest::newRow("MKIIG 300 MHz")
         << "IC-706MKIIG" << 300'000'000LL << false << false << false << false;
+    // A radio through Hamlib: its receive ranges as Hamlib tells them (100 kHz .. 56 MHz and
+    // 76 MHz .. 1.3 GHz), up to what a memory holds, 999.999999 MHz.
+    QTest::newRow("Hamlib 900 MHz") << "Hamlib" << 900'000'000LL << true << true << true << true;
+    QTest::newRow("Hamlib top of a memory")
+        << "Hamlib" << 999'999'999LL << true << true << true << true;
+    QTest::newRow("Hamlib 60 MHz, between its ranges")
+        << "Hamlib" << 60'000'000LL << false << true << false << false;
+    QTest::newRow("Hamlib 80 kHz, below its lowest")
+        << "Hamlib" << 80'000LL << false << false << false << false;
 }
 
 void TestEntryPad::modelFrequencies()
@@ -139,8 +149,14 @@ void TestEntryPad::modelFrequencies()
         if (native->displayName() == model)
             profile = native;
     }
-    QVERIFY(profile);
-    QCOMPARE(&radioprofile::nativeAt(profile->defaultAddress), profile);
+    if (model == u"Hamlib") {
+        HamlibCapabilities wideband;
+        wideband.receiveRanges = {{100'000, 56'000'000}, {76'000'000, 1'300'000'000}};
+        profile = &hamlibProfile(wideband);
+    } else {
+        QVERIFY(profile);
+        QCOMPARE(&radioprofile::nativeAt(profile->defaultAddress), profile);
+    }
     radioprofile::setCurrent(*profile);
     const auto restore = qScopeGuard([] { radioprofile::setCurrent(kRadioProfile); });
 
