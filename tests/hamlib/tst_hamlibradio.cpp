@@ -6,6 +6,7 @@
 #include "hamlib/hamlibmodels.h"
 #include "hamlib/hamlibradio.h"
 #include "hamlib/hamlibworker.h"
+#include "support/latencyprobe.h"
 #include "support/rigctld.h"
 #include "support/simprocess.h"
 
@@ -35,27 +36,6 @@ struct Outcome {
     }
 };
 
-/** The worst lateness of a 10 ms timer while it runs: what the event loop stalled. */
-class LatencyProbe : public QObject {
-public:
-    LatencyProbe()
-    {
-        m_timer.setTimerType(Qt::PreciseTimer);
-        m_timer.setInterval(10);
-        connect(&m_timer, &QTimer::timeout, this, [this] {
-            const qint64 late = m_clock.restart() - 10;
-            m_worstMs = std::max(m_worstMs, late);
-        });
-        m_clock.start();
-        m_timer.start();
-    }
-    qint64 worstMs() const { return m_worstMs; }
-
-private:
-    QTimer m_timer;
-    QElapsedTimer m_clock;
-    qint64 m_worstMs = 0;
-};
 
 }  // namespace
 
@@ -253,7 +233,7 @@ void TestHamlibRadio::silentRadio()
     QVERIFY(heard.wait(kWaitMs));  // polled
 
     // The radio goes away while polls and a request are under way.
-    LatencyProbe probe;
+    support::LatencyProbe probe;
     if (remote)
         rigctld.stop();
     else

@@ -13,6 +13,7 @@
 #include "settings/apppath.h"
 #include "settings/inifile.h"
 #include "settings/radiochoice.h"
+#include "support/latencyprobe.h"
 #include "support/memoryfixture.h"
 #include "support/simprocess.h"
 #include "ui/displayframe.h"
@@ -64,25 +65,6 @@ bool inOrder(const QStringList& frames, const QStringList& wanted)
     return next == wanted.size();
 }
 
-/** The worst lateness of a 10 ms timer while it runs: what the event loop stalled. */
-class LatencyProbe : public QObject {
-public:
-    LatencyProbe()
-    {
-        m_timer.setTimerType(Qt::PreciseTimer);
-        m_timer.setInterval(10);
-        connect(&m_timer, &QTimer::timeout, this,
-                [this] { m_worstMs = std::max(m_worstMs, m_clock.restart() - 10); });
-        m_clock.start();
-        m_timer.start();
-    }
-    qint64 worstMs() const { return m_worstMs; }
-
-private:
-    QTimer m_timer;
-    QElapsedTimer m_clock;
-    qint64 m_worstMs = 0;
-};
 
 }  // namespace
 
@@ -326,7 +308,7 @@ void TestHamlibWindow::silentRadio()
     RadioState* radio = m_window->radioState();
     QVERIFY(radio->answering());
 
-    LatencyProbe probe;
+    support::LatencyProbe probe;
     QVERIFY(sim().command(QStringLiteral("silent on")));
     click("Clsb");  // asked while the radio is silent: refused by no answer, not waited for
     QTRY_VERIFY_WITH_TIMEOUT(!radio->answering(), kWaitMs);
